@@ -1,0 +1,65 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "serial/PortException.h"
+#include "serial/SerialLine.h"
+
+class ITraceSink;
+
+// What one ReadPacket call found.
+enum class PacketStatus {
+    Whole,       // three bytes framed: the text is a real packet
+    CutShort,    // a lead byte arrived inside a packet; the text must not be used as a touch
+    DeviceGone,  // the line failed or went away; the caller pauses or reconnects
+    Stopped,     // the reader is being stopped
+};
+
+// One serial port of a touch controller: opening it with the device's line settings, and
+// framing its byte stream into three-byte touch packets.
+//
+// Opening and closing run on the user-interface thread; ReadPacket runs on the one reader
+// thread; Wake may be called from any thread to end a blocked ReadPacket.
+class CPort {
+public:
+    // The line does the system calls; the sink receives the framing trace.
+    explicit CPort(std::unique_ptr<ISerialLine> pLine, ITraceSink* pTrace = nullptr);
+    ~CPort();
+    CPort(const CPort&) = delete;
+    CPort& operator=(const CPort&) = delete;
+
+    // Opens COM<nPort> read-only and exclusively. A rate outside the accepted list becomes
+    // 57600; byte size outside 5..8 becomes 8, parity outside 0..4 none, stop bits outside
+    // 0..2 one. Returns 0; throws CPortException and stays closed on failure.
+    int Open(int nPort, unsigned nBaudRate, int nByteSize, int nParity, int nStopBits);
+    bool SetTimeouts(unsigned nReadIntervalMs, unsigned nReadTotalMultiplierMs,
+                     unsigned nReadTotalConstantMs, unsigned nWriteTotalMultiplierMs,
+                     unsigned nWriteTotalConstantMs);
+    bool IsOpen() const;
+    int Close();
+
+    // Frames the next packet into strPacket (see Port.cpp for the rules).
+    PacketStatus ReadPacket(std::string& strPacket);
+
+    // Any thread: ends a blocked or later ReadPacket with Stopped until ClearWake().
+    void Wake();
+    void ClearWake();
+    // Reader thread: pauses up to nTimeoutMs, returning early (true) when woken.
+    bool WaitForWake(int nTimeoutMs);
+
+    // The rate Open uses for a requested rate.
+    static unsigned AcceptedBaudRate(unsigned nBaudRate);
+
+    // Framing state; kept across calls (and across opening and closing) on purpose.
+    const std::string& Byte0() const { return m_strByte0; }
+    const std::string& Pending() const { return m_strPending; }
+
+private:
+    std::unique_ptr<ISerialLine> m_pLine;
+    ITraceSink* m_pTrace;
+    std::string m_strByte0;
+    std::string m_strByte1;
+    std::string m_strByte2;
+    std::string m_strPending;
+};

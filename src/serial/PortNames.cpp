@@ -1,0 +1,23 @@
+#include "serial/PortNames.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/UserPaths.h"
+
+std::string PortLinkPath(int nPort)
+{
+    return BrenholdConfigDirectory() + "ports/COM" + std::to_string(nPort);
+}
+
+std::string PortDevicePath(int nPort)
+{
+    std::string strLink = PortLinkPath(nPort);
+    std::error_code error;
+    // A dangling link still names the port: opening it then fails with ENOENT, which is
+    // what a missing port should report.
+    if (std::filesystem::is_symlink(strLink, error) || std::filesystem::exists(strLink, error)) {
+        return strLink;
+    }
+    return "/dev/ttyS" + std::to_string(nPort - 1);
+}

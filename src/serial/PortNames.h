@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Users and "Settings.dat" name ports "COM1", "COM2", ... COMn opens what the link
+// <config>/ports/COMn points to (a USB adapter, a pseudo-terminal), and without such a link
+// the n-th built-in serial port, /dev/ttyS<n-1>.
+
+// "<config>/ports/COM<n>", whether or not it exists.
+std::string PortLinkPath(int nPort);
+// The path COMn opens.
+std::string PortDevicePath(int nPort);

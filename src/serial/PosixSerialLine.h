@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "serial/SerialLine.h"
+
+// A serial line on a Linux tty device (a UART, a USB adapter, a pseudo-terminal).
+//
+// Opening: read-only, O_NOCTTY, and non-blocking so that a line without carrier never hangs
+// the open (blocking mode is restored after). Exclusive: TIOCEXCL stops other users, and an
+// flock stops root too, who is exempt from TIOCEXCL; a port held elsewhere gives EBUSY.
+//
+// Reading: poll on the port and an eventfd, so that Wake() ends a read that is blocked on
+// a silent line (closing the descriptor from another thread would not).
+class CPosixSerialLine final : public ISerialLine {
+public:
+    // pathForPort maps a port number to the device path; by default PortDevicePath.
+    explicit CPosixSerialLine(std::function<std::string(int)> pathForPort = {});
+    ~CPosixSerialLine() override;
+    CPosixSerialLine(const CPosixSerialLine&) = delete;
+    CPosixSerialLine& operator=(const CPosixSerialLine&) = delete;
+
+    int OpenPort(int nPort) override;
+    int ReadSettings() override;
+    int WriteSettings(const LineSettings& settings) override;
+    bool SetTimeouts(const CommTimeouts& timeouts) override;
+    void ClosePort() override;
+    bool IsOpen() const override;
+    ReadStatus ReadByte(unsigned char& nByte) override;
+    bool WaitForWake(int nTimeoutMs) override;
+    void Wake() override;
+    void ClearWake() override;
+
+    int Descriptor() const { return m_fd; }
+
+private:
+    std::function<std::string(int)> m_pathForPort;
+    int m_fd = -1;
+    int m_wakeFd = -1;
+    int m_nReadTimeoutMs = -1;  // -1: wait for a byte without limit
+};
