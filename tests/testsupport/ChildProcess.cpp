@@ -1,0 +1,96 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+CChildProcess::CChildProcess(const std::vector<std::string>& vecArgs,
+                             const std::map<std::string, std::string>& mapEnv)
+{
+    char szLog[] = "/tmp/tactilo-child-XXXXXX";
+    const int logFd = mkstemp(szLog);
+    if (logFd < 0) {
+        throw std::runtime_error("cannot make a log file");
+    }
+    m_strLogPath = szLog;
+
+    std::vector<char*> vecArgv;
+    for (const std::string& strArg : vecArgs) {
+        vecArgv.push_back(const_cast<char*>(strArg.c_str()));
+    }
+    vecArgv.push_back(nullptr);
+
+    m_pid = fork();
+    if (m_pid < 0) {
+        close(logFd);
+        throw std::runtime_error("fork failed");
+    }
+    if (m_pid == 0) {
+        for (const auto& [strName, strValue] : mapEnv) {
+            setenv(strName.c_str(), strValue.c_str(), 1);
+        }
+        const int nullFd = open("/dev/null", O_RDONLY);
+        dup2(nullFd, 0);
+        dup2(logFd, 1);
+        dup2(logFd, 2);
+        setpgid(0, 0);
+        execvp(vecArgv[0], vecArgv.data());
+        _exit(127);
+    }
+    close(logFd);
+}
+
+CChildProcess::~CChildProcess()
+{
+    if (Running()) {
+        Signal(SIGTERM);
+        if (Wait(std::chrono::seconds(3)) == -1) {
+            Signal(SIGKILL);
+            Wait(std::chrono::seconds(3));
+        }
+    }
+    unlink(m_strLogPath.c_str());
+}
+
+bool CChildProcess::Running()
+{
+    if (m_bReaped) {
+        return false;
+    }
+    int nStatus = 0;
+    const pid_t result = waitpid(m_pid, &nStatus, WNOHANG);
+    if (result == m_pid) {
+        m_bReaped = true;
+        m_nStatus = nStatus;
+        return false;
+    }
+    return result == 0;
+}
+
+bool CChildProcess::Signal(int nSignal)
+{
+    return !m_bReaped && kill(m_pid, nSignal) == 0;
+}
+
+int CChildProcess::Wait(std::chrono::milliseconds timeout)
+{
+    if (WaitUntil([this] { return !Running(); }, timeout)) {
+        return m_nStatus;
+    }
+    return -1;
+}
+
+std::string CChildProcess::Log() const
+{
+    std::ifstream file(m_strLogPath);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
