@@ -1,0 +1,93 @@
+#include "serial/DeviceConnection.h"
+
+#include "app/MessageBox.h"
+#include "devices/NumberText.h"
+#include "devices/TouchDevice.h"
+#include "serial/ConnectionView.h"
+#include "serial/Port.h"
+#include "touch/ReaderThread.h"
+#include "touch/TouchProcessor.h"
+
+CDeviceConnection::CDeviceConnection(Dependencies dependencies) : m_deps(std::move(dependencies))
+{
+}
+
+void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool bShowErrors)
+{
+    Disconnect();
+    if (bConnect) {
+        const int nBaudRate = TextToInt(activeDevice.m_strBaudRate);
+        const int nPort = GetPortNumber(activeDevice.m_strPort);
+        if (OpenPort(nPort, nBaudRate, bShowErrors)) {
+            m_deps.touch.SetActiveDevice(activeDevice);
+            m_deps.reader.RunReader(true);
+            m_deps.view.SetTrayIcon(ICON_CONNECTED);
+            m_deps.view.SetTrayTooltip(ConnectedTooltip(activeDevice));
+            activeDevice.m_bConnect = 1;
+            if (!m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
+                m_deps.view.SetRowCheck(activeDevice.m_nIndex, true);
+            }
+            m_deps.view.EnableCalibrate(true);
+            m_deps.touch.SetTrayRightClick(false);
+            return;
+        }
+    }
+    m_deps.view.SetTrayIcon(ICON_NOT_CONNECTED);
+    // The two texts differ on purpose: lower case after a failed connect, capital N after
+    // the user disconnected.
+    m_deps.view.SetTrayTooltip(bConnect ? "Tactilo - not connected" : "Tactilo - Not connected");
+    activeDevice.m_bConnect = 0;
+    if (m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
+        m_deps.view.SetRowCheck(activeDevice.m_nIndex, false);
+    }
+    m_deps.view.EnableCalibrate(false);
+}
+
+bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors)
+{
+    try {
+        m_deps.port.Open(nPort, static_cast<unsigned>(nBaudRate), 8, 0, 0);
+        m_deps.port.SetTimeouts(0, 0, 0, 0, 0);
+        return true;
+    } catch (const CPortException& error) {
+        char szMessage[1000];
+        error.GetErrorMessage(szMessage, sizeof szMessage);
+        if (bShowErrors) {
+            m_deps.messages.Show(szMessage, MessageIcon::Error);
+        }
+    } catch (...) {
+        m_deps.port.Close();
+        m_deps.messages.Show("Unexpected exception", MessageIcon::Error);
+    }
+    return false;
+}
+
+bool CDeviceConnection::Disconnect()
+{
+    if (!m_deps.port.IsOpen() && !m_deps.reader.Started()) {
+        return false;
+    }
+    m_deps.reader.RunReader(false);
+    // The reader is gone already (the stop joins it); the pause is kept for serial drivers
+    // that need a moment between the last read and the close.
+    if (m_deps.sleepMs) {
+        m_deps.sleepMs(DISCONNECT_PAUSE_MS);
+    }
+    m_deps.port.Close();
+    return true;
+}
+
+int CDeviceConnection::GetPortNumber(std::string strPort)
+{
+    for (std::size_t nPos = strPort.find("COM"); nPos != std::string::npos;
+         nPos = strPort.find("COM", nPos)) {
+        strPort.erase(nPos, 3);
+    }
+    return TextToInt(strPort);
+}
+
+std::string CDeviceConnection::ConnectedTooltip(const TouchDevice& device)
+{
+    return device.m_strName + " - " + device.m_strMonitor + " " + device.m_strPort + " " +
+           device.m_strBaudRate;
+}

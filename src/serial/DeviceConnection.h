@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class CPort;
+class CReaderThread;
+class CTouchProcessor;
+class IConnectionView;
+class IMessageBox;
+struct TouchDevice;
+
+constexpr unsigned ICON_NOT_CONNECTED = 132;
+constexpr unsigned ICON_CONNECTED = 139;
+constexpr unsigned ICON_RIGHT_CLICK_ARMED = 140;
+
+// Brings the active device on line and off line: opens its port at its baud rate, starts the
+// reader, and shows the outcome (tray icon and tooltip, the row's check box, Calibrate).
+// Every connect disconnects first, so there is never more than one open port or reader.
+class CDeviceConnection {
+public:
+    struct Dependencies {
+        CPort& port;
+        CReaderThread& reader;
+        CTouchProcessor& touch;
+        IConnectionView& view;
+        IMessageBox& messages;
+        std::function<void(int nMs)> sleepMs;  // the pause between stopping and closing
+    };
+
+    explicit CDeviceConnection(Dependencies dependencies);
+
+    // Connects (bConnect) or disconnects activeDevice, updating its m_bConnect.
+    void Connect(TouchDevice& activeDevice, bool bConnect, bool bShowErrors);
+    // Opens the port with the device line settings (8 data bits, no parity, one stop bit) and
+    // time-outs that make reads wait for their bytes. Errors are shown when bShowErrors.
+    bool OpenPort(int nPort, int nBaudRate, bool bShowErrors);
+    // Stops the reader, pauses, closes the port; false when no port was open.
+    bool Disconnect();
+
+    // "COM3" gives 3: every "COM" removed, the rest read as a number (0 when there is none).
+    static int GetPortNumber(std::string strPort);
+    // "Touch 1 - DISPLAY1 COM3 9600"
+    static std::string ConnectedTooltip(const TouchDevice& device);
+
+    static constexpr int DISCONNECT_PAUSE_MS = 500;
+
+private:
+    Dependencies m_deps;
+};

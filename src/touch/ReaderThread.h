@@ -1,0 +1,53 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+class CPort;
+
+// The worker that drives the touch pipeline of the active device: it waits on the port for
+// the next packet and hands every whole packet to the processor, until it is stopped.
+//
+// Stopping is cooperative and prompt: the port is woken out of its blocking read, the thread
+// is joined, and once RunReader(false) returns the thread sends no more input and does not
+// touch the port, so the port may be closed. A stop that comes before the thread has begun
+// its loop works too, because the wake-up stays set until the next start.
+class CReaderThread {
+public:
+    struct Callbacks {
+        std::function<void(std::string)> onPacket;  // every whole packet, on the reader thread
+        // The line failed or went away (on the reader thread); called once per outage.
+        std::function<void()> onDeviceGone;
+    };
+
+    CReaderThread(CPort& port, Callbacks callbacks);
+    ~CReaderThread();
+    CReaderThread(const CReaderThread&) = delete;
+    CReaderThread& operator=(const CReaderThread&) = delete;
+
+    // true starts the thread (stopping a running one first), false stops it.
+    void RunReader(bool bStart);
+    bool Started() const { return m_thread.joinable(); }
+    // Set by the thread as the first thing it does; cleared by the stop.
+    bool ReaderRunning() const { return m_bReaderRunning; }
+
+    // Packets handed on and packets cut short, for the curious (benchmarks, the packet view).
+    unsigned long long PacketCount() const { return m_nPackets; }
+    unsigned long long CutShortCount() const { return m_nCutShort; }
+
+    // The pause after a failed read doubles from the first value up to the last.
+    static constexpr int FIRST_RETRY_PAUSE_MS = 50;
+    static constexpr int LAST_RETRY_PAUSE_MS = 2000;
+
+private:
+    void ReaderThreadProc();
+
+    CPort& m_port;
+    Callbacks m_callbacks;
+    std::thread m_thread;
+    std::atomic<bool> m_bReaderRunning{false};
+    std::atomic<unsigned long long> m_nPackets{0};
+    std::atomic<unsigned long long> m_nCutShort{0};
+};
