@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "calibration/CalibrationNumbers.h"
+#include "calibration/CalibrationThread.h"
+#include "devices/TouchDevice.h"
+
+class QLabel;
+class ICalTouchSource;
+class ITraceSink;
+
+// The calibration page: a borderless window over exactly one monitor, with the cursor hidden,
+// a label and five crosshair targets that the user touches one after the other. A capture
+// thread polls the touch state while the page shows which target to touch.
+//
+// The caller sets m_rcMonitor and m_strDevice, runs exec(), and reads m_numbers when exec()
+// returned Accepted; GetResult() tells a time-out from the other ends:
+//
+//   how it ended                                   exec()     GetResult()      m_numbers
+//   five targets captured, timer 3 (or Enter)      Accepted   0                computed
+//   ESC, or Enter before the numbers existed       Rejected   0                untouched
+//   a target not captured and lifted in time       Rejected   CAL_ERR_TIMEOUT  untouched
+//   the readings give no span (two targets equal)  Rejected   0                untouched
+//
+// So Accepted always means numbers worth storing. The cursor is hidden for this window only
+// (a widget cursor): nothing needs to be shown again afterwards.
+class CCal : public QDialog {
+    Q_OBJECT
+
+public:
+    // The page's times; tests shorten them.
+    struct Timing {
+        std::chrono::milliseconds start{100};   // timer 2: from showing to the first target
+        std::chrono::milliseconds finish{100};  // timer 3: from the last lift to the end
+        std::chrono::milliseconds target = CCalibrationCapture::TARGET_TIMEOUT;  // timer 5
+        std::chrono::milliseconds poll = CCalibrationThread::POLL_PERIOD;
+    };
+
+    explicit CCal(ICalTouchSource& touch, ITraceSink* pTrace = nullptr,
+                  QWidget* pParent = nullptr);
+    CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* pParent = nullptr);
+    ~CCal() override;
+
+    // Set by the caller before exec(): the monitor in root-window (native) pixels, and the
+    // device's name for the label.
+    ScreenRect m_rcMonitor;
+    std::string m_strDevice;
+    // Set when exec() returned Accepted.
+    CalibrationNumbers m_numbers;
+
+    std::uint32_t GetResult() const { return m_nResult; }
+
+    // The label of the page for a device name.
+    static QString LabelText(const std::string& strDevice);
+    // Qt's device-independent geometry for a rectangle in native pixels. Qt scales window
+    // geometry by each screen's device pixel ratio, keeping the screen's origin; with a ratio
+    // of 1 (the X11 default) the two are the same.
+    static QRect LogicalGeometry(const ScreenRect& rcNative);
+    // How each target is drawn now, by target index.
+    std::array<CalTargetState, CAL_TARGET_COUNT> TargetStates() const
+    {
+        return m_shown.targets;
+    }
+    // The capture thread exists and is polling.
+    bool IsCapturing() const { return m_pThread && m_pThread->IsRunning(); }
+
+    void setVisible(bool bVisible) override;
+    void done(int nResult) override;
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    void InitDialog();
+    void OnStartTimer();
+    void OnFinishTimer();
+    void OnTargetTimer();
+    void OnCaptureChanged();
+    void OnOK();
+    void StopCapture();
+
+    ICalTouchSource& m_touch;
+    ITraceSink* m_pTrace;
+    Timing m_timing;
+
+    QLabel* m_pLabel;
+    QTimer m_timerStart;   // timer 2: draw the targets and start the capture
+    QTimer m_timerFinish;  // timer 3: end the page after the last target
+    QTimer m_timerTarget;  // timer 5: the active target's time-out
+    std::unique_ptr<CCalibrationThread> m_pThread;
+
+    bool m_bInitialised = false;
+    bool m_bEnded = false;  // done() ran: later reports and timers change nothing
+    bool m_bComputed = false;
+    std::uint32_t m_nResult = 0;
+    int m_nTarget = -1;       // the target whose time-out timer 5 measures
+    CaptureSnapshot m_shown;  // what the page draws
+};
