@@ -1,0 +1,54 @@
+#include "ScriptSource.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+CScriptSource::CScriptSource(int fd, int stopFd) : m_fd(fd), m_stopFd(stopFd) {}
+
+CScriptSource::~CScriptSource()
+{
+    if (m_fd > 0) {
+        close(m_fd);
+    }
+}
+
+CScriptSource::Status CScriptSource::Next(std::string& strLine)
+{
+    for (;;) {
+        if (const std::size_t nEnd = m_strBuffer.find('\n'); nEnd != std::string::npos) {
+            strLine = m_strBuffer.substr(0, nEnd);
+            m_strBuffer.erase(0, nEnd + 1);
+            ++m_nLine;
+            return Status::Line;
+        }
+        if (m_bEnd) {
+            if (m_strBuffer.empty()) {
+                return Status::End;
+            }
+            strLine.swap(m_strBuffer);
+            m_strBuffer.clear();
+            ++m_nLine;
+            return Status::Line;
+        }
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            m_bEnd = true;
+            continue;
+        }
+        if (fds[1].revents & POLLIN) {
+            return Status::Stopped;
+        }
+        char acBuffer[4096];
+        const ssize_t nRead = read(m_fd, acBuffer, sizeof acBuffer);
+        if (nRead > 0) {
+            m_strBuffer.append(acBuffer, static_cast<std::size_t>(nRead));
+        } else if (nRead == 0 || (errno != EINTR && errno != EAGAIN)) {
+            m_bEnd = true;
+        }
+    }
+}
