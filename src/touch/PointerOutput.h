@@ -27,6 +27,8 @@ struct MouseInput {
 struct ScreenSize {
     int cx = 0;
     int cy = 0;
+
+    bool operator==(const ScreenSize&) const = default;
 };
 
 // Called on the reader thread only (one thread at a time).
