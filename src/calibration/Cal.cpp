@@ -130,6 +130,14 @@ void CCal::InitDialog()
     m_timerStart.start(m_timing.start);
 }
 
+void CCal::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    // ESC must reach the page even where no window manager hands out the focus.
+    raise();
+    activateWindow();
+}
+
 void CCal::OnStartTimer()
 {
     // The capture's time-out and timer 5 measure the same time; see the course above.

@@ -76,6 +76,7 @@ public:
     void reject() override;
 
 protected:
+    void showEvent(QShowEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 

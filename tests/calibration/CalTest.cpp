@@ -71,7 +71,10 @@ TEST(Cal, CoversTheMonitorWithTheLabelAndNoCursor)
     cal.m_strDevice = "Panel 1";
     cal.show();
 
-    EXPECT_EQ(cal.geometry(), QRect(100, 50, 640, 480));
+    // Native pixels; Qt's geometry divides them by the ratio (1 unless QT_SCALE_FACTOR says
+    // otherwise) on a screen whose origin is 0, 0.
+    const qreal dRatio = cal.devicePixelRatioF();
+    EXPECT_EQ(cal.geometry(), QRect(QPoint(100, 50) / dRatio, QSize(640, 480) / dRatio));
     EXPECT_TRUE(cal.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(cal.cursor().shape(), Qt::BlankCursor);
     const auto* pLabel = cal.findChild<QLabel*>(QStringLiteral("ctl1018"));
