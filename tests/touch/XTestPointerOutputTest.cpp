@@ -39,10 +39,9 @@ protected:
     static void SetUpTestSuite()
     {
         s_pXvfb = new CXvfb("3840x1080x24");
-        if (s_pXvfb->Ok()) {
-            AddRandrMonitor(*s_pXvfb, "LEFT", {0, 0, 1920, 1080}, true);
-            AddRandrMonitor(*s_pXvfb, "RIGHT", {1920, 0, 3840, 1080});
-        }
+        s_bMonitors = s_pXvfb->Ok() &&
+                      AddRandrMonitor(*s_pXvfb, "LEFT", {0, 0, 1920, 1080}, true) &&
+                      AddRandrMonitor(*s_pXvfb, "RIGHT", {1920, 0, 3840, 1080});
     }
     static void TearDownTestSuite()
     {
@@ -52,7 +51,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(s_pXvfb->Ok()) << s_pXvfb->Log();
+        ASSERT_TRUE(s_bMonitors) << s_pXvfb->Log();
         m_pObserver = std::make_unique<CXObserver>(s_pXvfb->Display());
         ASSERT_TRUE(m_pObserver->Ok());
         m_pOutput = std::make_unique<CXTestPointerOutput>(s_pXvfb->Display());
@@ -67,11 +66,13 @@ protected:
     }
 
     static CXvfb* s_pXvfb;
+    static bool s_bMonitors;
     std::unique_ptr<CXObserver> m_pObserver;
     std::unique_ptr<CXTestPointerOutput> m_pOutput;
 };
 
 CXvfb* XTestOutput::s_pXvfb = nullptr;
+bool XTestOutput::s_bMonitors = false;
 
 struct Pixel {
     int x;
