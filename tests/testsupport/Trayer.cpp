@@ -1,5 +1,7 @@
 #include "Trayer.h"
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <regex>
@@ -72,6 +74,19 @@ bool OwnedBy(const CXvfb& xvfb, unsigned long nId, int nPid)
     return strOutput.find("= " + std::to_string(nPid) + "\n") != std::string::npos;
 }
 
+// Whether some client owns the system tray selection of screen 0: a host is in charge.
+bool TraySelectionOwned(const CXvfb& xvfb)
+{
+    Display* pDisplay = XOpenDisplay(xvfb.Display().c_str());
+    if (!pDisplay) {
+        return false;
+    }
+    const Atom selection = XInternAtom(pDisplay, "_NET_SYSTEM_TRAY_S0", False);
+    const bool bOwned = XGetSelectionOwner(pDisplay, selection) != None;
+    XCloseDisplay(pDisplay);
+    return bOwned;
+}
+
 bool Larger1x1(const XWindowBox& box)
 {
     return box.nWidth > 1 && box.nHeight > 1;
@@ -94,6 +109,9 @@ CTrayer::~CTrayer() = default;
 bool CTrayer::WaitReady()
 {
     return WaitUntil([this] {
+        if (!TraySelectionOwned(m_xvfb)) {
+            return false;
+        }
         for (const TreeLine& line : WindowTree(m_xvfb)) {
             if (line.strText.find("(\"panel\" \"trayer\")") != std::string::npos) {
                 return true;

@@ -29,7 +29,7 @@ public:
     CTrayer(const CTrayer&) = delete;
     CTrayer& operator=(const CTrayer&) = delete;
 
-    // Waits until trayer's panel exists.
+    // Waits until trayer owns the tray selection and its panel exists.
     bool WaitReady();
     CChildProcess& Process() { return *m_pProcess; }
     std::string Log() const { return m_pProcess->Log(); }

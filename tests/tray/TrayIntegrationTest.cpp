@@ -64,27 +64,29 @@ protected:
         return WaitUntil([&] { return CountOf(m_pProbe->Log(), strLine + "\n") >= nTimes; });
     }
 
-    // The probe's icon as embedded in the current trayer.
-    XWindowBox WaitForEmbeddedIcon()
+    // The probe's icon as embedded in the current trayer, once it is drawn with a background
+    // that bColour accepts. The window is looked up anew each time, as the host may still
+    // move or resize it.
+    template <typename Colour>
+    XWindowBox WaitForIcon(Colour bColour)
     {
         XWindowBox box;
-        const bool bEmbedded = WaitUntil([&] {
+        long nPixel = -1;
+        const bool bShown = WaitUntil([&] {
             const std::vector<XWindowBox> vecWindows =
                 m_pTrayer->EmbeddedWindows(m_pProbe->Pid());
             if (vecWindows.empty()) {
                 return false;
             }
             box = vecWindows.front();
-            return true;
+            // Left of the picture, halfway down: the background.
+            nPixel = RootPixel(m_xvfb, box.x + box.nWidth / 4, box.CenterY());
+            return bColour(nPixel);
         });
-        EXPECT_TRUE(bEmbedded) << "probe:\n" << m_pProbe->Log() << "trayer:\n" << m_pTrayer->Log();
+        EXPECT_TRUE(bShown) << "pixel " << std::hex << nPixel << "\nprobe:\n"
+                            << m_pProbe->Log() << "trayer:\n"
+                            << m_pTrayer->Log();
         return box;
-    }
-
-    // A pixel of the icon's background: left of the picture, halfway down.
-    long IconBackground(const XWindowBox& box)
-    {
-        return RootPixel(m_xvfb, box.x + 3, box.CenterY());
     }
 
     void StartTrayer()
@@ -115,17 +117,13 @@ TEST_F(TrayIntegration, TheIconSitsInTheTrayAndTurnsClicksIntoCommands)
     StartTrayer();
     StartProbe();
     ASSERT_TRUE(ProbeSaid("created 1")) << m_pProbe->Log();
-    const XWindowBox box = WaitForEmbeddedIcon();
-    EXPECT_GT(box.nWidth, 1);
-    EXPECT_TRUE(WaitUntil([&] { return IsGrey(IconBackground(box)); }))
-        << std::hex << IconBackground(box);
+    XWindowBox box = WaitForIcon(IsGrey);
 
     // A left press sends the click command; the probe then has another thread show icon
     // 139, which must reach the tray.
     Click(box, "click 1");
     EXPECT_TRUE(ProbeSaid("command 32781")) << m_pProbe->Log();
-    EXPECT_TRUE(WaitUntil([&] { return IsGreen(IconBackground(box)); }))
-        << std::hex << IconBackground(box);
+    box = WaitForIcon(IsGreen);
 
     // A double click: its first press is a left press, then the default command, which
     // here restores the window from the tray, active.
@@ -144,7 +142,7 @@ TEST_F(TrayIntegration, TheMenuOpensOnTheRightPressAndExitIsSent)
 {
     StartTrayer();
     StartProbe();
-    const XWindowBox box = WaitForEmbeddedIcon();
+    const XWindowBox box = WaitForIcon(IsGrey);
 
     Click(box, "mousedown 3");
     EXPECT_TRUE(WaitUntil([&] { return !MappedTopLevelWindows(m_xvfb, m_pProbe->Pid()).empty(); }))
@@ -164,17 +162,15 @@ TEST_F(TrayIntegration, AnIconStartedWithoutAHostAppearsWhenOneComesAndAgainAfte
     ASSERT_TRUE(ProbeSaid("created 0")) << m_pProbe->Log();
 
     StartTrayer();
-    XWindowBox box = WaitForEmbeddedIcon();
     // Shown with the picture that was set while it waited.
-    EXPECT_TRUE(WaitUntil([&] { return IsGreen(IconBackground(box)); }))
-        << std::hex << IconBackground(box);
+    XWindowBox box = WaitForIcon(IsGreen);
     Click(box, "click 1");
     EXPECT_TRUE(ProbeSaid("command 32781")) << m_pProbe->Log();
 
     // The host goes away and another one comes.
     m_pTrayer.reset();
     StartTrayer();
-    box = WaitForEmbeddedIcon();
+    box = WaitForIcon(IsGreen);
     Click(box, "click 1");
     EXPECT_TRUE(ProbeSaid("command 32781", 2)) << m_pProbe->Log();
     EXPECT_TRUE(m_pProbe->Running());
