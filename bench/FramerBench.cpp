@@ -38,22 +38,19 @@ constexpr double g_dPacketsAt256000 = 256000.0 / 10.0 / 3.0;  // 10 bits a byte 
 
 std::map<std::string, double> g_mapCoreShare;  // benchmark -> share of one core at 8533/s
 
-double ThreadCpuSeconds()
-{
+double ThreadCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-double WallSeconds()
-{
+double WallSeconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-std::vector<unsigned char> Packets(int nCount, double dNoise, unsigned nSeed = 5)
-{
+std::vector<unsigned char> Packets(int nCount, double dNoise, unsigned nSeed = 5) {
     std::mt19937 random(nSeed);
     std::uniform_int_distribution<int> raw(0, 1023);
     std::uniform_real_distribution<double> chance(0.0, 1.0);
@@ -62,8 +59,8 @@ std::vector<unsigned char> Packets(int nCount, double dNoise, unsigned nSeed = 5
         const int nX = raw(random);
         const int nY = raw(random);
         const bool bTouch = (i % 16) != 15;
-        vecBytes.push_back(static_cast<unsigned char>(0x80 | (bTouch ? 0x40 : 0) |
-                                                      ((nX >> 7) << 3) | (nY >> 7)));
+        vecBytes.push_back(
+            static_cast<unsigned char>(0x80 | (bTouch ? 0x40 : 0) | ((nX >> 7) << 3) | (nY >> 7)));
         vecBytes.push_back(static_cast<unsigned char>(nX & 127));
         if (chance(random) < dNoise) {
             vecBytes.push_back(0xC0);  // a lead byte too early: the packet is cut short
@@ -77,15 +74,13 @@ std::vector<unsigned char> Packets(int nCount, double dNoise, unsigned nSeed = 5
 }
 
 // What the processor does with each packet text before any mapping.
-int Decode(const std::string& strText)
-{
+int Decode(const std::string& strText) {
     const int nX = BitsToInt(strText.substr(2, 3) + strText.substr(9, 7));
     const int nY = BitsToInt(strText.substr(5, 3) + strText.substr(17, 7));
     return (strText[1] == '1' ? 1 : 0) + nX + nY;
 }
 
-void ReadPackets(benchmark::State& state, CPort& port, const char* szName)
-{
+void ReadPackets(benchmark::State& state, CPort& port, const char* szName) {
     std::string strPacket;
     long long nPackets = 0;
     const double dCpuStart = ThreadCpuSeconds();
@@ -105,15 +100,13 @@ void ReadPackets(benchmark::State& state, CPort& port, const char* szName)
     g_mapCoreShare[szName] = dCpuPerPacket * g_dPacketsAt256000;
 }
 
-void FramerInMemory(benchmark::State& state)
-{
+void FramerInMemory(benchmark::State& state) {
     CPort port(std::make_unique<CLoopSerialLine>(Packets(4096, 0.0)));
     port.Open(1, 256000, 8, 0, 0);
     ReadPackets(state, port, "in memory");
 }
 
-void FramerInMemoryNoisy(benchmark::State& state)
-{
+void FramerInMemoryNoisy(benchmark::State& state) {
     CPort port(std::make_unique<CLoopSerialLine>(Packets(4096, 0.05)));
     port.Open(1, 256000, 8, 0, 0);
     ReadPackets(state, port, "in memory, 5% noise");
@@ -123,8 +116,7 @@ void FramerInMemoryNoisy(benchmark::State& state)
 // them or paced at one packet per 1/nRate s.
 class CPtyFeeder {
 public:
-    explicit CPtyFeeder(double dRate) : m_dRate(dRate)
-    {
+    explicit CPtyFeeder(double dRate) : m_dRate(dRate) {
         m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         grantpt(m_master);
         unlockpt(m_master);
@@ -136,8 +128,7 @@ public:
         fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
         m_writer = std::thread([this] { Feed(); });
     }
-    ~CPtyFeeder()
-    {
+    ~CPtyFeeder() {
         m_bStop = true;
         m_writer.join();
         close(m_master);
@@ -145,8 +136,7 @@ public:
     const std::string& Slave() const { return m_strSlave; }
 
 private:
-    void Feed()
-    {
+    void Feed() {
         const std::vector<unsigned char> vecStream = Packets(4096, 0.0);
         const std::size_t nChunk = m_dRate > 0 ? 3 : 3 * 64;
         std::size_t nNext = 0;
@@ -184,8 +174,7 @@ private:
     std::thread m_writer;
 };
 
-void ReadPty(benchmark::State& state, double dRate, const char* szName)
-{
+void ReadPty(benchmark::State& state, double dRate, const char* szName) {
     CPtyFeeder feeder(dRate);
     const std::string strSlave = feeder.Slave();
     CPort port(std::make_unique<CPosixSerialLine>([strSlave](int) { return strSlave; }));
@@ -212,13 +201,11 @@ void ReadPty(benchmark::State& state, double dRate, const char* szName)
     g_mapCoreShare[szName] = dShare;
 }
 
-void FramerPty(benchmark::State& state)
-{
+void FramerPty(benchmark::State& state) {
     ReadPty(state, 0.0, "pty, as fast as it goes");
 }
 
-void FramerPtyAt256000(benchmark::State& state)
-{
+void FramerPtyAt256000(benchmark::State& state) {
     ReadPty(state, g_dPacketsAt256000, "pty, paced at 8533 packets/s");
 }
 
@@ -230,8 +217,7 @@ BENCHMARK(FramerPty)->UseRealTime();
 // Two seconds of packets at the fastest rate: the share is measured, not extrapolated.
 BENCHMARK(FramerPtyAt256000)->Iterations(17066)->UseRealTime();
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

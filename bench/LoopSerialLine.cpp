@@ -1,7 +1,6 @@
 #include "LoopSerialLine.h"
 
-ReadStatus CLoopSerialLine::ReadByte(unsigned char& nByte)
-{
+ReadStatus CLoopSerialLine::ReadByte(unsigned char& nByte) {
     if (m_vecStream.empty()) {
         return ReadStatus::Gone;
     }

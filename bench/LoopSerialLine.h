@@ -11,9 +11,7 @@
 class CLoopSerialLine final : public ISerialLine {
 public:
     explicit CLoopSerialLine(std::vector<unsigned char> vecStream)
-        : m_vecStream(std::move(vecStream))
-    {
-    }
+        : m_vecStream(std::move(vecStream)) {}
 
     int OpenPort(int) override { return m_bOpen = true, 0; }
     int ReadSettings() override { return 0; }

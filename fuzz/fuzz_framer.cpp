@@ -22,8 +22,7 @@ public:
     bool SetTimeouts(const CommTimeouts&) override { return true; }
     void ClosePort() override {}
     bool IsOpen() const override { return true; }
-    ReadStatus ReadByte(unsigned char& nByte) override
-    {
+    ReadStatus ReadByte(unsigned char& nByte) override {
         if (m_nNext == m_nSize) {
             return ReadStatus::Gone;
         }
@@ -41,8 +40,7 @@ private:
     std::size_t m_nNext = 0;
 };
 
-void Check(bool bHolds)
-{
+void Check(bool bHolds) {
     if (!bHolds) {
         std::abort();
     }
@@ -50,8 +48,7 @@ void Check(bool bHolds)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     CPort port(std::make_unique<CBytesLine>(pData, nSize));
     std::string strPacket;
     for (std::size_t nCalls = 0; nCalls <= nSize + 1; ++nCalls) {

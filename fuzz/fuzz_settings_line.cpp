@@ -12,22 +12,19 @@
 
 namespace {
 
-void Check(bool bHolds)
-{
+void Check(bool bHolds) {
     if (!bHolds) {
         std::abort();
     }
 }
 
-bool SameNumber(double dFirst, double dSecond)
-{
+bool SameNumber(double dFirst, double dSecond) {
     return (std::isnan(dFirst) && std::isnan(dSecond)) || dFirst == dSecond;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     const std::string strInput(reinterpret_cast<const char*>(pData), nSize);
     const TouchDevice first = ParseDeviceLine(strInput);
     const std::string strLine = FormatDeviceLine(first);
@@ -41,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     Check(second.m_bConnect == first.m_bConnect && second.m_rcMonitor == first.m_rcMonitor &&
           second.m_nIndex == first.m_nIndex && second.m_bSwapXY == first.m_bSwapXY);
     const TouchDevice third = ParseDeviceLine(FormatDeviceLine(second));
-    for (auto pMember : {&TouchDevice::m_dScaleX, &TouchDevice::m_dScaleY,
-                         &TouchDevice::m_dRawMinX, &TouchDevice::m_dRawMaxX,
-                         &TouchDevice::m_dRawMinY, &TouchDevice::m_dRawMaxY,
-                         &TouchDevice::m_dCenterX, &TouchDevice::m_dCenterY,
-                         &TouchDevice::m_dLeftX, &TouchDevice::m_dRightX, &TouchDevice::m_dSpanX,
-                         &TouchDevice::m_dTopY, &TouchDevice::m_dBottomY, &TouchDevice::m_dSpanY}) {
+    for (auto pMember :
+         {&TouchDevice::m_dScaleX, &TouchDevice::m_dScaleY, &TouchDevice::m_dRawMinX,
+          &TouchDevice::m_dRawMaxX, &TouchDevice::m_dRawMinY, &TouchDevice::m_dRawMaxY,
+          &TouchDevice::m_dCenterX, &TouchDevice::m_dCenterY, &TouchDevice::m_dLeftX,
+          &TouchDevice::m_dRightX, &TouchDevice::m_dSpanX, &TouchDevice::m_dTopY,
+          &TouchDevice::m_dBottomY, &TouchDevice::m_dSpanY}) {
         Check(SameNumber(third.*pMember, second.*pMember));
     }
     return 0;

@@ -15,8 +15,7 @@
 #include "ChildProcess.h"
 
 CPipedProcess::CPipedProcess(const std::vector<std::string>& vecArgs,
-                             const std::map<std::string, std::string>& mapEnv)
-{
+                             const std::map<std::string, std::string>& mapEnv) {
     char szLog[] = "/tmp/tactilo-piped-XXXXXX";
     const int logFd = mkstemp(szLog);
     int inPipe[2];
@@ -56,8 +55,7 @@ CPipedProcess::CPipedProcess(const std::vector<std::string>& vecArgs,
     fcntl(m_outFd, F_SETFL, fcntl(m_outFd, F_GETFL) | O_NONBLOCK);
 }
 
-CPipedProcess::~CPipedProcess()
-{
+CPipedProcess::~CPipedProcess() {
     CloseInput();
     if (Running()) {
         Signal(SIGTERM);
@@ -72,8 +70,7 @@ CPipedProcess::~CPipedProcess()
     unlink(m_strLogPath.c_str());
 }
 
-bool CPipedProcess::Send(const std::string& strText)
-{
+bool CPipedProcess::Send(const std::string& strText) {
     std::size_t nDone = 0;
     while (m_inFd >= 0 && nDone < strText.size()) {
         const ssize_t nWritten = write(m_inFd, strText.data() + nDone, strText.size() - nDone);
@@ -85,16 +82,14 @@ bool CPipedProcess::Send(const std::string& strText)
     return m_inFd >= 0;
 }
 
-void CPipedProcess::CloseInput()
-{
+void CPipedProcess::CloseInput() {
     if (m_inFd >= 0) {
         close(m_inFd);
         m_inFd = -1;
     }
 }
 
-bool CPipedProcess::ReadLine(std::string& strLine, std::chrono::milliseconds timeout)
-{
+bool CPipedProcess::ReadLine(std::string& strLine, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (const std::size_t nEnd = m_strPending.find('\n'); nEnd != std::string::npos) {
@@ -104,7 +99,8 @@ bool CPipedProcess::ReadLine(std::string& strLine, std::chrono::milliseconds tim
             return true;
         }
         const auto nLeftMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 deadline - std::chrono::steady_clock::now()).count();
+                                 deadline - std::chrono::steady_clock::now())
+                                 .count();
         if (nLeftMs <= 0) {
             return false;
         }
@@ -127,8 +123,7 @@ bool CPipedProcess::ReadLine(std::string& strLine, std::chrono::milliseconds tim
     }
 }
 
-bool CPipedProcess::WaitForLine(const std::string& strWanted, std::chrono::milliseconds timeout)
-{
+bool CPipedProcess::WaitForLine(const std::string& strWanted, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::string strLine;
     while (ReadLine(strLine, std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -140,8 +135,7 @@ bool CPipedProcess::WaitForLine(const std::string& strWanted, std::chrono::milli
     return false;
 }
 
-bool CPipedProcess::Running()
-{
+bool CPipedProcess::Running() {
     if (m_bReaped) {
         return false;
     }
@@ -155,29 +149,25 @@ bool CPipedProcess::Running()
     return result == 0;
 }
 
-bool CPipedProcess::Signal(int nSignal)
-{
+bool CPipedProcess::Signal(int nSignal) {
     return !m_bReaped && kill(m_pid, nSignal) == 0;
 }
 
-int CPipedProcess::Wait(std::chrono::milliseconds timeout)
-{
+int CPipedProcess::Wait(std::chrono::milliseconds timeout) {
     if (WaitUntil([this] { return !Running(); }, timeout)) {
         return m_nStatus;
     }
     return -1;
 }
 
-std::string CPipedProcess::ErrorLog() const
-{
+std::string CPipedProcess::ErrorLog() const {
     std::ifstream file(m_strLogPath);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
-std::string CPipedProcess::ToolPath(const std::string& strName)
-{
+std::string CPipedProcess::ToolPath(const std::string& strName) {
     // TACTILO_TOOLS_DIR in the environment tries other builds of the tools.
     const char* szDir = getenv("TACTILO_TOOLS_DIR");
     return std::string(szDir && *szDir ? szDir : TACTILO_TOOLS_DIR) + "/" + strName;

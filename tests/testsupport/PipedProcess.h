@@ -25,7 +25,8 @@ public:
 
     // The next output line (without its '\n'); false when none came before the deadline or
     // the output ended.
-    bool ReadLine(std::string& strLine, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    bool ReadLine(std::string& strLine,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Reads lines until one equals strLine; false on time-out or end of output.
     bool WaitForLine(const std::string& strLine,
                      std::chrono::milliseconds timeout = std::chrono::seconds(10));

@@ -2,8 +2,7 @@
 
 namespace {
 
-std::vector<std::string> SimulatorArgs(int nPort, const std::vector<std::string>& vecExtraArgs)
-{
+std::vector<std::string> SimulatorArgs(int nPort, const std::vector<std::string>& vecExtraArgs) {
     std::vector<std::string> vecArgs = {CPipedProcess::ToolPath("tactilo-sim")};
     if (nPort > 0) {
         vecArgs.push_back("--link");
@@ -17,8 +16,7 @@ std::vector<std::string> SimulatorArgs(int nPort, const std::vector<std::string>
 }  // namespace
 
 CSimulatorProcess::CSimulatorProcess(int nPort, const std::vector<std::string>& vecExtraArgs)
-    : m_process(SimulatorArgs(nPort, vecExtraArgs))
-{
+    : m_process(SimulatorArgs(nPort, vecExtraArgs)) {
     // The first line is the slave path, printed once the link (if any) is in place.
     if (!m_process.ReadLine(m_strSlavePath)) {
         m_strSlavePath.clear();

@@ -3,8 +3,7 @@
 #include "PacketView.h"
 #include "TouchPackets.h"
 
-TEST(PacketView, ShowsTouchRawXYAndTheBits)
-{
+TEST(PacketView, ShowsTouchRawXYAndTheBits) {
     EXPECT_EQ(CPacketView::FormatPacket("110001010001001000110100"),
               "touch=1 x=18 y=692 bits=110001010001001000110100");
     EXPECT_EQ(CPacketView::FormatPacket(TouchPacketText(false, 1023, 0)),

@@ -10,16 +10,14 @@
 
 namespace {
 
-std::string Line(bool bTouch, int nX, int nY)
-{
+std::string Line(bool bTouch, int nX, int nY) {
     return std::string("touch=") + (bTouch ? "1" : "0") + " x=" + std::to_string(nX) +
            " y=" + std::to_string(nY) + " bits=" + TouchPacketText(bTouch, nX, nY);
 }
 
 }  // namespace
 
-TEST(PacketViewProgram, PrintsPacketsCountsCutsAndFollowsTheDevice)
-{
+TEST(PacketViewProgram, PrintsPacketsCountsCutsAndFollowsTheDevice) {
     CTempConfigDir config;
     CSimulatorProcess sim(7);
     ASSERT_FALSE(sim.SlavePath().empty()) << sim.ErrorLog();
@@ -52,8 +50,7 @@ TEST(PacketViewProgram, PrintsPacketsCountsCutsAndFollowsTheDevice)
     EXPECT_EQ(WEXITSTATUS(nStatus), 0);
 }
 
-TEST(PacketViewProgram, MissingPortShowsThePortErrorText)
-{
+TEST(PacketViewProgram, MissingPortShowsThePortErrorText) {
     CTempConfigDir config;
     config.LinkPort(9, config.Path() + "/no-such-device");
     CPipedProcess view({CPipedProcess::ToolPath("tactilo-packets"), "COM9"});

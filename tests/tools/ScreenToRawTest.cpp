@@ -11,8 +11,7 @@
 
 namespace {
 
-double Forward(const AxisCalibration& axis, int nRaw)
-{
+double Forward(const AxisCalibration& axis, int nRaw) {
     return MapXAxis(axis, nRaw, CNullTraceSink::Instance());
 }
 
@@ -40,8 +39,7 @@ class JoinedAxes : public ::testing::TestWithParam<AxisRow> {};
 
 }  // namespace
 
-TEST(PacketEncoder, PutsTheTopBitsInTheLeadByte)
-{
+TEST(PacketEncoder, PutsTheTopBitsInTheLeadByte) {
     using Bytes = std::array<unsigned char, 3>;
     EXPECT_EQ(EncodePacket(true, 18, 692), (Bytes{0xC5, 0x12, 0x34}));
     EXPECT_EQ(EncodePacket(false, 0, 0), (Bytes{0x80, 0x00, 0x00}));
@@ -52,8 +50,7 @@ TEST(PacketEncoder, PutsTheTopBitsInTheLeadByte)
     EXPECT_EQ(EncodePacket(false, 1024 + 5, -1), EncodePacket(false, 5, 1023));
 }
 
-TEST(PacketEncoder, AgreesWithTheDecoderForEveryValue)
-{
+TEST(PacketEncoder, AgreesWithTheDecoderForEveryValue) {
     for (int n = 0; n <= 1023; ++n) {
         for (bool bTouch : {false, true}) {
             const auto bytes = EncodePacket(bTouch, n, 1023 - n);
@@ -65,8 +62,7 @@ TEST(PacketEncoder, AgreesWithTheDecoderForEveryValue)
     }
 }
 
-TEST(ScreenToRaw, FollowsTheDriversPieces)
-{
+TEST(ScreenToRaw, FollowsTheDriversPieces) {
     double dPixel = 0.0;
     EXPECT_EQ(AnchorOf(g_uneven, 600, &dPixel), AxisAnchor::Centre);
     EXPECT_NEAR(dPixel, 1147.48, 0.01);
@@ -77,8 +73,7 @@ TEST(ScreenToRaw, FollowsTheDriversPieces)
     EXPECT_NEAR(dPixel, 953.22, 0.01);
 }
 
-TEST_P(JoinedAxes, EveryPixelRoundTripsWithinOneRawUnit)
-{
+TEST_P(JoinedAxes, EveryPixelRoundTripsWithinOneRawUnit) {
     const AxisCalibration& axis = GetParam().axis;
     for (int nPixel = axis.nOrigin; nPixel < axis.nOrigin + axis.nSize; ++nPixel) {
         const int nRaw = MapScreenToRaw(axis, nPixel);
@@ -89,8 +84,7 @@ TEST_P(JoinedAxes, EveryPixelRoundTripsWithinOneRawUnit)
     }
 }
 
-TEST_P(JoinedAxes, EveryRawValueOnTheMonitorComesBack)
-{
+TEST_P(JoinedAxes, EveryRawValueOnTheMonitorComesBack) {
     const AxisCalibration& axis = GetParam().axis;
     for (int nRaw = 0; nRaw <= 1023; ++nRaw) {
         const double dPixel = Forward(axis, nRaw);
@@ -110,8 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Calibrations, JoinedAxes, ::testing::ValuesIn(g_aJoined
                              return strName;
                          });
 
-TEST(ScreenToRaw, UnevenPiecesGiveTheClosestRawValueThereIs)
-{
+TEST(ScreenToRaw, UnevenPiecesGiveTheClosestRawValueThereIs) {
     // In the gap no raw value reaches the pixel and in the overlap two do; either way the
     // answer must be as good as the best of all 1024.
     for (int nPixel = 0; nPixel < 1920; ++nPixel) {
@@ -124,8 +117,7 @@ TEST(ScreenToRaw, UnevenPiecesGiveTheClosestRawValueThereIs)
     }
 }
 
-TEST(ScreenToRaw, SwapSendsEachAxisInTheOtherField)
-{
+TEST(ScreenToRaw, SwapSendsEachAxisInTheOtherField) {
     TouchDevice device;
     device.m_rcMonitor = {0, 0, 1920, 1080};
     device.m_dLeftX = 105;
@@ -150,8 +142,7 @@ TEST(ScreenToRaw, SwapSendsEachAxisInTheOtherField)
     }
 }
 
-TEST(ScreenToRaw, UncalibratedDeviceSaysWhy)
-{
+TEST(ScreenToRaw, UncalibratedDeviceSaysWhy) {
     TouchDevice device;
     EXPECT_NE(CScreenToRaw(device).Problem().find("not calibrated"), std::string::npos);
     device.m_rcMonitor = {0, 0, 800, 600};

@@ -23,21 +23,20 @@ public:
     };
 
     Clock::time_point Now() override { return m_now; }
-    bool SleepUntil(Clock::time_point when) override
-    {
+    bool SleepUntil(Clock::time_point when) override {
         m_now = std::max(m_now, when);
         return !m_bStopped;
     }
-    bool Write(const std::vector<unsigned char>& vecBytes) override
-    {
-        m_vecSent.push_back({std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 m_now - Clock::time_point{}).count(), vecBytes});
+    bool Write(const std::vector<unsigned char>& vecBytes) override {
+        m_vecSent.push_back(
+            {std::chrono::duration_cast<std::chrono::milliseconds>(m_now - Clock::time_point{})
+                 .count(),
+             vecBytes});
         return !m_bStopped;
     }
     void Echo(const std::string& strText) override { m_vecEchoes.push_back(strText); }
     bool Hangup(std::string&) override { return ++m_nHangups, true; }
-    bool Reopen(std::string& strError) override
-    {
+    bool Reopen(std::string& strError) override {
         strError = "no more pseudo-terminals";
         return false;
     }
@@ -51,8 +50,7 @@ public:
 
 class ScriptRunner : public ::testing::Test {
 protected:
-    CScriptRunner::Result Run(const std::string& strLine)
-    {
+    CScriptRunner::Result Run(const std::string& strLine) {
         SimCommand command;
         m_strError.clear();
         if (!ParseScriptLine(strLine, command, m_strError)) {
@@ -63,8 +61,7 @@ protected:
     }
 
     // The packets sent, as (ms, bytes) pairs, for comparing with expectations.
-    std::vector<std::pair<long long, std::vector<unsigned char>>> Sent() const
-    {
+    std::vector<std::pair<long long, std::vector<unsigned char>>> Sent() const {
         std::vector<std::pair<long long, std::vector<unsigned char>>> vecSent;
         for (const auto& sent : m_device.m_vecSent) {
             vecSent.emplace_back(sent.nMs, sent.vecBytes);
@@ -86,17 +83,20 @@ const char* const g_szCalibration =
 
 }  // namespace
 
-TEST_F(ScriptRunner, TapIsADownPacketsAtTheRateAndAnUp)
-{
+TEST_F(ScriptRunner, TapIsADownPacketsAtTheRateAndAnUp) {
     ASSERT_EQ(Run("tap 100 200"), CScriptRunner::Result::Ok);
     const auto touch = TouchPacketBytes(true, 100, 200);
-    EXPECT_EQ(Sent(), (Packets{{0, touch}, {10, touch}, {20, touch}, {30, touch}, {40, touch},
-                               {50, touch}, {60, TouchPacketBytes(false, 100, 200)}}));
+    EXPECT_EQ(Sent(), (Packets{{0, touch},
+                               {10, touch},
+                               {20, touch},
+                               {30, touch},
+                               {40, touch},
+                               {50, touch},
+                               {60, TouchPacketBytes(false, 100, 200)}}));
     EXPECT_FALSE(m_runner.Touching());
 }
 
-TEST_F(ScriptRunner, HoldFollowsTheRateAndLastsItsTime)
-{
+TEST_F(ScriptRunner, HoldFollowsTheRateAndLastsItsTime) {
     Run("rate 50");
     Run("down 7 8");
     ASSERT_EQ(Run("hold 100"), CScriptRunner::Result::Ok);
@@ -111,15 +111,13 @@ TEST_F(ScriptRunner, HoldFollowsTheRateAndLastsItsTime)
                                  620, TouchPacketBytes(false, 9, 9)}));
 }
 
-TEST_F(ScriptRunner, HoldWithoutATouchIsAnError)
-{
+TEST_F(ScriptRunner, HoldWithoutATouchIsAnError) {
     EXPECT_EQ(Run("hold 100"), CScriptRunner::Result::Failed);
     EXPECT_NE(m_strError.find("no touch is down"), std::string::npos);
     EXPECT_TRUE(m_device.m_vecSent.empty());
 }
 
-TEST_F(ScriptRunner, DragEndsOnItsEndPoint)
-{
+TEST_F(ScriptRunner, DragEndsOnItsEndPoint) {
     ASSERT_EQ(Run("drag 0 0 100 50 50"), CScriptRunner::Result::Ok);
     EXPECT_EQ(Sent(), (Packets{{0, TouchPacketBytes(true, 0, 0)},
                                {10, TouchPacketBytes(true, 20, 10)},
@@ -130,8 +128,7 @@ TEST_F(ScriptRunner, DragEndsOnItsEndPoint)
                                {60, TouchPacketBytes(false, 100, 50)}}));
 }
 
-TEST_F(ScriptRunner, ScreenPointsNeedACalibration)
-{
+TEST_F(ScriptRunner, ScreenPointsNeedACalibration) {
     EXPECT_EQ(Run("tappoint 960 540"), CScriptRunner::Result::Failed);
     EXPECT_NE(m_strError.find("tappoint: no calibration"), std::string::npos) << m_strError;
     ASSERT_EQ(Run(std::string("calibration ") + g_szCalibration), CScriptRunner::Result::Ok);
@@ -140,8 +137,7 @@ TEST_F(ScriptRunner, ScreenPointsNeedACalibration)
     EXPECT_EQ(m_device.m_vecSent.back().vecBytes, TouchPacketBytes(true, 505, 500));
 }
 
-TEST_F(ScriptRunner, CalibrationFileTakesTheActiveOrTheNamedDevice)
-{
+TEST_F(ScriptRunner, CalibrationFileTakesTheActiveOrTheNamedDevice) {
     CTempConfigDir folder;
     const std::string strPath = folder.Path() + "/Settings.dat";
     std::string strOther = g_szCalibration;
@@ -160,12 +156,10 @@ TEST_F(ScriptRunner, CalibrationFileTakesTheActiveOrTheNamedDevice)
 
     EXPECT_EQ(Run("calibration-file " + strPath + " Nobody"), CScriptRunner::Result::Failed);
     EXPECT_NE(m_strError.find("no device named 'Nobody'"), std::string::npos);
-    EXPECT_EQ(Run("calibration-file " + folder.Path() + "/missing"),
-              CScriptRunner::Result::Failed);
+    EXPECT_EQ(Run("calibration-file " + folder.Path() + "/missing"), CScriptRunner::Result::Failed);
 }
 
-TEST_F(ScriptRunner, RawBytesGoOutAsTheyAre)
-{
+TEST_F(ScriptRunner, RawBytesGoOutAsTheyAre) {
     CTempConfigDir folder;
     const std::string strPath = folder.Path() + "/recording.bin";
     std::ofstream(strPath, std::ios::binary) << std::string("\x05\x7F\xC5\x12\x34", 5);
@@ -176,8 +170,7 @@ TEST_F(ScriptRunner, RawBytesGoOutAsTheyAre)
     EXPECT_NE(m_strError.find("cannot read"), std::string::npos);
 }
 
-TEST_F(ScriptRunner, GarbageIsRepeatableAndStrayIsADataByte)
-{
+TEST_F(ScriptRunner, GarbageIsRepeatableAndStrayIsADataByte) {
     Run("seed 7");
     Run("garbage 32");
     Run("seed 7");
@@ -191,8 +184,7 @@ TEST_F(ScriptRunner, GarbageIsRepeatableAndStrayIsADataByte)
     }
 }
 
-TEST_F(ScriptRunner, StopEndsAHoldAtOnceAndDeviceErrorsAreReported)
-{
+TEST_F(ScriptRunner, StopEndsAHoldAtOnceAndDeviceErrorsAreReported) {
     Run("echo first");
     EXPECT_EQ(m_device.m_vecEchoes, std::vector<std::string>{"first"});
     Run("down 1 1");

@@ -25,8 +25,8 @@ constexpr int g_nPort = 5;
 
 // Reads the next packet, waking the port after the deadline so that a lost byte fails the
 // test instead of hanging it (a woken read returns Stopped).
-PacketStatus ReadWithin(CPort& port, std::string& strPacket, std::chrono::milliseconds timeout = 5s)
-{
+PacketStatus ReadWithin(CPort& port, std::string& strPacket,
+                        std::chrono::milliseconds timeout = 5s) {
     std::promise<void> done;
     std::thread watchdog([&port, future = done.get_future(), timeout] {
         if (future.wait_for(timeout) == std::future_status::timeout) {
@@ -45,27 +45,23 @@ struct Framed {
     bool operator==(const Framed&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& stream, const Framed& framed)
-{
+std::ostream& operator<<(std::ostream& stream, const Framed& framed) {
     return stream << static_cast<int>(framed.status) << ":" << framed.strText;
 }
 
-Framed Whole(bool bTouch, int nX, int nY)
-{
+Framed Whole(bool bTouch, int nX, int nY) {
     return {PacketStatus::Whole, TouchPacketText(bTouch, nX, nY)};
 }
 
 // The driver's side: a CPort on the real serial line code, reading the simulator's COM5.
 class Simulator : public ::testing::Test {
 protected:
-    void OpenPort()
-    {
+    void OpenPort() {
         ASSERT_EQ(m_port.Open(g_nPort, 9600, 8, 0, 0), 0);
         m_port.SetTimeouts(0, 0, 0, 0, 0);
     }
 
-    Framed Next()
-    {
+    Framed Next() {
         Framed framed{};
         framed.status = ReadWithin(m_port, framed.strText);
         return framed;
@@ -78,8 +74,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Simulator, LinksThePortWhileItRuns)
-{
+TEST_F(Simulator, LinksThePortWhileItRuns) {
     ASSERT_FALSE(m_sim.SlavePath().empty()) << m_sim.ErrorLog();
     EXPECT_EQ(fs::read_symlink(PortLinkPath(g_nPort)), m_sim.SlavePath());
 
@@ -93,8 +88,7 @@ TEST_F(Simulator, LinksThePortWhileItRuns)
     EXPECT_FALSE(fs::is_symlink(PortLinkPath(g_nPort), error));
 }
 
-TEST_F(Simulator, PacketsArriveAsSentEvenWhenWrittenBeforeTheOpen)
-{
+TEST_F(Simulator, PacketsArriveAsSentEvenWhenWrittenBeforeTheOpen) {
     m_sim.Send("tap 100 200 20\necho tapped\n");
     ASSERT_TRUE(m_sim.WaitForEcho("tapped")) << m_sim.ErrorLog();
     OpenPort();
@@ -109,8 +103,7 @@ TEST_F(Simulator, PacketsArriveAsSentEvenWhenWrittenBeforeTheOpen)
     EXPECT_EQ(Next(), Whole(false, 1023, 0));
 }
 
-TEST_F(Simulator, GarbageThenResyncOnTheNextPacket)
-{
+TEST_F(Simulator, GarbageThenResyncOnTheNextPacket) {
     OpenPort();
     m_sim.Send("seed 3\ngarbage 300\nstray\ndown 11 22\nstray\nmove 33 44\nup\n");
     // Garbage frames into junk packets; the first real lead byte starts a clean packet,
@@ -125,11 +118,11 @@ TEST_F(Simulator, GarbageThenResyncOnTheNextPacket)
     EXPECT_EQ(Next(), Whole(false, 33, 44));
 }
 
-TEST_F(Simulator, RecordedByteFileIsPlayedAsItIs)
-{
+TEST_F(Simulator, RecordedByteFileIsPlayedAsItIs) {
     const std::string strPath = m_config.Path() + "/recording.bin";
     const unsigned char acBytes[] = {0x05, 0x7F, 0xC5, 0x12, 0x34, 0xC0, 0x01, 0xC3, 0x02, 0x03};
-    std::ofstream(strPath, std::ios::binary).write(reinterpret_cast<const char*>(acBytes), sizeof acBytes);
+    std::ofstream(strPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(acBytes), sizeof acBytes);
     OpenPort();
     m_sim.Send("file " + strPath + "\n");
     EXPECT_EQ(Next(), (Framed{PacketStatus::Whole, "110001010001001000110100"}));
@@ -137,8 +130,7 @@ TEST_F(Simulator, RecordedByteFileIsPlayedAsItIs)
     EXPECT_EQ(Next(), (Framed{PacketStatus::Whole, "110000110000001000000011"}));
 }
 
-TEST_F(Simulator, HangupIsADeviceGoneAndReopenIsReadableAgain)
-{
+TEST_F(Simulator, HangupIsADeviceGoneAndReopenIsReadableAgain) {
     OpenPort();
     m_sim.Send("down 1 2\nhangup\necho gone\n");
     // What was written before the hang-up still comes first: the simulator waits for it to
@@ -165,8 +157,7 @@ TEST_F(Simulator, HangupIsADeviceGoneAndReopenIsReadableAgain)
     EXPECT_EQ(Next(), Whole(true, 3, 4));
 }
 
-TEST_F(Simulator, BadLinesAreReportedWithTheirNumberAndSkipped)
-{
+TEST_F(Simulator, BadLinesAreReportedWithTheirNumberAndSkipped) {
     m_sim.Send("down 5000 1\nbogus\nhold 10\necho still here\nquit\n");
     ASSERT_TRUE(m_sim.WaitForEcho("still here"));
     const int nStatus = m_sim.Process().Wait();
@@ -174,15 +165,15 @@ TEST_F(Simulator, BadLinesAreReportedWithTheirNumberAndSkipped)
     EXPECT_EQ(WEXITSTATUS(nStatus), 1);
     const std::string strLog = m_sim.ErrorLog();
     EXPECT_NE(strLog.find("stdin:1: down: expected <x> <y>, raw values 0..1023, got '5000'"),
-              std::string::npos) << strLog;
+              std::string::npos)
+        << strLog;
     EXPECT_NE(strLog.find("stdin:2: unknown command 'bogus'"), std::string::npos) << strLog;
     EXPECT_NE(strLog.find("stdin:3: hold: no touch is down"), std::string::npos) << strLog;
     std::error_code error;
     EXPECT_FALSE(fs::is_symlink(PortLinkPath(g_nPort), error));
 }
 
-TEST(SimulatorAlone, NobodyReadingMakesItDropBytesNotHang)
-{
+TEST(SimulatorAlone, NobodyReadingMakesItDropBytesNotHang) {
     CTempConfigDir config;
     CSimulatorProcess sim(0, {"--stall-ms", "100"});
     ASSERT_FALSE(sim.SlavePath().empty()) << sim.ErrorLog();

@@ -13,8 +13,7 @@ namespace {
 int g_writeFd = -1;
 volatile sig_atomic_t g_nReceived = 0;
 
-void OnSignal(int nSignal)
-{
+void OnSignal(int nSignal) {
     const int nSavedErrno = errno;
     if (g_nReceived == 0) {
         g_nReceived = nSignal;
@@ -26,8 +25,7 @@ void OnSignal(int nSignal)
 
 }  // namespace
 
-CSignalPipe::CSignalPipe(std::initializer_list<int> signals)
-{
+CSignalPipe::CSignalPipe(std::initializer_list<int> signals) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::runtime_error("cannot make the signal pipe");
@@ -46,19 +44,16 @@ CSignalPipe::CSignalPipe(std::initializer_list<int> signals)
     signal(SIGPIPE, SIG_IGN);
 }
 
-CSignalPipe::~CSignalPipe()
-{
+CSignalPipe::~CSignalPipe() {
     // The handlers stay installed (the descriptors die with the process); writes to a closed
     // descriptor in a late handler would only fail.
 }
 
-int CSignalPipe::Received() const
-{
+int CSignalPipe::Received() const {
     return g_nReceived;
 }
 
-void CSignalPipe::WaitForSignal() const
-{
+void CSignalPipe::WaitForSignal() const {
     pollfd fd = {m_readFd, POLLIN, 0};
     while (poll(&fd, 1, -1) < 0 && errno == EINTR) {
     }

@@ -14,12 +14,9 @@ constexpr int g_nLongestPauseMs = 2000;
 }  // namespace
 
 CPacketView::CPacketView(CPort& port, int nPort, unsigned nBaudRate, std::FILE* pOut)
-    : m_port(port), m_nPort(nPort), m_nBaudRate(nBaudRate), m_pOut(pOut)
-{
-}
+    : m_port(port), m_nPort(nPort), m_nBaudRate(nBaudRate), m_pOut(pOut) {}
 
-std::string CPacketView::FormatPacket(const std::string& strText)
-{
+std::string CPacketView::FormatPacket(const std::string& strText) {
     // The same cut as the touch processor's: touch is character 1, x is 2..4 and 9..15,
     // y is 5..7 and 17..23.
     auto piece = [&](std::size_t nPos, std::size_t nCount) {
@@ -32,14 +29,12 @@ std::string CPacketView::FormatPacket(const std::string& strText)
            " y=" + std::to_string(nY) + " bits=" + strText;
 }
 
-void CPacketView::Print(const std::string& strLine)
-{
+void CPacketView::Print(const std::string& strLine) {
     std::fprintf(m_pOut, "%s\n", strLine.c_str());
     std::fflush(m_pOut);
 }
 
-bool CPacketView::TryOpen(std::string& strError)
-{
+bool CPacketView::TryOpen(std::string& strError) {
     try {
         m_port.Open(m_nPort, m_nBaudRate, 8, 0, 0);
     } catch (const CPortException& exception) {
@@ -50,8 +45,7 @@ bool CPacketView::TryOpen(std::string& strError)
     return true;
 }
 
-bool CPacketView::Open()
-{
+bool CPacketView::Open() {
     std::string strError;
     const std::string strName = "COM" + std::to_string(m_nPort);
     if (!TryOpen(strError)) {
@@ -63,8 +57,7 @@ bool CPacketView::Open()
     return true;
 }
 
-bool CPacketView::Reconnect()
-{
+bool CPacketView::Reconnect() {
     const std::string strName = "COM" + std::to_string(m_nPort);
     m_port.Close();
     Print(strName + ": device gone");
@@ -89,8 +82,7 @@ bool CPacketView::Reconnect()
     }
 }
 
-int CPacketView::Run()
-{
+int CPacketView::Run() {
     std::string strPacket;
     for (;;) {
         const PacketStatus status = m_port.ReadPacket(strPacket);

@@ -22,8 +22,7 @@ const char* const g_szUsage =
     "  unless given) and prints each packet: touch flag, raw x, raw y and its 24 bits.\n"
     "  Stops on SIGINT or SIGTERM.\n";
 
-bool ParseNumber(const char* szText, long nMin, long nMax, long& nValue)
-{
+bool ParseNumber(const char* szText, long nMin, long nMax, long& nValue) {
     char* pEnd = nullptr;
     nValue = std::strtol(szText, &pEnd, 10);
     return pEnd != szText && *pEnd == '\0' && nValue >= nMin && nValue <= nMax;
@@ -31,8 +30,7 @@ bool ParseNumber(const char* szText, long nMin, long nMax, long& nValue)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     long nPort = 0;
     long nBaud = 9600;
     if (argc < 2 || argc > 3 || strncasecmp(argv[1], "COM", 3) != 0 ||

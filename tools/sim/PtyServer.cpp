@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,8 +18,7 @@ namespace {
 
 const char* const g_szHungUpTarget = "/nonexistent/tactilo-sim-hung-up";
 
-std::string ErrnoText(const char* szWhat)
-{
+std::string ErrnoText(const char* szWhat) {
     return std::string(szWhat) + ": " + std::strerror(errno);
 }
 
@@ -27,14 +26,12 @@ std::string ErrnoText(const char* szWhat)
 
 CPtyServer::CPtyServer(int stopFd, int nStallMs) : m_stopFd(stopFd), m_nStallMs(nStallMs) {}
 
-CPtyServer::~CPtyServer()
-{
+CPtyServer::~CPtyServer() {
     Unlink();
     Hangup(false);
 }
 
-bool CPtyServer::Open(std::string& strError)
-{
+bool CPtyServer::Open(std::string& strError) {
     Hangup();
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0) {
@@ -75,8 +72,7 @@ bool CPtyServer::Open(std::string& strError)
     return true;
 }
 
-void CPtyServer::Drain()
-{
+void CPtyServer::Drain() {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_nStallMs);
     // Bytes written to the master reach the slave's queue a moment later (the kernel passes
@@ -95,8 +91,7 @@ void CPtyServer::Drain()
     }
 }
 
-void CPtyServer::Hangup(bool bDrain)
-{
+void CPtyServer::Hangup(bool bDrain) {
     if (m_master < 0) {
         return;
     }
@@ -115,14 +110,12 @@ void CPtyServer::Hangup(bool bDrain)
     }
 }
 
-bool CPtyServer::Link(const std::string& strLinkPath, std::string& strError)
-{
+bool CPtyServer::Link(const std::string& strLinkPath, std::string& strError) {
     m_strLinkPath = strLinkPath;
     return PointLink(m_master >= 0 ? m_strSlavePath : g_szHungUpTarget, strError);
 }
 
-bool CPtyServer::PointLink(const std::string& strTarget, std::string& strError)
-{
+bool CPtyServer::PointLink(const std::string& strTarget, std::string& strError) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path link(m_strLinkPath);
@@ -131,9 +124,8 @@ bool CPtyServer::PointLink(const std::string& strTarget, std::string& strError)
         strError = "cannot make " + link.parent_path().string() + ": " + error.message();
         return false;
     }
-    const fs::path temporary =
-        link.parent_path() / (".tactilo-sim-" + std::to_string(getpid()) + "-" +
-                              link.filename().string());
+    const fs::path temporary = link.parent_path() / (".tactilo-sim-" + std::to_string(getpid()) +
+                                                     "-" + link.filename().string());
     fs::remove(temporary, error);
     fs::create_symlink(strTarget, temporary, error);
     if (!error) {
@@ -148,8 +140,7 @@ bool CPtyServer::PointLink(const std::string& strTarget, std::string& strError)
     return true;
 }
 
-void CPtyServer::Unlink()
-{
+void CPtyServer::Unlink() {
     if (m_strLinkPath.empty()) {
         return;
     }
@@ -161,8 +152,7 @@ void CPtyServer::Unlink()
     m_strLinkPath.clear();
 }
 
-CPtyServer::WriteResult CPtyServer::Write(const unsigned char* pBytes, std::size_t nCount)
-{
+CPtyServer::WriteResult CPtyServer::Write(const unsigned char* pBytes, std::size_t nCount) {
     if (m_master < 0) {
         if (!m_bWarnedClosed) {
             std::fprintf(stderr, "tactilo-sim: hung up: discarding bytes until 'reopen'\n");
@@ -186,8 +176,8 @@ CPtyServer::WriteResult CPtyServer::Write(const unsigned char* pBytes, std::size
             std::fprintf(stderr, "tactilo-sim: write failed: %s\n", std::strerror(errno));
             return WriteResult::Closed;
         }
-        const auto nLeftMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 deadline - Clock::now()).count();
+        const auto nLeftMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (m_bDropping || nLeftMs <= 0) {
             if (!m_bDropping) {
                 std::fprintf(stderr,

@@ -17,8 +17,7 @@ constexpr int g_nRawMax = 1023;
 class CAnchorTrace final : public ITraceSink {
 public:
     void Trace(const char* szText) override { m_szLast = szText; }
-    AxisAnchor Anchor() const
-    {
+    AxisAnchor Anchor() const {
         if (std::strncmp(m_szLast + 1, "10", 2) == 0) {
             return AxisAnchor::Line10;
         }
@@ -29,28 +28,31 @@ private:
     const char* m_szLast = "X50";
 };
 
-double AnchorRaw(const AxisCalibration& axis, AxisAnchor anchor)
-{
+double AnchorRaw(const AxisCalibration& axis, AxisAnchor anchor) {
     switch (anchor) {
-        case AxisAnchor::Line10: return axis.dLine10;
-        case AxisAnchor::Centre: return axis.dCenter;
-        case AxisAnchor::Line90: return axis.dLine90;
+        case AxisAnchor::Line10:
+            return axis.dLine10;
+        case AxisAnchor::Centre:
+            return axis.dCenter;
+        case AxisAnchor::Line90:
+            return axis.dLine90;
     }
     return 0.0;
 }
 
-double AnchorPixel(const AxisCalibration& axis, AxisAnchor anchor)
-{
+double AnchorPixel(const AxisCalibration& axis, AxisAnchor anchor) {
     switch (anchor) {
-        case AxisAnchor::Line10: return axis.nSize / 10.0 + axis.nOrigin;
-        case AxisAnchor::Centre: return axis.nSize / 2.0 + axis.nOrigin;
-        case AxisAnchor::Line90: return (9 * axis.nSize) / 10.0 + axis.nOrigin;
+        case AxisAnchor::Line10:
+            return axis.nSize / 10.0 + axis.nOrigin;
+        case AxisAnchor::Centre:
+            return axis.nSize / 2.0 + axis.nOrigin;
+        case AxisAnchor::Line90:
+            return (9 * axis.nSize) / 10.0 + axis.nOrigin;
     }
     return 0.0;
 }
 
-std::string AxisProblem(const AxisCalibration& axis, const char* szName)
-{
+std::string AxisProblem(const AxisCalibration& axis, const char* szName) {
     for (double dValue : {axis.dLine10, axis.dLine90, axis.dCenter, axis.dScale}) {
         if (!std::isfinite(dValue)) {
             return std::string(szName) + " calibration holds a number that is not finite";
@@ -67,8 +69,7 @@ std::string AxisProblem(const AxisCalibration& axis, const char* szName)
 
 }  // namespace
 
-AxisAnchor AnchorOf(const AxisCalibration& axis, double dRaw, double* pdPixel)
-{
+AxisAnchor AnchorOf(const AxisCalibration& axis, double dRaw, double* pdPixel) {
     CAnchorTrace trace;
     // Both axes map alike; only their trace texts differ.
     const double dPixel = MapXAxis(axis, dRaw, trace);
@@ -78,8 +79,7 @@ AxisAnchor AnchorOf(const AxisCalibration& axis, double dRaw, double* pdPixel)
     return trace.Anchor();
 }
 
-int MapScreenToRaw(const AxisCalibration& axis, double dPixel)
-{
+int MapScreenToRaw(const AxisCalibration& axis, double dPixel) {
     const double dSign = axis.dLine90 > axis.dLine10 ? 1.0 : -1.0;
     int nBest = -1;
     double dBestError = std::numeric_limits<double>::infinity();
@@ -115,18 +115,14 @@ int MapScreenToRaw(const AxisCalibration& axis, double dPixel)
 }
 
 CScreenToRaw::CScreenToRaw(const TouchDevice& device)
-    : m_x(XAxisOf(device)), m_y(YAxisOf(device)), m_bSwap(device.m_bSwapXY != 0)
-{
-}
+    : m_x(XAxisOf(device)), m_y(YAxisOf(device)), m_bSwap(device.m_bSwapXY != 0) {}
 
-std::string CScreenToRaw::Problem() const
-{
+std::string CScreenToRaw::Problem() const {
     std::string strProblem = AxisProblem(m_x, "x");
     return strProblem.empty() ? AxisProblem(m_y, "y") : strProblem;
 }
 
-RawPoint CScreenToRaw::Map(double dPixelX, double dPixelY) const
-{
+RawPoint CScreenToRaw::Map(double dPixelX, double dPixelY) const {
     const int nRawX = MapScreenToRaw(m_x, dPixelX);
     const int nRawY = MapScreenToRaw(m_y, dPixelY);
     // The driver swaps the decoded fields before mapping, so with a swap the raw value of

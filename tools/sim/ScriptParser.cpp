@@ -30,15 +30,20 @@ struct Range {
     const char* szWhat;
 };
 
-Range RangeOf(ArgKind kind)
-{
+Range RangeOf(ArgKind kind) {
     switch (kind) {
-        case ArgKind::Raw: return {0, 1023, "raw values 0..1023"};
-        case ArgKind::Pixel: return {-1000000, 1000000, "pixels"};
-        case ArgKind::Duration: return {0, g_nMaxDurationMs, "milliseconds"};
-        case ArgKind::Rate: return {1, g_nMaxRate, "packets per second 1..10000"};
-        case ArgKind::Count: return {1, g_nMaxGarbage, "a byte count 1..1048576"};
-        case ArgKind::Seed: return {0, 4294967295LL, "a number 0..4294967295"};
+        case ArgKind::Raw:
+            return {0, 1023, "raw values 0..1023"};
+        case ArgKind::Pixel:
+            return {-1000000, 1000000, "pixels"};
+        case ArgKind::Duration:
+            return {0, g_nMaxDurationMs, "milliseconds"};
+        case ArgKind::Rate:
+            return {1, g_nMaxRate, "packets per second 1..10000"};
+        case ArgKind::Count:
+            return {1, g_nMaxGarbage, "a byte count 1..1048576"};
+        case ArgKind::Seed:
+            return {0, 4294967295LL, "a number 0..4294967295"};
     }
     return {0, 0, ""};
 }
@@ -50,8 +55,7 @@ struct Spec {
     const char* szUsage;
 };
 
-const std::map<std::string, Spec>& Specs()
-{
+const std::map<std::string, Spec>& Specs() {
     using A = ArgKind;
     static const std::map<std::string, Spec> s_specs = {
         {"rate", {SimOp::Rate, {A::Rate}, 0, "<packets/s>"}},
@@ -62,16 +66,22 @@ const std::map<std::string, Spec>& Specs()
         {"hold", {SimOp::Hold, {A::Duration}, 0, "<ms>"}},
         {"wait", {SimOp::Wait, {A::Duration}, 0, "<ms>"}},
         {"tap", {SimOp::Tap, {A::Raw, A::Raw, A::Duration}, 1, "<x> <y> [ms]"}},
-        {"drag", {SimOp::Drag, {A::Raw, A::Raw, A::Raw, A::Raw, A::Duration}, 1,
-                  "<x1> <y1> <x2> <y2> [ms]"}},
+        {"drag",
+         {SimOp::Drag,
+          {A::Raw, A::Raw, A::Raw, A::Raw, A::Duration},
+          1,
+          "<x1> <y1> <x2> <y2> [ms]"}},
         {"garbage", {SimOp::Garbage, {A::Count}, 0, "<n>"}},
         {"stray", {SimOp::Stray, {}, 0, "no arguments"}},
         {"point", {SimOp::Point, {A::Pixel, A::Pixel}, 0, "<px> <py>"}},
         {"movepoint", {SimOp::Point, {A::Pixel, A::Pixel}, 0, "<px> <py>"}},
         {"downpoint", {SimOp::DownPoint, {A::Pixel, A::Pixel}, 0, "<px> <py>"}},
         {"tappoint", {SimOp::TapPoint, {A::Pixel, A::Pixel, A::Duration}, 1, "<px> <py> [ms]"}},
-        {"dragpoint", {SimOp::DragPoint, {A::Pixel, A::Pixel, A::Pixel, A::Pixel, A::Duration},
-                       1, "<px1> <py1> <px2> <py2> [ms]"}},
+        {"dragpoint",
+         {SimOp::DragPoint,
+          {A::Pixel, A::Pixel, A::Pixel, A::Pixel, A::Duration},
+          1,
+          "<px1> <py1> <px2> <py2> [ms]"}},
         {"hangup", {SimOp::Hangup, {}, 0, "no arguments"}},
         {"reopen", {SimOp::Reopen, {}, 0, "no arguments"}},
         {"quit", {SimOp::Quit, {}, 0, "no arguments"}},
@@ -79,13 +89,11 @@ const std::map<std::string, Spec>& Specs()
     return s_specs;
 }
 
-bool IsBlank(char c)
-{
+bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string StripComment(const std::string& strLine)
-{
+std::string StripComment(const std::string& strLine) {
     for (std::size_t i = 0; i < strLine.size(); ++i) {
         if (strLine[i] == '#' && (i == 0 || IsBlank(strLine[i - 1]))) {
             return strLine.substr(0, i);
@@ -94,8 +102,7 @@ std::string StripComment(const std::string& strLine)
     return strLine;
 }
 
-std::string Trim(const std::string& strText)
-{
+std::string Trim(const std::string& strText) {
     std::size_t nBegin = 0;
     std::size_t nEnd = strText.size();
     while (nBegin < nEnd && IsBlank(strText[nBegin])) {
@@ -107,8 +114,7 @@ std::string Trim(const std::string& strText)
     return strText.substr(nBegin, nEnd - nBegin);
 }
 
-std::vector<std::string> Words(const std::string& strText)
-{
+std::vector<std::string> Words(const std::string& strText) {
     std::vector<std::string> vecWords;
     std::istringstream stream(strText);
     std::string strWord;
@@ -118,16 +124,14 @@ std::vector<std::string> Words(const std::string& strText)
     return vecWords;
 }
 
-bool ParseNumber(const std::string& strWord, ArgKind kind, long long& nValue)
-{
+bool ParseNumber(const std::string& strWord, ArgKind kind, long long& nValue) {
     const char* pEnd = strWord.data() + strWord.size();
     const auto [pStop, error] = std::from_chars(strWord.data(), pEnd, nValue);
     const Range range = RangeOf(kind);
     return error == std::errc() && pStop == pEnd && nValue >= range.nMin && nValue <= range.nMax;
 }
 
-int HexDigit(char c)
-{
+int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -140,8 +144,7 @@ int HexDigit(char c)
     return -1;
 }
 
-bool ParseHexWord(std::string strWord, std::vector<unsigned char>& vecBytes)
-{
+bool ParseHexWord(std::string strWord, std::vector<unsigned char>& vecBytes) {
     if (strWord.size() > 2 && strWord[0] == '0' && (strWord[1] == 'x' || strWord[1] == 'X')) {
         strWord.erase(0, 2);
     }
@@ -160,8 +163,7 @@ bool ParseHexWord(std::string strWord, std::vector<unsigned char>& vecBytes)
 }
 
 // The text after the command word, blanks around it removed.
-std::string RestAfterWord(const std::string& strLine)
-{
+std::string RestAfterWord(const std::string& strLine) {
     std::string strTrimmed = Trim(strLine);
     std::size_t nSpace = 0;
     while (nSpace < strTrimmed.size() && !IsBlank(strTrimmed[nSpace])) {
@@ -170,9 +172,9 @@ std::string RestAfterWord(const std::string& strLine)
     return Trim(strTrimmed.substr(nSpace));
 }
 
-bool ParseFixed(const std::string& strName, const Spec& spec, const std::vector<std::string>& vecWords,
-                SimCommand& parsed, std::string& strError)
-{
+bool ParseFixed(const std::string& strName, const Spec& spec,
+                const std::vector<std::string>& vecWords, SimCommand& parsed,
+                std::string& strError) {
     const std::size_t nGiven = vecWords.size() - 1;
     const std::size_t nMax = spec.vecArgs.size();
     const std::size_t nMin = nMax - static_cast<std::size_t>(spec.nOptional);
@@ -224,8 +226,7 @@ bool ParseFixed(const std::string& strName, const Spec& spec, const std::vector<
 
 }  // namespace
 
-bool ParseScriptLine(const std::string& strLine, SimCommand& command, std::string& strError)
-{
+bool ParseScriptLine(const std::string& strLine, SimCommand& command, std::string& strError) {
     const std::string strCode = StripComment(strLine);
     const std::vector<std::string> vecWords = Words(strCode);
     SimCommand parsed;
@@ -247,7 +248,8 @@ bool ParseScriptLine(const std::string& strLine, SimCommand& command, std::strin
         }
         for (std::size_t i = 1; i < vecWords.size(); ++i) {
             if (!ParseHexWord(vecWords[i], parsed.vecBytes)) {
-                strError = "bytes: expected hex bytes (pairs of 0-9/A-F), got '" + vecWords[i] + "'";
+                strError =
+                    "bytes: expected hex bytes (pairs of 0-9/A-F), got '" + vecWords[i] + "'";
                 return false;
             }
         }

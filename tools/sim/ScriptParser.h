@@ -25,9 +25,9 @@ enum class SimOp {
     DownPoint,
     TapPoint,
     DragPoint,
-    Echo,             // print strText on stdout
-    Hangup,           // close the pseudo-terminal: the reader sees the device gone
-    Reopen,           // a new pseudo-terminal behind the same link
+    Echo,    // print strText on stdout
+    Hangup,  // close the pseudo-terminal: the reader sees the device gone
+    Reopen,  // a new pseudo-terminal behind the same link
     Quit,
 };
 

@@ -12,37 +12,36 @@ namespace {
 const char* const g_szNoCalibration =
     "no calibration: give 'calibration <settings line>' or 'calibration-file <path>' first";
 
-std::string OpName(SimOp op)
-{
+std::string OpName(SimOp op) {
     switch (op) {
-        case SimOp::Point: return "point";
-        case SimOp::DownPoint: return "downpoint";
-        case SimOp::TapPoint: return "tappoint";
-        case SimOp::DragPoint: return "dragpoint";
-        default: return "command";
+        case SimOp::Point:
+            return "point";
+        case SimOp::DownPoint:
+            return "downpoint";
+        case SimOp::TapPoint:
+            return "tappoint";
+        case SimOp::DragPoint:
+            return "dragpoint";
+        default:
+            return "command";
     }
 }
 
 }  // namespace
 
 CScriptRunner::CScriptRunner(ISimDevice& device, unsigned nSeed)
-    : m_device(device), m_random(nSeed)
-{
-}
+    : m_device(device), m_random(nSeed) {}
 
-ISimDevice::Clock::duration CScriptRunner::Period() const
-{
+ISimDevice::Clock::duration CScriptRunner::Period() const {
     return std::chrono::duration_cast<ISimDevice::Clock::duration>(
         std::chrono::nanoseconds(1000000000LL / m_nRate));
 }
 
-bool CScriptRunner::Send(const std::vector<unsigned char>& vecBytes)
-{
+bool CScriptRunner::Send(const std::vector<unsigned char>& vecBytes) {
     return m_device.Write(vecBytes);
 }
 
-bool CScriptRunner::SendPacket(bool bTouch, int nRawX, int nRawY)
-{
+bool CScriptRunner::SendPacket(bool bTouch, int nRawX, int nRawY) {
     const auto slot = std::max(m_device.Now(), m_nextSlot);
     if (!m_device.SleepUntil(slot)) {
         return false;
@@ -55,8 +54,7 @@ bool CScriptRunner::SendPacket(bool bTouch, int nRawX, int nRawY)
     return Send({bytes.begin(), bytes.end()});
 }
 
-bool CScriptRunner::Hold(int nMs)
-{
+bool CScriptRunner::Hold(int nMs) {
     const auto deadline = m_device.Now() + std::chrono::milliseconds(nMs);
     while (std::max(m_device.Now(), m_nextSlot) <= deadline) {
         if (!SendPacket(true, m_nX, m_nY)) {
@@ -67,8 +65,7 @@ bool CScriptRunner::Hold(int nMs)
 }
 
 bool CScriptRunner::ToRaw(const SimCommand& command, double dX, double dY, RawPoint& raw,
-                          std::string& strError) const
-{
+                          std::string& strError) const {
     if (!m_screenToRaw) {
         strError = OpName(command.op) + ": " + g_szNoCalibration;
         return false;
@@ -77,8 +74,7 @@ bool CScriptRunner::ToRaw(const SimCommand& command, double dX, double dY, RawPo
     return true;
 }
 
-bool CScriptRunner::SetCalibration(const TouchDevice& device, std::string& strError)
-{
+bool CScriptRunner::SetCalibration(const TouchDevice& device, std::string& strError) {
     CScreenToRaw screenToRaw(device);
     if (const std::string strProblem = screenToRaw.Problem(); !strProblem.empty()) {
         strError = "calibration: " + strProblem;
@@ -89,8 +85,7 @@ bool CScriptRunner::SetCalibration(const TouchDevice& device, std::string& strEr
 }
 
 bool CScriptRunner::LoadCalibrationFile(const std::string& strPath, const std::string& strName,
-                                        std::string& strError)
-{
+                                        std::string& strError) {
     std::ifstream file(strPath, std::ios::binary);
     if (!file) {
         strError = "calibration-file: cannot read '" + strPath + "'";
@@ -129,8 +124,7 @@ bool CScriptRunner::LoadCalibrationFile(const std::string& strPath, const std::s
     return SetCalibration(*chosen, strError);
 }
 
-bool CScriptRunner::Drag(double dX1, double dY1, double dX2, double dY2, int nMs, bool bScreen)
-{
+bool CScriptRunner::Drag(double dX1, double dY1, double dX2, double dY2, int nMs, bool bScreen) {
     auto sendAt = [&](bool bTouch, double dX, double dY) {
         RawPoint raw{static_cast<int>(std::lround(dX)), static_cast<int>(std::lround(dY))};
         if (bScreen) {
@@ -151,8 +145,7 @@ bool CScriptRunner::Drag(double dX1, double dY1, double dX2, double dY2, int nMs
     return SendPacket(false, m_nX, m_nY);
 }
 
-CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::string& strError)
-{
+CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::string& strError) {
     auto done = [](bool bGoOn) { return bGoOn ? Result::Ok : Result::Stopped; };
     RawPoint raw;
     switch (command.op) {
@@ -176,13 +169,14 @@ CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::str
             }
             return done(Hold(command.nValue));
         case SimOp::Wait:
-            return done(m_device.SleepUntil(m_device.Now() + std::chrono::milliseconds(command.nValue)));
+            return done(
+                m_device.SleepUntil(m_device.Now() + std::chrono::milliseconds(command.nValue)));
         case SimOp::Tap:
             return done(SendPacket(true, command.nX1, command.nY1) && Hold(command.nValue) &&
                         SendPacket(false, m_nX, m_nY));
         case SimOp::Drag:
-            return done(Drag(command.nX1, command.nY1, command.nX2, command.nY2, command.nValue,
-                             false));
+            return done(
+                Drag(command.nX1, command.nY1, command.nX2, command.nY2, command.nValue, false));
         case SimOp::Garbage: {
             std::uniform_int_distribution<int> byte(0, 255);
             std::vector<unsigned char> vecBytes(static_cast<std::size_t>(command.nValue));
@@ -209,11 +203,10 @@ CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::str
         }
         case SimOp::Calibration:
             return SetCalibration(ParseDeviceLine(command.strText), strError) ? Result::Ok
-                                                                             : Result::Failed;
+                                                                              : Result::Failed;
         case SimOp::CalibrationFile:
-            return LoadCalibrationFile(command.strText, command.strName, strError)
-                       ? Result::Ok
-                       : Result::Failed;
+            return LoadCalibrationFile(command.strText, command.strName, strError) ? Result::Ok
+                                                                                   : Result::Failed;
         case SimOp::Point:
         case SimOp::DownPoint:
             if (!ToRaw(command, command.nX1, command.nY1, raw, strError)) {
@@ -230,8 +223,8 @@ CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::str
             if (!ToRaw(command, command.nX1, command.nY1, raw, strError)) {
                 return Result::Failed;
             }
-            return done(Drag(command.nX1, command.nY1, command.nX2, command.nY2, command.nValue,
-                             true));
+            return done(
+                Drag(command.nX1, command.nY1, command.nX2, command.nY2, command.nValue, true));
         case SimOp::Echo:
             m_device.Echo(command.strText);
             return Result::Ok;

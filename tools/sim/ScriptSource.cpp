@@ -7,15 +7,13 @@
 
 CScriptSource::CScriptSource(int fd, int stopFd) : m_fd(fd), m_stopFd(stopFd) {}
 
-CScriptSource::~CScriptSource()
-{
+CScriptSource::~CScriptSource() {
     if (m_fd > 0) {
         close(m_fd);
     }
 }
 
-CScriptSource::Status CScriptSource::Next(std::string& strLine)
-{
+CScriptSource::Status CScriptSource::Next(std::string& strLine) {
     for (;;) {
         if (const std::size_t nEnd = m_strBuffer.find('\n'); nEnd != std::string::npos) {
             strLine = m_strBuffer.substr(0, nEnd);

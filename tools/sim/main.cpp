@@ -36,8 +36,7 @@ public:
 
     Clock::time_point Now() override { return Clock::now(); }
 
-    bool SleepUntil(Clock::time_point when) override
-    {
+    bool SleepUntil(Clock::time_point when) override {
         for (;;) {
             const auto left = when - Clock::now();
             if (left <= Clock::duration::zero()) {
@@ -53,25 +52,21 @@ public:
         }
     }
 
-    bool Write(const std::vector<unsigned char>& vecBytes) override
-    {
+    bool Write(const std::vector<unsigned char>& vecBytes) override {
         return m_server.Write(vecBytes.data(), vecBytes.size()) != CPtyServer::WriteResult::Stopped;
     }
 
-    void Echo(const std::string& strText) override
-    {
+    void Echo(const std::string& strText) override {
         std::printf("%s\n", strText.c_str());
         std::fflush(stdout);
     }
 
-    bool Hangup(std::string&) override
-    {
+    bool Hangup(std::string&) override {
         m_server.Hangup();
         return true;
     }
 
-    bool Reopen(std::string& strError) override
-    {
+    bool Reopen(std::string& strError) override {
         if (!m_server.Open(strError)) {
             return false;
         }
@@ -84,8 +79,7 @@ private:
     int m_stopFd;
 };
 
-bool ParsePortName(const char* szName, int& nPort)
-{
+bool ParsePortName(const char* szName, int& nPort) {
     if (strncasecmp(szName, "COM", 3) != 0) {
         return false;
     }
@@ -98,8 +92,7 @@ bool ParsePortName(const char* szName, int& nPort)
     return true;
 }
 
-bool ParseCount(const char* szText, long nMax, long& nValue)
-{
+bool ParseCount(const char* szText, long nMax, long& nValue) {
     char* pEnd = nullptr;
     nValue = std::strtol(szText, &pEnd, 10);
     return pEnd != szText && *pEnd == '\0' && nValue >= 0 && nValue <= nMax;
@@ -107,8 +100,7 @@ bool ParseCount(const char* szText, long nMax, long& nValue)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     int nPort = 0;
     bool bKeepOpen = false;
     long nStallMs = 2000;
@@ -122,7 +114,8 @@ int main(int argc, char** argv)
             ++i;
         } else if (strArg == "--keep-open") {
             bKeepOpen = true;
-        } else if (strArg == "--stall-ms" && bHasValue && ParseCount(argv[i + 1], 3600000, nStallMs)) {
+        } else if (strArg == "--stall-ms" && bHasValue &&
+                   ParseCount(argv[i + 1], 3600000, nStallMs)) {
             ++i;
         } else if (strArg == "--seed" && bHasValue && ParseCount(argv[i + 1], 0x7fffffff, nSeed)) {
             ++i;
