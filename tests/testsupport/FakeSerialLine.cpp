@@ -49,6 +49,7 @@ void CFakeSerialLine::ClosePort()
 ReadStatus CFakeSerialLine::ReadByte(unsigned char& nByte)
 {
     std::unique_lock lock(m_mutex);
+    ++m_nReadCount;
     if (m_nFailReads > 0) {
         --m_nFailReads;
         return m_failStatus;

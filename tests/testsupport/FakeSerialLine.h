@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -29,6 +30,7 @@ public:
     const LineSettings& Written() const { return m_written; }
     const CommTimeouts& Timeouts() const { return m_timeouts; }
     int CloseCount() const { return m_nCloseCount; }
+    int ReadCount() const { return m_nReadCount; }
 
     int OpenPort(int nPort) override;
     int ReadSettings() override { return m_failures.nReadSettings; }
@@ -56,4 +58,5 @@ private:
     int m_nFailReads = 0;
     ReadStatus m_failStatus = ReadStatus::Failed;
     bool m_bWoken = false;
+    std::atomic<int> m_nReadCount{0};
 };
