@@ -56,6 +56,9 @@ public:
     CalibrationNumbers m_numbers;
 
     std::uint32_t GetResult() const { return m_nResult; }
+    // All five targets were captured but two of them read the same raw value, so no scale
+    // can be computed: the caller keeps the old numbers and tells the user.
+    bool NoSpan() const { return m_shown.state == CaptureState::Failed; }
 
     // The label of the page for a device name.
     static QString LabelText(const std::string& strDevice);

@@ -90,8 +90,8 @@ void CTouchProcessor::ProcessPacket(std::string strPacket)
         } else {
             m_deps.trace.Trace("Released\n");
             m_bTouchDown = false;
-            m_nCalRawX = CAL_RAW_RELEASED;
-            m_nCalRawY = CAL_RAW_RELEASED;
+            m_nCalRawX = CAL_RELEASED_RAW;
+            m_nCalRawY = CAL_RELEASED_RAW;
         }
         return;
     }
@@ -235,13 +235,22 @@ void CTouchProcessor::SetCalibrating(bool bCalibrating)
             Send(MOUSEEVENTF_LEFTUP, m_deps.pUiOutput);
         }
         m_bHoldElapsed = false;
-        m_nCalRawX = CAL_RAW_RELEASED;
-        m_nCalRawY = CAL_RAW_RELEASED;
+        m_nCalRawX = CAL_RELEASED_RAW;
+        m_nCalRawY = CAL_RELEASED_RAW;
     }
     // Either way the touch flag starts clear: in calibration mode it mirrors the packets,
     // and a finger still on the glass when calibration ends must not count as a press.
     m_bTouchDown = false;
     m_bCalibrating = bCalibrating;
+}
+
+CalTouchSample CTouchProcessor::ReadTouch() const
+{
+    CalTouchSample sample;
+    sample.m_bTouchDown = m_bTouchDown;
+    sample.m_nCalRawX = m_nCalRawX;
+    sample.m_nCalRawY = m_nCalRawY;
+    return sample;
 }
 
 void CTouchProcessor::MoveMouse(int x, int y)

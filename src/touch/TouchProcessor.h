@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "calibration/CalTouchSource.h"
 #include "devices/TouchDevice.h"
 #include "touch/PointerOutput.h"
 
@@ -14,7 +15,6 @@ class IHoldTimer;
 class ITraceSink;
 
 constexpr unsigned HOLD_TIMER_ID = 1;
-constexpr int CAL_RAW_RELEASED = -999;
 
 // Turns touch packets into pointer input: decode, map through the active device's
 // calibration onto its monitor, snap a new touch onto the previous one for double clicks,
@@ -24,7 +24,7 @@ constexpr int CAL_RAW_RELEASED = -999;
 // Threads: ProcessPacket and ReleaseHeldButtons run on the reader thread; OnTimer, the
 // options, SetActiveDevice, SetCalibrating and ArmTrayRightClick on the user-interface thread;
 // the calibration capture reads TouchDown/CalRawX/CalRawY from its own thread.
-class CTouchProcessor {
+class CTouchProcessor final : public ICalTouchSource {
 public:
     struct Dependencies {
         IPointerOutput& output;        // used on the reader thread
@@ -66,6 +66,8 @@ public:
     bool HoldElapsed() const { return m_bHoldElapsed; }
     int CalRawX() const { return m_nCalRawX; }
     int CalRawY() const { return m_nCalRawY; }
+    // What the calibration capture polls: the flag first, then the values it was set with.
+    CalTouchSample ReadTouch() const override;
 
 private:
     void MoveMouse(int x, int y);
@@ -91,8 +93,8 @@ private:
     std::atomic<bool> m_bHoldElapsed{false};
     std::atomic<bool> m_bTrayRightClick{false};
     std::atomic<bool> m_bCalibrating{false};
-    std::atomic<int> m_nCalRawX{CAL_RAW_RELEASED};
-    std::atomic<int> m_nCalRawY{CAL_RAW_RELEASED};
+    std::atomic<int> m_nCalRawX{CAL_RELEASED_RAW};
+    std::atomic<int> m_nCalRawY{CAL_RELEASED_RAW};
     std::atomic<int> m_nPrecision{15};
     std::atomic<unsigned> m_nRightClickTime{2000};
     unsigned m_nRightClickTimer = 0;

@@ -319,7 +319,7 @@ TEST_F(TouchProcessorTest, CalibrationModePublishesRawValuesOnly)
     device.m_bSwapXY = 1;
     m_touch.SetActiveDevice(device);
     m_touch.SetCalibrating(true);
-    EXPECT_EQ(m_touch.CalRawX(), CAL_RAW_RELEASED);
+    EXPECT_EQ(m_touch.CalRawX(), CAL_RELEASED_RAW);
     m_trace.Clear();
     Touch(123, 456);
     EXPECT_TRUE(m_touch.TouchDown());
@@ -327,8 +327,8 @@ TEST_F(TouchProcessorTest, CalibrationModePublishesRawValuesOnly)
     EXPECT_EQ(m_touch.CalRawY(), 123);
     Lift(123, 456);
     EXPECT_FALSE(m_touch.TouchDown());
-    EXPECT_EQ(m_touch.CalRawX(), CAL_RAW_RELEASED);
-    EXPECT_EQ(m_touch.CalRawY(), CAL_RAW_RELEASED);
+    EXPECT_EQ(m_touch.CalRawX(), CAL_RELEASED_RAW);
+    EXPECT_EQ(m_touch.CalRawY(), CAL_RELEASED_RAW);
     EXPECT_TRUE(m_output.Inputs().empty());
     EXPECT_EQ(m_timer.ArmCount(), 0);
     EXPECT_EQ(m_trace.Lines(), (std::vector<std::string>{"MousePressed\n", "Released\n"}));

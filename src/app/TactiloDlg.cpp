@@ -1,0 +1,235 @@
+#include "app/TactiloDlg.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <utility>
+
+#include "app/MessageBox.h"
+#include "app/QtHoldTimer.h"
+#include "resources/Resources.h"
+#include "serial/SerialLine.h"
+
+namespace {
+
+constexpr unsigned TRAY_ICON_ID = 132;
+constexpr int FIRST_RECONNECT_PAUSE_MS = 250;
+constexpr int LAST_RECONNECT_PAUSE_MS = 4000;
+
+}  // namespace
+
+CTactiloDlg::CTactiloDlg(Services services, QWidget* pParent)
+    : QDialog(pParent),
+      m_services(std::move(services)),
+      m_port(std::move(m_services.pLine), &m_services.trace),
+      m_pHoldTimer(std::make_unique<CQtHoldTimer>(
+          [this](unsigned nId, std::uint64_t nTouch) { OnTimer(nId, nTouch); })),
+      m_touch({m_services.readerOutput, *m_pHoldTimer, m_services.trace,
+               [this](unsigned nIconId) { m_trayIcon.SetIconFromResource(nIconId); },
+               &m_services.uiOutput}),
+      m_reader(m_port,
+               {[this](std::string strPacket) { ProcessPacket(std::move(strPacket)); },
+                [this] {
+                    // On the reader thread: let go of a held button with the reader's own
+                    // output, then tell the window, which reconnects.
+                    m_touch.ReleaseHeldButtons();
+                    const unsigned nGeneration = m_nReaderGeneration;
+                    QMetaObject::invokeMethod(
+                        this, [this, nGeneration] { OnDeviceGone(nGeneration); },
+                        Qt::QueuedConnection);
+                }}),
+      m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs}),
+      m_trayIcon(m_services.trayShell, this)
+{
+    BuildWindow();
+    m_reconnectTimer.setSingleShot(true);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, &CTactiloDlg::TryReconnect);
+}
+
+CTactiloDlg::~CTactiloDlg()
+{
+    OnDestroy();
+}
+
+bool CTactiloDlg::OnInitDialog()
+{
+    setWindowIcon(IconFromResource(TRAY_ICON_ID));
+    // The commands are set whether or not a tray host took the icon: it appears, working,
+    // when a host comes.
+    m_trayIcon.Create("Tactilo - not connected", ICON_NOT_CONNECTED, TRAY_ICON_ID);
+    m_trayIcon.SetDefaultMenuItem(ID_SHOW_FROM_TRAY, false);
+    m_trayIcon.SetClickCommand(ID_TOGGLE_TRAY_RIGHT_CLICK);
+    hide();
+    return true;
+}
+
+void CTactiloDlg::Connect(bool bConnect, bool bShowErrors)
+{
+    StopReconnecting();
+    m_connection.Connect(m_activeDevice, bConnect, bShowErrors);
+}
+
+bool CTactiloDlg::Disconnect()
+{
+    StopReconnecting();
+    return m_connection.Disconnect();
+}
+
+void CTactiloDlg::RunReader(bool bStart)
+{
+    if (bStart) {
+        ++m_nReaderGeneration;
+    }
+    m_reader.RunReader(bStart);
+}
+
+void CTactiloDlg::ProcessPacket(std::string strPacket)
+{
+    m_touch.ProcessPacket(std::move(strPacket));
+}
+
+void CTactiloDlg::OnTimer(unsigned nId, std::uint64_t nTouch)
+{
+    m_touch.OnTimer(nId, nTouch);
+}
+
+// The active device's line failed (a USB adapter unplugged, a dock undocked, a controller
+// switched off). The device stays the chosen one, shown as away, and is opened again as
+// soon as it can be, with growing pauses and without messages.
+void CTactiloDlg::OnDeviceGone(unsigned nReaderGeneration)
+{
+    if (nReaderGeneration != m_nReaderGeneration || !m_reader.Started()) {
+        return;  // from a reader that has been replaced or stopped meanwhile
+    }
+    m_reader.RunReader(false);
+    m_port.Close();
+    SetTrayIcon(ICON_NOT_CONNECTED);
+    SetTrayTooltip("Tactilo - not connected");
+    EnableCalibrate(false);
+    m_nReconnectPauseMs = FIRST_RECONNECT_PAUSE_MS;
+    m_reconnectTimer.start(m_nReconnectPauseMs);
+}
+
+void CTactiloDlg::TryReconnect()
+{
+    const int nPort = CDeviceConnection::GetPortNumber(m_activeDevice.m_strPort);
+    const int nBaudRate = std::atoi(m_activeDevice.m_strBaudRate.c_str());
+    if (!m_connection.OpenPort(nPort, nBaudRate, false)) {
+        m_nReconnectPauseMs = std::min(m_nReconnectPauseMs * 2, LAST_RECONNECT_PAUSE_MS);
+        m_reconnectTimer.start(m_nReconnectPauseMs);
+        return;
+    }
+    m_touch.SetActiveDevice(m_activeDevice);
+    RunReader(true);
+    SetTrayIcon(ICON_CONNECTED);
+    SetTrayTooltip(CDeviceConnection::ConnectedTooltip(m_activeDevice));
+    EnableCalibrate(true);
+}
+
+void CTactiloDlg::StopReconnecting()
+{
+    m_reconnectTimer.stop();
+}
+
+void CTactiloDlg::OnCommand(unsigned nId)
+{
+    // The tray calls from inside its own event handling; Exit destroys the tray, so every
+    // command runs once that handling has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this, nId] {
+            switch (nId) {
+                case ID_TRAY_OPTIONS:
+                case ID_SHOW_FROM_TRAY: OnShowFromTray(); break;
+                case ID_HIDE_TO_TRAY: OnHideToTray(); break;
+                case ID_TOGGLE_TRAY_RIGHT_CLICK: OnToggleTrayRightClick(); break;
+                case ID_TRAY_EXIT: OnTrayExit(); break;
+                default: break;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CTactiloDlg::OnShowFromTray()
+{
+    CSystemTray::RestoreFromTray(this);
+    m_trayIcon.SetDefaultMenuItem(ID_HIDE_TO_TRAY, false);
+    SetTrayIcon(m_port.IsOpen() ? ICON_CONNECTED : ICON_NOT_CONNECTED);
+    m_touch.SetTrayRightClick(false);
+}
+
+void CTactiloDlg::OnHideToTray()
+{
+    CSystemTray::HideToTray(this);
+    m_trayIcon.SetDefaultMenuItem(ID_SHOW_FROM_TRAY, false);
+    SetTrayIcon(m_port.IsOpen() ? ICON_CONNECTED : ICON_NOT_CONNECTED);
+    m_touch.SetTrayRightClick(false);
+}
+
+void CTactiloDlg::OnToggleTrayRightClick()
+{
+    if (!m_touch.TrayRightClick() && !m_touch.HoldElapsed()) {
+        if (m_port.IsOpen()) {
+            SetTrayIcon(ICON_RIGHT_CLICK_ARMED);
+            m_touch.SetTrayRightClick(true);
+        }
+        return;
+    }
+    SetTrayIcon(m_port.IsOpen() ? ICON_CONNECTED : ICON_NOT_CONNECTED);
+    m_touch.SetTrayRightClick(false);
+}
+
+void CTactiloDlg::OnTrayExit()
+{
+    OnDestroy();
+    hide();
+    emit exitRequested();
+}
+
+void CTactiloDlg::OnDestroy()
+{
+    if (m_bDestroyed) {
+        return;
+    }
+    m_bDestroyed = true;
+    Disconnect();
+    m_trayIcon.RemoveIcon();
+}
+
+// The close box and Alt+F4 hide the window into the tray: the program keeps running with its
+// device, so it must keep the icon that brings the window back.
+void CTactiloDlg::closeEvent(QCloseEvent* pEvent)
+{
+    pEvent->ignore();
+    OnHideToTray();
+}
+
+void CTactiloDlg::SetTrayIcon(unsigned nIconId)
+{
+    m_trayIcon.SetIconFromResource(nIconId);
+}
+
+void CTactiloDlg::SetTrayTooltip(const std::string& strText)
+{
+    m_trayIcon.SetTooltip(strText);
+}
+
+bool CTactiloDlg::GetRowCheck(int nRow) const
+{
+    const QTreeWidgetItem* pItem = m_pListDevices->topLevelItem(nRow);
+    return pItem && pItem->checkState(0) == Qt::Checked;
+}
+
+void CTactiloDlg::SetRowCheck(int nRow, bool bChecked)
+{
+    if (QTreeWidgetItem* pItem = m_pListDevices->topLevelItem(nRow)) {
+        pItem->setCheckState(0, bChecked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void CTactiloDlg::EnableCalibrate(bool bEnable)
+{
+    m_pCalibrate->setEnabled(bEnable);
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/TouchDevice.h"
+#include "serial/ConnectionView.h"
+#include "serial/DeviceConnection.h"
+#include "serial/Port.h"
+#include "tray/CommandTarget.h"
+#include "tray/SystemTray.h"
+#include "touch/ReaderThread.h"
+#include "touch/TouchProcessor.h"
+
+class CQtHoldTimer;
+class IMessageBox;
+class IMonitorSource;
+class IPointerOutput;
+class ISerialLine;
+class ITraceSink;
+class ITrayShell;
+class QPushButton;
+class QTreeWidget;
+
+// Tray command ids, shared with the tray menu.
+constexpr unsigned ID_TRAY_ABOUT = 32775;
+constexpr unsigned ID_TRAY_HELP = 32776;
+constexpr unsigned ID_TRAY_OPTIONS = 32777;
+constexpr unsigned ID_TRAY_EXIT = 32778;
+constexpr unsigned ID_SHOW_FROM_TRAY = 32779;
+constexpr unsigned ID_HIDE_TO_TRAY = 32780;
+constexpr unsigned ID_TOGGLE_TRAY_RIGHT_CLICK = 32781;
+
+// The main window, "Tactilo - Device Manager", and the hub of the program: it owns the
+// device lines, the active device, the port, the reader thread, the touch processor, the
+// tray icon and the options for the whole run. The logic of each part lives in its own class;
+// the operations here are the entry points the rest of the program calls.
+class CTactiloDlg final : public QDialog, public ICommandTarget, public IConnectionView {
+    Q_OBJECT
+public:
+    // Everything from the platform, handed in so that tests can use their own.
+    struct Services {
+        IPointerOutput& readerOutput;  // used on the reader thread only
+        IPointerOutput& uiOutput;      // used on the user-interface thread only
+        IMonitorSource& monitors;
+        ITraceSink& trace;
+        IMessageBox& messages;
+        ITrayShell& trayShell;
+        std::unique_ptr<ISerialLine> pLine;  // the active device's serial line
+        std::function<void(int nMs)> sleepMs;
+    };
+
+    explicit CTactiloDlg(Services services, QWidget* pParent = nullptr);
+    ~CTactiloDlg() override;
+
+    // Tray icon, device list, options, the active device connected without messages; the
+    // window stays hidden.
+    bool OnInitDialog();
+
+    // Connection.
+    void Connect(bool bConnect, bool bShowErrors);
+    bool Disconnect();
+    void RunReader(bool bStart);
+    void ProcessPacket(std::string strPacket);
+    void OnTimer(unsigned nId, std::uint64_t nTouch);
+
+    // Calibration of the active device; the outcome is in m_nStatus.
+    void OnCalibrate();
+    ScreenRect FindMonitorRect() const;
+
+    // Commands of the tray icon and menu.
+    void OnCommand(unsigned nId) override;
+    void OnShowFromTray();
+    void OnHideToTray();
+    void OnToggleTrayRightClick();
+    void OnTrayExit();
+    void OnDestroy();
+
+    // IConnectionView.
+    void SetTrayIcon(unsigned nIconId) override;
+    void SetTrayTooltip(const std::string& strText) override;
+    bool GetRowCheck(int nRow) const override;
+    void SetRowCheck(int nRow, bool bChecked) override;
+    void EnableCalibrate(bool bEnable) override;
+
+    // State, for the shell and for tests.
+    std::uint32_t m_nStatus = 0;
+    std::vector<std::string> m_arrDeviceLines;
+    TouchDevice m_activeDevice;
+    CTouchProcessor& Touch() { return m_touch; }
+    CSystemTray& TrayIcon() { return m_trayIcon; }
+    CPort& Port() { return m_port; }
+    bool ReconnectPending() const { return m_reconnectTimer.isActive(); }
+
+signals:
+    // Exit was chosen: the program ends once this window is gone.
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void BuildWindow();
+    void OnDeviceGone(unsigned nReaderGeneration);
+    void TryReconnect();
+    void StopReconnecting();
+
+    Services m_services;
+    CPort m_port;
+    std::unique_ptr<CQtHoldTimer> m_pHoldTimer;
+    CTouchProcessor m_touch;
+    CReaderThread m_reader;
+    CDeviceConnection m_connection;
+    CSystemTray m_trayIcon;
+    QTimer m_reconnectTimer;  // while the active device is away
+    int m_nReconnectPauseMs = 0;
+    std::atomic<unsigned> m_nReaderGeneration{0};  // which reader a device-gone report is from
+    bool m_bDestroyed = false;
+
+    QTreeWidget* m_pListDevices = nullptr;  // 1001
+    QPushButton* m_pCalibrate = nullptr;    // 1005
+};

@@ -1,0 +1,76 @@
+// The Calibrate command: the active device's monitor is found by name and the calibration
+// page runs on it while the touch processor only publishes raw readings.
+
+#include <QDialog>
+
+#include "app/MessageBox.h"
+#include "app/TactiloDlg.h"
+#include "calibration/Cal.h"
+#include "calibration/CalibrationCodes.h"
+#include "calibration/CalibrationNumbers.h"
+#include "monitors/Monitor.h"
+#include "monitors/Monitors.h"
+
+ScreenRect CTactiloDlg::FindMonitorRect() const
+{
+    const CMonitors monitors(m_services.monitors);
+    for (int nIndex = 0; nIndex < monitors.GetCount(); ++nIndex) {
+        const CMonitor monitor = monitors.GetMonitor(nIndex);
+        std::string strDeviceName;
+        monitor.GetDeviceName(strDeviceName);
+        if (MonitorName(strDeviceName) == m_activeDevice.m_strMonitor) {
+            ScreenRect rc;
+            monitor.GetMonitorRect(&rc);
+            return rc;
+        }
+    }
+    return {};
+}
+
+void CTactiloDlg::OnCalibrate()
+{
+    // The outcome of this attempt, not of an earlier one.
+    m_nStatus = 0;
+    if (!m_port.IsOpen()) {
+        m_nStatus = CAL_ERR_NOT_CONNECTED;
+        return;
+    }
+    m_touch.SetCalibrating(true);
+
+    CCal cal(m_touch, &m_services.trace);
+    cal.m_rcMonitor = FindMonitorRect();
+    cal.m_strDevice = m_activeDevice.m_strName;
+    const ScreenRect& rc = cal.m_rcMonitor;
+    if (rc.right <= rc.left || rc.bottom <= rc.top) {
+        m_services.messages.Show("Can't find " + m_activeDevice.m_strMonitor,
+                                 MessageIcon::Exclamation);
+        m_nStatus = CAL_ERR_NO_MONITOR;
+        m_touch.SetCalibrating(false);
+        return;
+    }
+
+    if (cal.exec() == QDialog::Accepted) {
+        StoreCalibration(cal.m_numbers, m_activeDevice);
+        m_activeDevice.m_rcMonitor = cal.m_rcMonitor;
+        m_touch.SetActiveDevice(m_activeDevice);
+        // Merge only the numbers and the rectangle into the line as it stands now: a Modify
+        // since the device became active must not be undone by a stale copy.
+        const std::size_t nLine = static_cast<std::size_t>(m_activeDevice.m_nIndex);
+        if (m_activeDevice.m_nIndex >= 0 && nLine < m_arrDeviceLines.size()) {
+            TouchDevice line = ParseDeviceLine(m_arrDeviceLines[nLine]);
+            StoreCalibration(cal.m_numbers, line);
+            line.m_rcMonitor = cal.m_rcMonitor;
+            m_arrDeviceLines[nLine] = FormatDeviceLine(line);
+        }
+    } else if (cal.NoSpan()) {
+        m_services.messages.Show(
+            "Calibration failed: two targets gave the same reading, so no scale can be "
+            "computed. Check the X/Y-Swap setting and calibrate again; the old calibration "
+            "is kept.",
+            MessageIcon::Exclamation);
+    }
+    if (m_nStatus == 0) {
+        m_nStatus = cal.GetResult();
+    }
+    m_touch.SetCalibrating(false);
+}

@@ -1,0 +1,86 @@
+// The Device Manager window's controls, placed as its dialog template lays them out: every
+// position and size in dialog units (a quarter of the average character width, an eighth of
+// the character height), so the window keeps its proportions with any font.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "app/TactiloDlg.h"
+
+namespace {
+
+// Places controls on a parent by dialog units.
+class CTemplateLayout {
+public:
+    explicit CTemplateLayout(QWidget* pParent) : m_pParent(pParent)
+    {
+        const QFontMetrics metrics(pParent->font());
+        m_dX = metrics.averageCharWidth() / 4.0;
+        m_dY = metrics.height() / 8.0;
+    }
+    QRect Rect(int x, int y, int w, int h) const
+    {
+        return QRect(qRound(x * m_dX), qRound(y * m_dY), qRound(w * m_dX), qRound(h * m_dY));
+    }
+    template <typename Widget>
+    Widget* Place(const char* szName, int x, int y, int w, int h) const
+    {
+        auto* pWidget = new Widget(m_pParent);
+        pWidget->setObjectName(szName);
+        pWidget->setGeometry(Rect(x, y, w, h));
+        return pWidget;
+    }
+    template <typename Widget>
+    Widget* Place(const char* szName, const char* szText, int x, int y, int w, int h) const
+    {
+        Widget* pWidget = Place<Widget>(szName, x, y, w, h);
+        pWidget->setText(QString::fromLatin1(szText));
+        return pWidget;
+    }
+
+private:
+    QWidget* m_pParent;
+    double m_dX;
+    double m_dY;
+};
+
+}  // namespace
+
+void CTactiloDlg::BuildWindow()
+{
+    setWindowTitle(QStringLiteral("Tactilo - Device Manager"));
+    const CTemplateLayout layout(this);
+    setFixedSize(layout.Rect(0, 0, 310, 180).size());
+
+    m_pListDevices = layout.Place<QTreeWidget>("ctl1001", 6, 6, 246, 96);
+    m_pListDevices->setRootIsDecorated(false);
+    m_pListDevices->setHeaderLabels({"Device name", "Monitor", "Com port", "Baud rate"});
+    for (int nColumn = 0; nColumn < 4; ++nColumn) {
+        m_pListDevices->setColumnWidth(nColumn, nColumn == 0 ? 138 : nColumn == 1 ? 90 : 60);
+    }
+
+    layout.Place<QPushButton>("ctl1002", "Add", 258, 6, 50, 14);
+    layout.Place<QPushButton>("ctl1003", "Modify", 258, 24, 50, 14);
+    layout.Place<QPushButton>("ctl1004", "Remove", 258, 42, 50, 14);
+    m_pCalibrate = layout.Place<QPushButton>("ctl1005", "Calibrate", 258, 88, 50, 14);
+    m_pCalibrate->setEnabled(false);
+    connect(m_pCalibrate, &QPushButton::clicked, this, [this] { OnCalibrate(); });
+
+    layout.Place<QLabel>("", "Right click delay", 6, 114, 76, 12);
+    layout.Place<QLineEdit>("ctl1008", 90, 114, 72, 14);
+    layout.Place<QLabel>("", "ms", 168, 114, 10, 12);
+    layout.Place<QLabel>("", "Double click precision", 6, 138, 78, 13);
+    auto* pPrecision = layout.Place<QComboBox>("ctl1009", 90, 138, 72, 14);
+    pPrecision->addItems({"5", "10", "15", "20", "25", "30"});
+    layout.Place<QLabel>("", "Pixel", 168, 138, 16, 13);
+    layout.Place<QCheckBox>("ctl1010", "Run Tactilo on Startup", 6, 162, 99, 10);
+
+    layout.Place<QPushButton>("ctl2", "Cancel", 198, 162, 50, 14);
+    layout.Place<QPushButton>("ctl1", "OK", 258, 162, 50, 14)->setDefault(true);
+}

@@ -1,0 +1,6 @@
+#include "app/TactiloApp.h"
+
+int main(int argc, char** argv)
+{
+    return CTactiloApp::Run(argc, argv);
+}
