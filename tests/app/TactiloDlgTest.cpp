@@ -1,0 +1,167 @@
+// The main window's own logic on the offscreen platform, with fakes for the port, the pointer,
+// the monitors and the tray shell.
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "FakeMonitorSource.h"
+#include "FakeSerialLine.h"
+#include "FakeTrayShell.h"
+#include "QtWait.h"
+#include "RecordingMessageBox.h"
+#include "RecordingPointerOutput.h"
+#include "RecordingTraceSink.h"
+#include "app/TactiloDlg.h"
+#include "calibration/CalibrationCodes.h"
+
+namespace {
+
+class TactiloDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override { Make(); }
+
+    void Make()
+    {
+        auto pLine = std::make_unique<CFakeSerialLine>(true);
+        m_pLine = pLine.get();
+        m_pDlg.reset();
+        m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
+            m_output, m_uiOutput, m_monitors, m_trace, m_messages, m_tray, std::move(pLine),
+            [](int) {}});
+    }
+
+    void ConnectFront()
+    {
+        TouchDevice device;
+        device.m_strName = "Front";
+        device.m_strMonitor = "DISPLAY2";
+        device.m_strPort = "COM3";
+        device.m_strBaudRate = "9600";
+        m_pDlg->m_arrDeviceLines = {FormatDeviceLine(device)};
+        m_pDlg->m_activeDevice = device;
+        m_pDlg->Connect(true, true);
+        ASSERT_TRUE(m_pDlg->Port().IsOpen());
+    }
+
+    unsigned Icon() { return m_pDlg->TrayIcon().IconData().hIcon; }
+    QPushButton* Calibrate() { return m_pDlg->findChild<QPushButton*>("ctl1005"); }
+
+    CRecordingPointerOutput m_output;
+    CRecordingPointerOutput m_uiOutput;
+    CFakeMonitorSource m_monitors{{{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}},
+                                   {"\\\\.\\DISPLAY2", {1920, 0, 3200, 1024}}}};
+    CRecordingTraceSink m_trace;
+    CRecordingMessageBox m_messages;
+    CFakeTrayShell m_tray;
+    CFakeSerialLine* m_pLine = nullptr;
+    std::unique_ptr<CTactiloDlg> m_pDlg;
+};
+
+}  // namespace
+
+TEST_F(TactiloDlgTest, InitialisationShowsTheNotConnectedIconWithItsCommands)
+{
+    m_pDlg->OnInitDialog();
+    ASSERT_FALSE(m_tray.Calls().empty());
+    const CFakeTrayShell::Call add = m_tray.Calls().front();
+    EXPECT_EQ(add.message, NotifyIconMessage::Add);
+    EXPECT_EQ(add.nid.uID, 132u);
+    EXPECT_EQ(add.nid.hIcon, ICON_NOT_CONNECTED);
+    EXPECT_EQ(add.nid.szTip, "Tactilo - not connected");
+    EXPECT_FALSE(m_pDlg->isVisible());
+    EXPECT_EQ(m_pDlg->windowTitle(), "Tactilo - Device Manager");
+    EXPECT_FALSE(Calibrate()->isEnabled());
+}
+
+TEST_F(TactiloDlgTest, CommandsWorkWhenTheTrayHostCameLate)
+{
+    m_tray.m_bAddSucceeds = false;
+    m_pDlg->OnInitDialog();
+    ConnectFront();
+    // The host appears: the icon is added and its left press arms the right click.
+    m_tray.m_bAddSucceeds = true;
+    m_tray.Events()->OnTaskbarCreated();
+    EXPECT_FALSE(m_pDlg->TrayIcon().IsHidden());
+    m_tray.Events()->OnTrayNotification(132, TrayMouse::LeftPress, {});
+    ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Touch().TrayRightClick(); }));
+    EXPECT_EQ(Icon(), ICON_RIGHT_CLICK_ARMED);
+}
+
+// The tray right-click arming: (port open, hold elapsed, armed) -> (armed, icon).
+TEST_F(TactiloDlgTest, LeftPressOnTheTrayArmsAndDisarms)
+{
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnToggleTrayRightClick();  // not connected: nothing changes
+    EXPECT_FALSE(m_pDlg->Touch().TrayRightClick());
+    EXPECT_EQ(Icon(), ICON_NOT_CONNECTED);
+
+    ConnectFront();
+    m_pDlg->OnToggleTrayRightClick();
+    EXPECT_TRUE(m_pDlg->Touch().TrayRightClick());
+    EXPECT_EQ(Icon(), ICON_RIGHT_CLICK_ARMED);
+    m_pDlg->OnToggleTrayRightClick();
+    EXPECT_FALSE(m_pDlg->Touch().TrayRightClick());
+    EXPECT_EQ(Icon(), ICON_CONNECTED);
+
+    for (auto showOrHide : {&CTactiloDlg::OnShowFromTray, &CTactiloDlg::OnHideToTray}) {
+        m_pDlg->OnToggleTrayRightClick();
+        (m_pDlg.get()->*showOrHide)();
+        EXPECT_FALSE(m_pDlg->Touch().TrayRightClick());
+        EXPECT_EQ(Icon(), ICON_CONNECTED);
+    }
+}
+
+TEST_F(TactiloDlgTest, ShowAndHideSwapTheDoubleClickCommand)
+{
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnShowFromTray();
+    EXPECT_TRUE(m_pDlg->isVisible());
+    m_tray.Events()->OnTrayNotification(132, TrayMouse::DoubleClick, {});
+    ASSERT_TRUE(PumpUntil([&] { return !m_pDlg->isVisible(); }));
+    m_tray.Events()->OnTrayNotification(132, TrayMouse::DoubleClick, {});
+    ASSERT_TRUE(PumpUntil([&] { return m_pDlg->isVisible(); }));
+}
+
+TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon)
+{
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnShowFromTray();
+    m_pDlg->close();
+    EXPECT_FALSE(m_pDlg->isVisible());
+    EXPECT_FALSE(m_pDlg->TrayIcon().IsRemoved());
+}
+
+TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd)
+{
+    m_pDlg->OnInitDialog();
+    ConnectFront();
+    bool bExit = false;
+    QObject::connect(m_pDlg.get(), &CTactiloDlg::exitRequested, [&] { bExit = true; });
+    m_tray.Events()->OnMenuCommand(ID_TRAY_EXIT);
+    ASSERT_TRUE(PumpUntil([&] { return bExit; }));
+    EXPECT_FALSE(m_pDlg->Port().IsOpen());
+    EXPECT_TRUE(m_pDlg->TrayIcon().IsRemoved());
+}
+
+TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName)
+{
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnCalibrate();
+    EXPECT_EQ(m_pDlg->m_nStatus, CAL_ERR_NOT_CONNECTED);
+    EXPECT_TRUE(m_messages.Messages().empty());
+
+    ConnectFront();
+    EXPECT_TRUE(Calibrate()->isEnabled());
+    EXPECT_EQ(m_pDlg->FindMonitorRect(), (ScreenRect{1920, 0, 3200, 1024}));
+    m_pDlg->m_activeDevice.m_strMonitor = "display2";  // names compare case-sensitively
+    EXPECT_EQ(m_pDlg->FindMonitorRect(), ScreenRect{});
+    m_pDlg->OnCalibrate();
+    EXPECT_EQ(m_pDlg->m_nStatus, CAL_ERR_NO_MONITOR);
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_EQ(m_messages.Messages()[0].first, "Can't find display2");
+    EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Exclamation);
+    EXPECT_FALSE(m_pDlg->Touch().Calibrating());
+}
