@@ -1,0 +1,215 @@
+// The Calibrate command end to end on a real X server: the simulator plays the five target
+// touches of a panel with a known linear model through a pseudo-terminal, the page captures
+// them, and then touches at random screen points must land, through the reader thread and
+// XTest, where an independent mapping of the new numbers puts them and within the derived
+// bound of where they were aimed. ESC and Enter reach the page as real key events.
+//
+// The program has its own main: the QApplication must use the private X server (xcb), not the
+// offscreen platform, for the page to get real key events.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "FakeTrayShell.h"
+#include "PanelModel.h"
+#include "QtWait.h"
+#include "RecordingMessageBox.h"
+#include "RecordingTraceSink.h"
+#include "SimulatorProcess.h"
+#include "TempConfigDir.h"
+#include "XObserver.h"
+#include "Xvfb.h"
+#include "app/TactiloDlg.h"
+#include "calibration/CalibrationCodes.h"
+#include "monitors/XRandrMonitorSource.h"
+#include "serial/PosixSerialLine.h"
+#include "touch/XTestPointerOutput.h"
+
+namespace {
+
+CXvfb* g_pXvfb = nullptr;
+
+using Kind = PointerEvent::Kind;
+
+struct MonitorPanel {
+    const char* szMonitor;
+    PanelRow panel;
+};
+
+const MonitorPanel g_panels[] = {
+    {"LEFT", {"Plain", {0, 0, 1920, 1080}, {50, 900.0 / 1920}, {80, 850.0 / 1080}, false}},
+    {"LEFT", {"MirroredX", {0, 0, 1920, 1080}, {980, -900.0 / 1920}, {80, 850.0 / 1080}, false}},
+    {"RIGHT",
+     {"SwappedMirroredOnTheSecondMonitor", {1920, 0, 3840, 1080}, {1000, -940.0 / 1920},
+      {20, 990.0 / 1080}, true}},
+};
+
+class CalibrateEndToEnd : public ::testing::TestWithParam<MonitorPanel> {
+protected:
+    CalibrateEndToEnd()
+        : m_readerOutput(g_pXvfb->Display()),
+          m_uiOutput(g_pXvfb->Display()),
+          m_monitors(g_pXvfb->Display()),
+          m_observer(g_pXvfb->Display())
+    {
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_observer.Ok());
+        m_pSim = std::make_unique<CSimulatorProcess>(7, std::vector<std::string>{"--keep-open"});
+        ASSERT_FALSE(m_pSim->SlavePath().empty()) << m_pSim->ErrorLog();
+        m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
+            m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
+            std::make_unique<CPosixSerialLine>(), [](int) {}});
+        m_pDlg->OnInitDialog();
+        m_pDlg->Touch().SetPrecision(5);
+
+        TouchDevice device;
+        device.m_strName = "Panel";
+        device.m_strMonitor = GetParam().szMonitor;
+        device.m_strPort = "COM7";
+        device.m_strBaudRate = "9600";
+        device.m_bConnect = 1;
+        device.m_bSwapXY = GetParam().panel.bSwapXY;
+        m_pDlg->m_arrDeviceLines = {FormatDeviceLine(device)};
+        m_pDlg->m_activeDevice = device;
+        m_pDlg->Connect(true, true);
+        ASSERT_TRUE(m_pDlg->Port().IsOpen());
+    }
+
+    const PanelRow& Panel() const { return GetParam().panel; }
+    int Width() const { return Panel().rcMonitor.right - Panel().rcMonitor.left; }
+    int Height() const { return Panel().rcMonitor.bottom - Panel().rcMonitor.top; }
+
+    // Touches on the targets in the page's order, each held long enough to be captured.
+    std::string TargetTouches(int nTargets) const
+    {
+        std::ostringstream script;
+        script << "rate 100\nwait 500\n";
+        const auto positions = CalTargetPositions(Width(), Height());
+        for (int i = 0; i < nTargets; ++i) {
+            const CalPoint raw = ControllerRaw(Panel(), positions[i].x, positions[i].y);
+            script << "down " << raw.x << ' ' << raw.y << "\nhold 600\nup\nwait 250\n";
+        }
+        return script.str();
+    }
+
+    void PressKeyAfter(int nMs, const char* szKey)
+    {
+        QTimer::singleShot(nMs, [szKey] {
+            g_pXvfb->Run(std::string("xdotool key ") + szKey + " >/dev/null 2>&1");
+        });
+    }
+
+    CTempConfigDir m_config;
+    CXTestPointerOutput m_readerOutput;
+    CXTestPointerOutput m_uiOutput;
+    CXRandrMonitorSource m_monitors;
+    CXObserver m_observer;
+    CRecordingTraceSink m_trace;
+    CRecordingMessageBox m_messages;
+    CFakeTrayShell m_tray;
+    std::unique_ptr<CSimulatorProcess> m_pSim;
+    std::unique_ptr<CTactiloDlg> m_pDlg;
+};
+
+}  // namespace
+
+TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
+{
+    ASSERT_TRUE(m_pSim->Send(TargetTouches(5)));
+    m_pDlg->OnCalibrate();
+    ASSERT_EQ(m_pDlg->m_nStatus, 0u);
+    ASSERT_TRUE(m_messages.Messages().empty());
+    const TouchDevice& device = m_pDlg->m_activeDevice;
+    const ScreenRect& rc = Panel().rcMonitor;
+    EXPECT_EQ(device.m_rcMonitor, rc);
+    // The numbers reached the device's line, and nothing else of it changed.
+    const TouchDevice line = ParseDeviceLine(m_pDlg->m_arrDeviceLines[0]);
+    EXPECT_EQ(FormatDeviceLine(line), FormatDeviceLine(device));
+    EXPECT_EQ(line.m_strName, "Panel");
+
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> pickX(2, Width() - 3);
+    std::uniform_int_distribution<int> pickY(0, Height() - 1);
+    const double dBoundX = Bound(Panel().x, Width());
+    const double dBoundY = Bound(Panel().y, Height());
+    for (int nTouch = 1; nTouch <= 12; ++nTouch) {
+        const int nAimX = pickX(random);
+        const int nAimY = pickY(random);
+        const CalPoint controller = ControllerRaw(Panel(), nAimX, nAimY);
+        ASSERT_TRUE(m_pSim->Send("tap " + std::to_string(controller.x) + " " +
+                                 std::to_string(controller.y) + "\nwait 30\n"));
+        ASSERT_TRUE(m_observer.WaitForButtonEvents(2 * nTouch));
+        const PointerEvent press = m_observer.ButtonEvents()[2 * (nTouch - 1)];
+        ASSERT_EQ(press.kind, Kind::Press);
+
+        const CalPoint raw = Published(Panel(), controller);
+        double dX = MapAxis(raw.x, device.m_dLeftX, device.m_dRightX, device.m_dCenterX,
+                            device.m_dScaleX, Width(), rc.left);
+        double dY = MapAxis(raw.y, device.m_dTopY, device.m_dBottomY, device.m_dCenterY,
+                            device.m_dScaleY, Height(), rc.top);
+        dX = dX < rc.left ? rc.left + 2 : dX > rc.right ? rc.right - 2 : dX;
+        dY = std::clamp<double>(dY, rc.top, rc.bottom - 1);
+        EXPECT_EQ(press.x, static_cast<int>(dX)) << "touch " << nTouch;
+        EXPECT_EQ(press.y, static_cast<int>(dY)) << "touch " << nTouch;
+        EXPECT_LE(std::abs(press.x - (rc.left + nAimX)), dBoundX) << "touch " << nTouch;
+        EXPECT_LE(std::abs(press.y - (rc.top + nAimY)), dBoundY) << "touch " << nTouch;
+    }
+}
+
+TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas)
+{
+    const std::string strBefore = m_pDlg->m_arrDeviceLines[0];
+    PressKeyAfter(700, "Escape");
+    m_pDlg->OnCalibrate();
+    EXPECT_EQ(m_pDlg->m_nStatus, 0u);
+    EXPECT_EQ(m_pDlg->m_arrDeviceLines[0], strBefore);
+    EXPECT_FALSE(m_pDlg->Touch().Calibrating());
+}
+
+TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel)
+{
+    const std::string strBefore = m_pDlg->m_arrDeviceLines[0];
+    ASSERT_TRUE(m_pSim->Send(TargetTouches(2) + "echo two\n"));
+    // Once two targets are in, press Enter; the page's own thread must stay free meanwhile.
+    std::thread enter([this] {
+        if (m_pSim->WaitForEcho("two")) {
+            g_pXvfb->Run("xdotool key Return >/dev/null 2>&1");
+        }
+    });
+    m_pDlg->OnCalibrate();
+    enter.join();
+    EXPECT_EQ(m_pDlg->m_nStatus, 0u);
+    EXPECT_EQ(m_pDlg->m_arrDeviceLines[0], strBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Panels, CalibrateEndToEnd, ::testing::ValuesIn(g_panels),
+                         [](const auto& info) { return std::string(info.param.panel.szName); });
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    CXvfb xvfb("3840x1080x24");
+    if (!xvfb.Ok()) {
+        fprintf(stderr, "no X server: %s\n", xvfb.Log().c_str());
+        return 1;
+    }
+    g_pXvfb = &xvfb;
+    if (!AddRandrMonitor(xvfb, "LEFT", {0, 0, 1920, 1080}, true) ||
+        !AddRandrMonitor(xvfb, "RIGHT", {1920, 0, 3840, 1080})) {
+        fprintf(stderr, "cannot make the monitors\n");
+        return 1;
+    }
+    qputenv("DISPLAY", xvfb.Display().c_str());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
