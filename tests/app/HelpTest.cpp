@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QObject>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "TempConfigDir.h"
+#include "app/Help.h"
+
+namespace {
+
+// Stands in for the desktop's viewer: QDesktopServices hands it every file URL.
+class CUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> m_vecUrls;
+public slots:
+    void Open(const QUrl& url) { m_vecUrls.push_back(url); }
+};
+
+class HelpTest : public ::testing::Test {
+protected:
+    void SetUp() override { QDesktopServices::setUrlHandler("file", &m_viewer, "Open"); }
+    void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
+
+    CTempConfigDir m_dir;  // any empty folder of our own
+    CUrlRecorder m_viewer;
+};
+
+TEST_F(HelpTest, OpensHelpPdfInTheProgramsFolder)
+{
+    const std::string strAppDir = m_dir.Path() + "/my tactilo #1/";
+    std::filesystem::create_directories(strAppDir);
+    std::ofstream(strAppDir + "Help.pdf") << "%PDF-1.4\n";
+
+    EXPECT_TRUE(OpenHelp(strAppDir));
+    ASSERT_EQ(m_viewer.m_vecUrls.size(), 1u);
+    EXPECT_EQ(m_viewer.m_vecUrls[0].toLocalFile().toStdString(), strAppDir + "Help.pdf");
+}
+
+TEST_F(HelpTest, AMissingFileAsksNoViewer)
+{
+    EXPECT_FALSE(OpenHelp(m_dir.Path() + "/"));
+    std::filesystem::create_directories(m_dir.Path() + "/Help.pdf");  // a folder is no file
+    EXPECT_FALSE(OpenHelp(m_dir.Path() + "/"));
+    EXPECT_TRUE(m_viewer.m_vecUrls.empty());
+}
+
+}  // namespace
+
+#include "HelpTest.moc"
