@@ -1,0 +1,155 @@
+#include "devices/DeviceListCtrl.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace {
+
+struct ColumnSetup {
+    const char* szHeader;
+    int nWidthPx;
+};
+
+const ColumnSetup g_columns[CDeviceListCtrl::COLUMN_COUNT] = {
+    {"Device name", 138},
+    {"Monitor", 90},
+    {"Com port", 60},
+    {"Baud rate", 60},
+};
+
+QTableWidgetItem* MakeItem(bool bCheckable)
+{
+    auto* pItem = new QTableWidgetItem;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (bCheckable) {
+        flags |= Qt::ItemIsUserCheckable;
+        // Set before the item is in the table, so that a new row reports no change.
+        pItem->setCheckState(Qt::Unchecked);
+    }
+    pItem->setFlags(flags);
+    return pItem;
+}
+
+}  // namespace
+
+CDeviceListCtrl::CDeviceListCtrl(QWidget* pParent) : QTableWidget(0, COLUMN_COUNT, pParent)
+{
+    setObjectName("ctl1001");
+    QStringList headers;
+    for (const ColumnSetup& column : g_columns) {
+        headers << QString::fromLatin1(column.szHeader);
+    }
+    setHorizontalHeaderLabels(headers);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        horizontalHeader()->resizeSection(i, g_columns[i].nWidthPx);
+    }
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    // The selected row stays as visible when the buttons have the focus.
+    QPalette palette = this->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    }
+    setPalette(palette);
+
+    connect(model(), &QAbstractItemModel::dataChanged, this, &CDeviceListCtrl::OnDataChanged);
+}
+
+int CDeviceListCtrl::GetItemCount() const
+{
+    return rowCount();
+}
+
+void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName)
+{
+    insertRow(nRow);
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        QTableWidgetItem* pItem = MakeItem(i == 0);
+        if (i == 0) {
+            pItem->setText(QString::fromStdString(strName));
+        }
+        setItem(nRow, i, pItem);
+    }
+}
+
+void CDeviceListCtrl::SetItemText(int nRow, int nColumn, const std::string& strText)
+{
+    if (QTableWidgetItem* pItem = item(nRow, nColumn)) {
+        pItem->setText(QString::fromStdString(strText));
+    }
+}
+
+bool CDeviceListCtrl::GetCheck(int nRow) const
+{
+    const QTableWidgetItem* pItem = item(nRow, 0);
+    return pItem && pItem->checkState() == Qt::Checked;
+}
+
+void CDeviceListCtrl::SetCheck(int nRow, bool bChecked)
+{
+    if (QTableWidgetItem* pItem = item(nRow, 0)) {
+        // An unchanged state changes no data, so nothing is reported.
+        pItem->setCheckState(bChecked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void CDeviceListCtrl::SelectItem(int nRow)
+{
+    if (nRow >= 0 && nRow < rowCount()) {
+        setCurrentCell(nRow, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+int CDeviceListCtrl::GetFirstSelected() const
+{
+    int nFirst = -1;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        if (nFirst == -1 || index.row() < nFirst) {
+            nFirst = index.row();
+        }
+    }
+    return nFirst;
+}
+
+void CDeviceListCtrl::DeleteItem(int nRow)
+{
+    removeRow(nRow);
+}
+
+void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton && m_pEvents) {
+        const QModelIndex index = indexAt(pEvent->position().toPoint());
+        m_pEvents->OnDeviceListClick(index.isValid() ? index.row() : -1);
+    }
+    QTableWidget::mousePressEvent(pEvent);
+}
+
+void CDeviceListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    QTableWidget::mouseDoubleClickEvent(pEvent);
+    if (pEvent->button() == Qt::LeftButton && m_pEvents) {
+        m_pEvents->OnDeviceListDblClick();
+    }
+}
+
+void CDeviceListCtrl::OnDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                    const QList<int>& roles)
+{
+    if (!m_pEvents || !roles.contains(Qt::CheckStateRole) || topLeft.column() > 0) {
+        return;
+    }
+    for (int nRow = topLeft.row(); nRow <= bottomRight.row(); ++nRow) {
+        m_pEvents->OnDeviceListItemChanged(nRow);
+    }
+}
