@@ -1,0 +1,342 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeMonitorSource.h"
+#include "PtyPair.h"
+#include "RecordingMessageBox.h"
+#include "TempConfigDir.h"
+#include "devices/SelectConnection.h"
+#include "serial/Port.h"
+#include "serial/PosixSerialLine.h"
+
+namespace {
+
+QStringList Entries(const QComboBox* pCombo)
+{
+    QStringList entries;
+    for (int i = 0; i < pCombo->count(); ++i) {
+        entries << pCombo->itemText(i);
+    }
+    return entries;
+}
+
+// Every COMn the dialog probes is a link in a fresh configuration folder: by default to a
+// path where nothing is (a port that does not exist), so no real serial port of the machine
+// takes part.
+class SelectConnection : public ::testing::Test {
+protected:
+    SelectConnection()
+        : m_monitors({{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}},
+                      {"\\\\.\\DISPLAY2", {-1280, 0, 0, 1024}},
+                      {"DP-1", {1920, 0, 3840, 1080}}})
+    {
+        for (int nPort = 1; nPort <= 13; ++nPort) {
+            m_config.LinkPort(nPort, m_config.Path() + "/no-such-port");
+        }
+    }
+
+    // The dialog as Add or Modify opens it (shown, not run: the test drives it).
+    CSelectConnection& Open(const DeviceSettingsValues& values = {}, bool bModify = false)
+    {
+        m_pDlg = std::make_unique<CSelectConnection>(CSelectConnection::Dependencies{
+            m_monitors, [] { return std::make_unique<CPosixSerialLine>(); }, m_messages});
+        static_cast<DeviceSettingsValues&>(*m_pDlg) = values;
+        m_pDlg->m_bModify = bModify;
+        m_pDlg->show();
+        return *m_pDlg;
+    }
+    template <typename Widget>
+    Widget* Control(const char* szName) const
+    {
+        Widget* pWidget = m_pDlg->findChild<Widget*>(szName);
+        EXPECT_NE(pWidget, nullptr) << szName;
+        return pWidget;
+    }
+    QComboBox* Monitor() const { return Control<QComboBox>("ctl1014"); }
+    QComboBox* Port() const { return Control<QComboBox>("ctl1015"); }
+    QComboBox* Baud() const { return Control<QComboBox>("ctl1016"); }
+    QLineEdit* Name() const { return Control<QLineEdit>("ctl1013"); }
+    void Save() const { QTest::mouseClick(Control<QPushButton>("ctl1"), Qt::LeftButton); }
+    bool Accepted() const { return !m_pDlg->isVisible() && m_pDlg->result() == QDialog::Accepted; }
+
+    CTempConfigDir m_config;
+    CFakeMonitorSource m_monitors;
+    CRecordingMessageBox m_messages;
+    std::unique_ptr<CSelectConnection> m_pDlg;
+};
+
+DeviceSettingsValues Existing()
+{
+    DeviceSettingsValues values;
+    values.m_strName = "Front";
+    values.m_strMonitor = "DISPLAY2";
+    values.m_rcMonitor = {-1280, 0, 0, 1024};
+    values.m_strPort = "COM2";
+    values.m_strBaudRate = "9600";
+    values.m_bConnect = 1;
+    values.m_bSwapXY = 1;
+    values.m_dScaleX = 1.92;
+    values.m_dScaleY = 1.464407;
+    values.m_dRawMinX = 5;
+    values.m_dRawMaxX = 1005;
+    values.m_dRawMaxY = 868;
+    values.m_dRawMinY = 131;
+    return values;
+}
+
+}  // namespace
+
+TEST_F(SelectConnection, AddShowsTheTemplatesControlsAndDefaults)
+{
+    CSelectConnection& dlg = Open();
+    EXPECT_EQ(dlg.windowTitle(), "Device Settings");
+    EXPECT_EQ(Control<QCheckBox>("ctl1012")->text(), "Connect");
+    EXPECT_FALSE(Control<QCheckBox>("ctl1012")->isChecked());
+    EXPECT_EQ(Control<QCheckBox>("ctl1019")->text(), "X/Y-Swap");
+    EXPECT_EQ(Control<QPushButton>("ctl1")->text(), "Save");
+    EXPECT_TRUE(Control<QPushButton>("ctl1")->isDefault());
+    EXPECT_EQ(Control<QPushButton>("ctl2")->text(), "Cancel");
+    QStringList labels;
+    for (const QLabel* pLabel : dlg.findChildren<QLabel*>()) {
+        labels << pLabel->text();
+    }
+    EXPECT_EQ(labels, (QStringList{"Device name", "Monitor", "Com port", "Baud rate"}));
+    EXPECT_EQ(Name()->text(), "");
+    EXPECT_EQ(Entries(Baud()), (QStringList{"9600", "4800", "2400", "1200"}));
+    EXPECT_EQ(Baud()->currentText(), "2400");
+    EXPECT_EQ(Entries(Monitor()), (QStringList{"DISPLAY1", "DISPLAY2", "DP-1"}));
+    EXPECT_EQ(Monitor()->currentIndex(), 0);
+    EXPECT_EQ(Entries(Port()), QStringList{});
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(SelectConnection, ControlsKeepTheTemplatesProportionsAndOrder)
+{
+    CSelectConnection& dlg = Open();
+    // 268 by 151 dialog units: wider than high by about the template's ratio in any font.
+    EXPECT_GT(dlg.width(), dlg.height());
+    // Down the left: Connect, name, monitor, port, baud rate, X/Y-Swap; Save, Cancel right.
+    const char* const szColumn[] = {"ctl1012", "ctl1013", "ctl1014",
+                                    "ctl1015", "ctl1016", "ctl1019"};
+    for (std::size_t i = 1; i < std::size(szColumn); ++i) {
+        EXPECT_LT(Control<QWidget>(szColumn[i - 1])->y(), Control<QWidget>(szColumn[i])->y())
+            << szColumn[i];
+    }
+    EXPECT_LT(Control<QWidget>("ctl1")->y(), Control<QWidget>("ctl2")->y());
+    EXPECT_GT(Control<QWidget>("ctl1")->x(), Name()->geometry().right());
+    for (QWidget* pWidget : dlg.findChildren<QWidget*>()) {
+        EXPECT_TRUE(dlg.rect().contains(pWidget->geometry()))
+            << pWidget->objectName().toStdString();
+    }
+}
+
+TEST_F(SelectConnection, TypingStopsAtTwentyCharacters)
+{
+    Open();
+    Name()->setFocus();
+    QTest::keyClicks(Name(), "abcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(Name()->text(), "abcdefghijklmnopqrst");
+    QTest::keyClick(Name(), Qt::Key_Backspace);
+    QTest::keyClicks(Name(), "XY");
+    EXPECT_EQ(Name()->text(), "abcdefghijklmnopqrsX");
+}
+
+TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing)
+{
+    CPtyPair free;
+    CPtyPair busy;
+    m_config.LinkPort(2, free.SlavePath());
+    m_config.LinkPort(3, busy.SlavePath());
+    m_config.LinkPort(6, "/dev/null");  // there, but not a serial line
+    m_config.LinkPort(12, free.SlavePath());
+    m_config.LinkPort(13, busy.SlavePath());  // never probed
+    CPort holder(std::make_unique<CPosixSerialLine>());
+    ASSERT_EQ(holder.Open(3, 9600, 8, 0, 0), 0);
+
+    Open();
+    EXPECT_EQ(Entries(Port()), (QStringList{"COM2", "COM3", "COM12"}));
+    EXPECT_EQ(Port()->currentText(), "COM2");
+    // Every port the probe opened was closed again.
+    CPort again(std::make_unique<CPosixSerialLine>());
+    EXPECT_EQ(again.Open(2, 9600, 8, 0, 0), 0);
+}
+
+TEST_F(SelectConnection, ModifyPreselectsTheDevicesEntries)
+{
+    CPtyPair pty;
+    m_config.LinkPort(1, pty.SlavePath());
+    m_config.LinkPort(2, pty.SlavePath());
+    DeviceSettingsValues values = Existing();
+    values.m_strPort = "com2";  // found whatever the case
+    CSelectConnection& dlg = Open(values, true);
+    EXPECT_EQ(Monitor()->currentText(), "DISPLAY2");
+    EXPECT_EQ(Port()->currentText(), "COM2");
+    EXPECT_EQ(Baud()->currentText(), "9600");
+    EXPECT_EQ(Name()->text(), "Front");
+    EXPECT_TRUE(Control<QCheckBox>("ctl1012")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>("ctl1019")->isChecked());
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strPort, "COM2");
+}
+
+TEST_F(SelectConnection, ModifyOfAMissingPortAndMonitorSavesNoPortButKeepsTheMonitor)
+{
+    CPtyPair pty;
+    m_config.LinkPort(1, pty.SlavePath());
+    DeviceSettingsValues values = Existing();
+    values.m_strPort = "COM7";
+    values.m_strMonitor = "DISPLAY9";
+    values.m_rcMonitor = {5, 6, 7, 8};
+    values.m_strBaudRate = "";
+    CSelectConnection& dlg = Open(values, true);
+    EXPECT_EQ(Port()->currentIndex(), -1);
+    EXPECT_EQ(Monitor()->currentIndex(), -1);
+    EXPECT_EQ(Baud()->currentIndex(), -1);
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strPort, "");
+    EXPECT_EQ(dlg.m_strBaudRate, "");
+    EXPECT_EQ(dlg.m_strMonitor, "DISPLAY9");
+    EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{5, 6, 7, 8}));
+}
+
+TEST_F(SelectConnection, SaveReadsTheControlsBackAndCarriesTheCalibration)
+{
+    CPtyPair pty;
+    m_config.LinkPort(4, pty.SlavePath());
+    const DeviceSettingsValues given = Existing();
+    CSelectConnection& dlg = Open(given, true);
+    Name()->clear();
+    QTest::keyClicks(Name(), "Side screen");
+    Control<QCheckBox>("ctl1012")->setChecked(false);
+    Control<QCheckBox>("ctl1019")->setChecked(false);
+    Monitor()->setCurrentIndex(2);
+    Port()->setCurrentIndex(0);
+    Baud()->setCurrentIndex(3);
+    Save();
+    ASSERT_TRUE(Accepted());
+
+    DeviceSettingsValues expected = given;
+    expected.m_strName = "Side screen";
+    expected.m_bConnect = 0;
+    expected.m_bSwapXY = 0;
+    expected.m_strMonitor = "DP-1";
+    expected.m_rcMonitor = {1920, 0, 3840, 1080};
+    expected.m_strPort = "COM4";
+    expected.m_strBaudRate = "1200";
+    EXPECT_EQ(static_cast<const DeviceSettingsValues&>(dlg), expected);
+}
+
+TEST_F(SelectConnection, SaveTakesTheRectangleTheMonitorHadWhenTheDialogOpened)
+{
+    CSelectConnection& dlg = Open();
+    m_monitors.SetMonitors({{"DISPLAY1", {0, 0, 800, 600}}});
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strMonitor, "DISPLAY1");
+    EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{0, 0, 1920, 1080}));
+}
+
+TEST_F(SelectConnection, ListsEveryMonitorHoweverMany)
+{
+    std::vector<MonitorInfo> vecMonitors;
+    for (int i = 1; i <= 14; ++i) {
+        vecMonitors.push_back(
+            {"\\\\.\\DISPLAY" + std::to_string(i), {i * 100, 0, i * 100 + 100, 50}});
+    }
+    m_monitors.SetMonitors(vecMonitors);
+    CSelectConnection& dlg = Open();
+    ASSERT_EQ(Monitor()->count(), 14);
+    Monitor()->setCurrentIndex(13);
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strMonitor, "DISPLAY14");
+    EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{1400, 0, 1500, 50}));
+}
+
+TEST_F(SelectConnection, NoMonitorKeepsTheGivenOne)
+{
+    m_monitors.SetMonitors({});
+    DeviceSettingsValues values;
+    values.m_strMonitor = "DISPLAY1";
+    values.m_rcMonitor = {1, 2, 3, 4};
+    CSelectConnection& dlg = Open(values);
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strMonitor, "DISPLAY1");
+    EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{1, 2, 3, 4}));
+}
+
+TEST_F(SelectConnection, ASemicolonInTheNameIsRefusedAndTheDialogStaysOpen)
+{
+    CSelectConnection& dlg = Open();
+    for (const char* szName : {"Left;Right", ";", "Line\nbreak"}) {
+        m_messages.Clear();
+        Name()->setText(QString::fromUtf8(szName));
+        Save();
+        EXPECT_TRUE(dlg.isVisible()) << szName;
+        ASSERT_EQ(m_messages.Messages().size(), 1u) << szName;
+        EXPECT_NE(m_messages.Messages()[0].first.find("semicolon"), std::string::npos);
+        EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Exclamation);
+    }
+    Name()->setText("Left Right");
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strName, "Left Right");
+}
+
+TEST_F(SelectConnection, AMonitorWhoseNameHoldsASemicolonCannotBeSaved)
+{
+    m_monitors.SetMonitors({{"odd;name", {0, 0, 10, 10}}, {"DP-1", {0, 0, 20, 20}}});
+    CSelectConnection& dlg = Open();
+    Save();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(m_messages.Messages().size(), 1u);
+    Monitor()->setCurrentIndex(1);
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strMonitor, "DP-1");
+}
+
+TEST_F(SelectConnection, ALongNameFromTheFileIsShownWholeAndMustBeShortened)
+{
+    DeviceSettingsValues values = Existing();
+    values.m_strName = std::string(25, 'n');
+    CSelectConnection& dlg = Open(values, true);
+    EXPECT_EQ(Name()->text().size(), 25);
+    ASSERT_EQ(m_messages.Messages().size(), 1u);  // at the opening
+    EXPECT_EQ(m_messages.Messages()[0].first, "Please enter no more than 20 characters.");
+    Save();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(m_messages.Messages().size(), 2u);
+    // Shortening is allowed even while the name is over the limit.
+    Name()->setFocus();
+    Name()->setCursorPosition(25);
+    QTest::keyClick(Name(), Qt::Key_Backspace);
+    EXPECT_EQ(Name()->text().size(), 24);
+    Name()->setText(QString(20, 'n'));
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strName, std::string(20, 'n'));
+}
+
+TEST_F(SelectConnection, CancelLeavesTheValuesAsGiven)
+{
+    const DeviceSettingsValues given = Existing();
+    CSelectConnection& dlg = Open(given, true);
+    Name()->setText("Other");
+    QTest::mouseClick(Control<QPushButton>("ctl2"), Qt::LeftButton);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(static_cast<const DeviceSettingsValues&>(dlg), given);
+}
