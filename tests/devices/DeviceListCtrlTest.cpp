@@ -209,13 +209,3 @@ TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges)
     m_pCtrl->SetEventHandler(m_pList.get());
 }
 
-TEST_F(DeviceListCtrl, DeletingARowKeepsTheOthersAndTheirChecks)
-{
-    StartWith({Line("A", 1, 0), Line("B", 0, 1), Line("C", 0, 2)});
-    m_pCtrl->SelectItem(1);
-    m_pList->OnRemove();
-    ASSERT_EQ(m_pCtrl->GetItemCount(), 2);
-    EXPECT_EQ(m_pCtrl->item(1, 0)->text(), "C");
-    EXPECT_EQ(Checks(), (std::vector<bool>{true, false}));
-    EXPECT_EQ(m_pHost->m_strConnected, "A");
-}

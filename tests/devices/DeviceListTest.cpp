@@ -99,13 +99,6 @@ TEST_F(DeviceList, TwoTickedLinesAtStartUpConnectTheLowerAndKeepBothTicked)
     EXPECT_EQ(m_view.Checks(), (std::vector<bool>{false, true, true}));
 }
 
-TEST_F(DeviceList, NoTickedRowLeavesTheActiveDeviceAlone)
-{
-    m_active.m_strName = "before";
-    StartWith({Line("A", 0, 0)});
-    EXPECT_FALSE(m_list.SelectActiveDevice(-1));
-    EXPECT_EQ(m_active.m_strName, "before");
-}
 
 TEST_F(DeviceList, ActiveDeviceTakesItsRowEvenWhenItsLineSaysOtherwise)
 {
@@ -160,14 +153,6 @@ TEST_F(DeviceList, AddWithConnectWhosePortFailsEndsUnticked)
     EXPECT_EQ(m_host.m_strConnected, "");
 }
 
-TEST_F(DeviceList, AddCancelledChangesNothing)
-{
-    StartWith({Line("A", 0, 0)});
-    m_list.OnAdd();
-    EXPECT_EQ(m_host.m_vecDialogs.size(), 1u);
-    EXPECT_EQ(m_arrLines.GetSize(), 1);
-    EXPECT_EQ(m_view.GetItemCount(), 1);
-}
 
 // Remove with the active device on row 1 of three.
 struct RemoveRow {
@@ -327,15 +312,6 @@ TEST_F(DeviceList, ModifyHandsTheRecordInAndStoresWhatSaveGaveBack)
               (std::array<std::string, 4>{"Renamed", "DP-1", "COM4", "2400"}));
 }
 
-TEST_F(DeviceList, ModifyCancelledChangesNothing)
-{
-    StartWith({Line("A", 1, 0)});
-    m_view.SelectItem(0);
-    const std::string strBefore = m_arrLines.GetAt(0);
-    m_list.OnModify();
-    EXPECT_EQ(m_arrLines.GetAt(0), strBefore);
-    EXPECT_TRUE(m_host.m_vecConnects.empty());
-}
 
 TEST_F(DeviceList, ModifyOfTheClickedActiveRowReconnectsWithTheNewValues)
 {
@@ -360,11 +336,3 @@ TEST_F(DeviceList, ModifyClearingConnectOfTheClickedActiveRowDisconnects)
     EXPECT_EQ(LineFlags(), std::vector<int>{0});
 }
 
-TEST_F(DeviceList, DoubleClickModifiesTheSelectedRow)
-{
-    StartWith({Line("A", 0, 0), Line("B", 0, 1)});
-    m_list.OnDeviceListClick(1);
-    m_list.OnDeviceListDblClick();
-    ASSERT_EQ(m_host.m_vecDialogs.size(), 1u);
-    EXPECT_EQ(m_host.m_vecDialogs[0].values.m_strName, "B");
-}

@@ -15,7 +15,6 @@
 #include "devices/AppDirectory.h"
 #include "devices/DeviceLines.h"
 #include "devices/DeviceStore.h"
-#include "devices/FileReplacer.h"
 #include "devices/PosixFileReplacer.h"
 
 namespace fs = std::filesystem;
@@ -149,14 +148,6 @@ TEST_F(DeviceStore, NoFileLoadsNothingAndTheFirstSaveCreatesIt)
     EXPECT_EQ(ReadFile(File()), g_strLineB + "\r\n");
 }
 
-TEST_F(DeviceStore, StoredIndexesAreLoadedUnchanged)
-{
-    const std::string strContent = "A;;;;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;7;0;\r\n";
-    WriteFile(File(), strContent);
-    CDeviceLines arrLines;
-    ASSERT_TRUE(Store().LoadDevices(arrLines));
-    EXPECT_EQ(arrLines.GetAt(0) + "\r\n", strContent);
-}
 
 TEST_F(DeviceStore, SavingKeepsTheFilesPermissionsAndASymbolicLink)
 {
@@ -205,13 +196,6 @@ TEST_F(DeviceStore, AWriteThatFailsHalfwayLeavesTheOldFileWhole)
     EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"Settings.dat"});
 }
 
-TEST_F(DeviceStore, TheStoreReportsAFailureOfTheReplacement)
-{
-    struct CFailingReplacer final : IFileReplacer {
-        bool ReplaceFile(const std::string&, const std::string&) override { return false; }
-    } replacer;
-    EXPECT_FALSE(CDeviceStore(replacer, File().string()).SaveDevices(MakeLines({"A"})));
-}
 
 TEST(SettingsFilePath, PortableCopiesKeepTheFileBesideTheExecutable)
 {

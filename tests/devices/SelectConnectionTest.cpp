@@ -264,18 +264,6 @@ TEST_F(SelectConnection, ListsEveryMonitorHoweverMany)
     EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{1400, 0, 1500, 50}));
 }
 
-TEST_F(SelectConnection, NoMonitorKeepsTheGivenOne)
-{
-    m_monitors.SetMonitors({});
-    DeviceSettingsValues values;
-    values.m_strMonitor = "DISPLAY1";
-    values.m_rcMonitor = {1, 2, 3, 4};
-    CSelectConnection& dlg = Open(values);
-    Save();
-    ASSERT_TRUE(Accepted());
-    EXPECT_EQ(dlg.m_strMonitor, "DISPLAY1");
-    EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{1, 2, 3, 4}));
-}
 
 TEST_F(SelectConnection, ASemicolonInTheNameIsRefusedAndTheDialogStaysOpen)
 {
@@ -330,13 +318,3 @@ TEST_F(SelectConnection, ALongNameFromTheFileIsShownWholeAndMustBeShortened)
     EXPECT_EQ(dlg.m_strName, std::string(20, 'n'));
 }
 
-TEST_F(SelectConnection, CancelLeavesTheValuesAsGiven)
-{
-    const DeviceSettingsValues given = Existing();
-    CSelectConnection& dlg = Open(given, true);
-    Name()->setText("Other");
-    QTest::mouseClick(Control<QPushButton>("ctl2"), Qt::LeftButton);
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    EXPECT_EQ(static_cast<const DeviceSettingsValues&>(dlg), given);
-}
