@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/AboutDlg.h"
+#include "app/Help.h"
 #include "app/MessageBox.h"
 #include "app/QtHoldTimer.h"
+#include "calibration/CalibrationCodes.h"
+#include "devices/AppDirectory.h"
 #include "resources/Resources.h"
 #include "serial/SerialLine.h"
 
@@ -20,8 +24,13 @@ constexpr int LAST_RECONNECT_PAUSE_MS = 4000;
 
 }  // namespace
 
-CTactiloDlg::CTactiloDlg(Services services, QWidget* pParent)
+CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, QWidget* pParent)
     : QDialog(pParent),
+      m_bSwitchC(switches.m_bSwitchC),
+      m_bSwitchCs(switches.m_bSwitchCs),
+      m_bSwitchCsw(switches.m_bSwitchCsw),
+      m_bSwitchS(switches.m_bSwitchS),
+      m_bSwitchInstall(switches.m_bSwitchInstall),
       m_services(std::move(services)),
       m_port(std::move(m_services.pLine), &m_services.trace),
       m_pHoldTimer(std::make_unique<CQtHoldTimer>(
@@ -61,8 +70,29 @@ bool CTactiloDlg::OnInitDialog()
     m_trayIcon.Create("Tactilo - not connected", ICON_NOT_CONNECTED, TRAY_ICON_ID);
     m_trayIcon.SetDefaultMenuItem(ID_SHOW_FROM_TRAY, false);
     m_trayIcon.SetClickCommand(ID_TOGGLE_TRAY_RIGHT_CLICK);
+    LoadDevices();
+    InitOptions();
     hide();
+    RunStartupActions();
     return true;
+}
+
+void CTactiloDlg::RunStartupActions()
+{
+    if (m_bSwitchC) {
+        OnCalibrate();
+    }
+    if (m_bSwitchCs) {
+        OnCalibrate();
+        OnHideToTray();
+    }
+    if (m_bSwitchCsw) {
+        OnCalibrate();
+        if (m_nStatus != CAL_ERR_NOT_CONNECTED && m_nStatus != CAL_ERR_NO_MONITOR &&
+            m_nStatus != CAL_ERR_TIMEOUT) {
+            OnHideToTray();
+        }
+    }
 }
 
 void CTactiloDlg::Connect(bool bConnect, bool bShowErrors)
@@ -146,6 +176,8 @@ void CTactiloDlg::OnCommand(unsigned nId)
                 case ID_HIDE_TO_TRAY: OnHideToTray(); break;
                 case ID_TOGGLE_TRAY_RIGHT_CLICK: OnToggleTrayRightClick(); break;
                 case ID_TRAY_EXIT: OnTrayExit(); break;
+                case ID_TRAY_ABOUT: OnTrayAbout(); break;
+                case ID_TRAY_HELP: OnTrayHelp(); break;
                 default: break;
             }
         },
@@ -158,6 +190,13 @@ void CTactiloDlg::OnShowFromTray()
     m_trayIcon.SetDefaultMenuItem(ID_HIDE_TO_TRAY, false);
     SetTrayIcon(m_port.IsOpen() ? ICON_CONNECTED : ICON_NOT_CONNECTED);
     m_touch.SetTrayRightClick(false);
+}
+
+void CTactiloDlg::ShowModalWindow()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void CTactiloDlg::OnHideToTray()
@@ -188,6 +227,25 @@ void CTactiloDlg::OnTrayExit()
     emit exitRequested();
 }
 
+void CTactiloDlg::OnTrayAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CTactiloDlg::OnTrayHelp()
+{
+    OpenHelp(GetAppDirectory());
+}
+
+void CTactiloDlg::OnTerminate()
+{
+    m_trayIcon.RemoveIcon();
+    OnDestroy();
+    hide();
+    emit exitRequested();
+}
+
 void CTactiloDlg::OnDestroy()
 {
     if (m_bDestroyed) {
@@ -204,6 +262,11 @@ void CTactiloDlg::closeEvent(QCloseEvent* pEvent)
 {
     pEvent->ignore();
     OnHideToTray();
+}
+
+void CTactiloDlg::reject()
+{
+    OnCancelButton();
 }
 
 void CTactiloDlg::SetTrayIcon(unsigned nIconId)

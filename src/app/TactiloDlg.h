@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/Options.h"
+#include "devices/DeviceLines.h"
+#include "devices/DeviceStore.h"
 #include "devices/TouchDevice.h"
 #include "serial/ConnectionView.h"
 #include "serial/DeviceConnection.h"
@@ -19,6 +23,7 @@
 #include "touch/TouchProcessor.h"
 
 class CQtHoldTimer;
+class IAutoStart;
 class IMessageBox;
 class IMonitorSource;
 class IPointerOutput;
@@ -54,14 +59,27 @@ public:
         ITrayShell& trayShell;
         std::unique_ptr<ISerialLine> pLine;  // the active device's serial line
         std::function<void(int nMs)> sleepMs;
+        IOptionsStore& options;
+        IAutoStart& autoStart;
+        CDeviceStore& deviceStore;
     };
 
-    explicit CTactiloDlg(Services services, QWidget* pParent = nullptr);
+    // The switches the program was started with decide the start-up actions and what the
+    // autostart entry starts.
+    CTactiloDlg(Services services, const CMyCommandLineInfo& switches, QWidget* pParent = nullptr);
     ~CTactiloDlg() override;
 
     // Tray icon, device list, options, the active device connected without messages; the
     // window stays hidden.
     bool OnInitDialog();
+
+    // Data exchange between the options and their controls: false (with a message) when the
+    // right-click delay is not a number from 0 to 5000.
+    bool UpdateData(bool bSaveAndValidate);
+    void OnOkButton();
+    void OnCancelButton();
+    bool LoadDevices();
+    bool SaveDevices();
 
     // Connection.
     void Connect(bool bConnect, bool bShowErrors);
@@ -77,10 +95,16 @@ public:
     // Commands of the tray icon and menu.
     void OnCommand(unsigned nId) override;
     void OnShowFromTray();
+    // Modal mode shows the window once its loop runs, leaving the tray's commands as they are.
+    void ShowModalWindow();
     void OnHideToTray();
     void OnToggleTrayRightClick();
     void OnTrayExit();
+    void OnTrayAbout();
+    void OnTrayHelp();
     void OnDestroy();
+    // SIGTERM, SIGINT, SIGHUP: the icon goes, the reader stops, nothing is saved.
+    void OnTerminate();
 
     // IConnectionView.
     void SetTrayIcon(unsigned nIconId) override;
@@ -91,8 +115,17 @@ public:
 
     // State, for the shell and for tests.
     std::uint32_t m_nStatus = 0;
-    std::vector<std::string> m_arrDeviceLines;
+    CDeviceLines m_arrDeviceLines;
     TouchDevice m_activeDevice;
+    // The options as the controls last accepted them.
+    unsigned m_nRightClickTime = 0;
+    std::string m_strPrecision;
+    bool m_bAutoStart = false;
+    bool m_bSwitchC = false;
+    bool m_bSwitchCs = false;
+    bool m_bSwitchCsw = false;
+    bool m_bSwitchS = false;
+    bool m_bSwitchInstall = false;
     CTouchProcessor& Touch() { return m_touch; }
     CSystemTray& TrayIcon() { return m_trayIcon; }
     CPort& Port() { return m_port; }
@@ -104,9 +137,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    // ESC works as Cancel: it keeps the program running in the tray.
+    void reject() override;
 
 private:
     void BuildWindow();
+    void InitOptions();
+    void RunStartupActions();
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
     void StopReconnecting();

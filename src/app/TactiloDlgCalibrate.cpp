@@ -55,12 +55,12 @@ void CTactiloDlg::OnCalibrate()
         m_touch.SetActiveDevice(m_activeDevice);
         // Merge only the numbers and the rectangle into the line as it stands now: a Modify
         // since the device became active must not be undone by a stale copy.
-        const std::size_t nLine = static_cast<std::size_t>(m_activeDevice.m_nIndex);
-        if (m_activeDevice.m_nIndex >= 0 && nLine < m_arrDeviceLines.size()) {
-            TouchDevice line = ParseDeviceLine(m_arrDeviceLines[nLine]);
+        const int nLine = m_activeDevice.m_nIndex;
+        if (nLine >= 0 && nLine < m_arrDeviceLines.GetSize()) {
+            TouchDevice line = ParseDeviceLine(m_arrDeviceLines.GetAt(nLine));
             StoreCalibration(cal.m_numbers, line);
             line.m_rcMonitor = cal.m_rcMonitor;
-            m_arrDeviceLines[nLine] = FormatDeviceLine(line);
+            m_arrDeviceLines.SetAt(nLine, FormatDeviceLine(line));
         }
     } else if (cal.NoSpan()) {
         m_services.messages.Show(

@@ -81,6 +81,9 @@ void CTactiloDlg::BuildWindow()
     layout.Place<QLabel>("", "Pixel", 168, 138, 16, 13);
     layout.Place<QCheckBox>("ctl1010", "Run Tactilo on Startup", 6, 162, 99, 10);
 
-    layout.Place<QPushButton>("ctl2", "Cancel", 198, 162, 50, 14);
-    layout.Place<QPushButton>("ctl1", "OK", 258, 162, 50, 14)->setDefault(true);
+    auto* pCancel = layout.Place<QPushButton>("ctl2", "Cancel", 198, 162, 50, 14);
+    connect(pCancel, &QPushButton::clicked, this, [this] { OnCancelButton(); });
+    auto* pOk = layout.Place<QPushButton>("ctl1", "OK", 258, 162, 50, 14);
+    pOk->setDefault(true);
+    connect(pOk, &QPushButton::clicked, this, [this] { OnOkButton(); });
 }

@@ -25,6 +25,7 @@
 #include "TempConfigDir.h"
 #include "XObserver.h"
 #include "Xvfb.h"
+#include "WindowServices.h"
 #include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
 #include "monitors/XRandrMonitorSource.h"
@@ -67,7 +68,9 @@ protected:
         ASSERT_FALSE(m_pSim->SlavePath().empty()) << m_pSim->ErrorLog();
         m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
             m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
-            std::make_unique<CPosixSerialLine>(), [](int) {}});
+            std::make_unique<CPosixSerialLine>(), [](int) {}, m_storage.options,
+            m_storage.autoStart, m_storage.deviceStore},
+            CMyCommandLineInfo{});
         m_pDlg->OnInitDialog();
         m_pDlg->Touch().SetPrecision(5);
 
@@ -78,7 +81,8 @@ protected:
         device.m_strBaudRate = "9600";
         device.m_bConnect = 1;
         device.m_bSwapXY = GetParam().panel.bSwapXY;
-        m_pDlg->m_arrDeviceLines = {FormatDeviceLine(device)};
+        m_pDlg->m_arrDeviceLines.RemoveAll();
+        m_pDlg->m_arrDeviceLines.Add(FormatDeviceLine(device));
         m_pDlg->m_activeDevice = device;
         m_pDlg->Connect(true, true);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
@@ -108,7 +112,7 @@ protected:
         });
     }
 
-    CTempConfigDir m_config;
+    CWindowStorage m_storage;
     CXTestPointerOutput m_readerOutput;
     CXTestPointerOutput m_uiOutput;
     CXRandrMonitorSource m_monitors;
@@ -132,7 +136,7 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
     const ScreenRect& rc = Panel().rcMonitor;
     EXPECT_EQ(device.m_rcMonitor, rc);
     // The numbers reached the device's line, and nothing else of it changed.
-    const TouchDevice line = ParseDeviceLine(m_pDlg->m_arrDeviceLines[0]);
+    const TouchDevice line = ParseDeviceLine(m_pDlg->m_arrDeviceLines.GetAt(0));
     EXPECT_EQ(FormatDeviceLine(line), FormatDeviceLine(device));
     EXPECT_EQ(line.m_strName, "Panel");
 
@@ -167,17 +171,17 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
 
 TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas)
 {
-    const std::string strBefore = m_pDlg->m_arrDeviceLines[0];
+    const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
     PressKeyAfter(700, "Escape");
     m_pDlg->OnCalibrate();
     EXPECT_EQ(m_pDlg->m_nStatus, 0u);
-    EXPECT_EQ(m_pDlg->m_arrDeviceLines[0], strBefore);
+    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
     EXPECT_FALSE(m_pDlg->Touch().Calibrating());
 }
 
 TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel)
 {
-    const std::string strBefore = m_pDlg->m_arrDeviceLines[0];
+    const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
     ASSERT_TRUE(m_pSim->Send(TargetTouches(2) + "echo two\n"));
     // Once two targets are in, press Enter; the page's own thread must stay free meanwhile.
     std::thread enter([this] {
@@ -188,7 +192,7 @@ TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel)
     m_pDlg->OnCalibrate();
     enter.join();
     EXPECT_EQ(m_pDlg->m_nStatus, 0u);
-    EXPECT_EQ(m_pDlg->m_arrDeviceLines[0], strBefore);
+    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, CalibrateEndToEnd, ::testing::ValuesIn(g_panels),

@@ -16,6 +16,7 @@
 #include "TempConfigDir.h"
 #include "XObserver.h"
 #include "Xvfb.h"
+#include "WindowServices.h"
 #include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
 #include "monitors/XRandrMonitorSource.h"
@@ -67,13 +68,16 @@ protected:
         ASSERT_FALSE(m_pSim->SlavePath().empty()) << m_pSim->ErrorLog();
         m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
             m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
-            std::make_unique<CPosixSerialLine>(), [](int) {}});
+            std::make_unique<CPosixSerialLine>(), [](int) {}, m_storage.options,
+            m_storage.autoStart, m_storage.deviceStore},
+            CMyCommandLineInfo{});
         m_pDlg->OnInitDialog();
     }
 
     void ConnectDevice(const TouchDevice& device)
     {
-        m_pDlg->m_arrDeviceLines = {FormatDeviceLine(device)};
+        m_pDlg->m_arrDeviceLines.RemoveAll();
+        m_pDlg->m_arrDeviceLines.Add(FormatDeviceLine(device));
         m_pDlg->m_activeDevice = device;
         m_pDlg->Connect(true, true);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
@@ -117,7 +121,7 @@ protected:
     }
 
     CXvfb m_xvfb;
-    CTempConfigDir m_config;
+    CWindowStorage m_storage;
     CXTestPointerOutput m_readerOutput;
     CXTestPointerOutput m_uiOutput;
     CXRandrMonitorSource m_monitors;

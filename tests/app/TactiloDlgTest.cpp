@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <filesystem>
+#include <fstream>
 #include <QTest>
 #include <memory>
 
@@ -14,6 +19,7 @@
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
+#include "WindowServices.h"
 #include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
 
@@ -23,14 +29,15 @@ class TactiloDlgTest : public ::testing::Test {
 protected:
     void SetUp() override { Make(); }
 
-    void Make()
+    void Make(const CMyCommandLineInfo& switches = {})
     {
         auto pLine = std::make_unique<CFakeSerialLine>(true);
         m_pLine = pLine.get();
         m_pDlg.reset();
         m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
             m_output, m_uiOutput, m_monitors, m_trace, m_messages, m_tray, std::move(pLine),
-            [](int) {}});
+            [](int) {}, m_storage.options, m_storage.autoStart, m_storage.deviceStore},
+            switches);
     }
 
     void ConnectFront()
@@ -40,13 +47,21 @@ protected:
         device.m_strMonitor = "DISPLAY2";
         device.m_strPort = "COM3";
         device.m_strBaudRate = "9600";
-        m_pDlg->m_arrDeviceLines = {FormatDeviceLine(device)};
+        m_pDlg->m_arrDeviceLines.RemoveAll();
+        m_pDlg->m_arrDeviceLines.Add(FormatDeviceLine(device));
         m_pDlg->m_activeDevice = device;
         m_pDlg->Connect(true, true);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
     }
 
     unsigned Icon() { return m_pDlg->TrayIcon().IconData().hIcon; }
+    QLineEdit* Delay() { return m_pDlg->findChild<QLineEdit*>("ctl1008"); }
+    QComboBox* Precision() { return m_pDlg->findChild<QComboBox*>("ctl1009"); }
+    QCheckBox* AutoStart() { return m_pDlg->findChild<QCheckBox*>("ctl1010"); }
+    std::string Stored(const char* szEntry)
+    {
+        return m_storage.options.m_mapValues[CFakeOptionsStore::Key("SETTINGS", szEntry)];
+    }
     QPushButton* Calibrate() { return m_pDlg->findChild<QPushButton*>("ctl1005"); }
 
     CRecordingPointerOutput m_output;
@@ -57,6 +72,7 @@ protected:
     CRecordingMessageBox m_messages;
     CFakeTrayShell m_tray;
     CFakeSerialLine* m_pLine = nullptr;
+    CWindowStorage m_storage;
     std::unique_ptr<CTactiloDlg> m_pDlg;
 };
 
@@ -164,4 +180,104 @@ TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName)
     EXPECT_EQ(m_messages.Messages()[0].first, "Can't find display2");
     EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Exclamation);
     EXPECT_FALSE(m_pDlg->Touch().Calibrating());
+}
+
+TEST_F(TactiloDlgTest, OptionsStartFromTheirDefaults)
+{
+    m_pDlg->OnInitDialog();
+    EXPECT_EQ(Delay()->text(), "2000");
+    EXPECT_EQ(Precision()->currentText(), "15");
+    EXPECT_TRUE(AutoStart()->isChecked());
+    EXPECT_EQ(m_pDlg->Touch().Precision(), 15);
+    EXPECT_EQ(m_pDlg->Touch().RightClickTime(), 2000u);
+    EXPECT_FALSE(m_storage.autoStart.m_entry.has_value());  // nothing until OK
+}
+
+TEST_F(TactiloDlgTest, StoredPrecisionThatIsNoEntrySelectsTen)
+{
+    m_storage.options.m_mapValues["SETTINGS/Precision"] = "12";
+    m_storage.options.m_mapValues["SETTINGS/RightClickTime"] = "750";
+    m_pDlg->OnInitDialog();
+    EXPECT_EQ(Precision()->currentText(), "10");
+    EXPECT_EQ(m_pDlg->Touch().Precision(), 10);
+    EXPECT_EQ(m_pDlg->Touch().RightClickTime(), 750u);
+}
+
+TEST_F(TactiloDlgTest, CancelPutsTheLastAcceptedDelayBack)
+{
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnShowFromTray();
+    Delay()->setText("4321");
+    QTest::mouseClick(m_pDlg->findChild<QPushButton*>("ctl2"), Qt::LeftButton);
+    EXPECT_EQ(Delay()->text(), "2000");
+    EXPECT_FALSE(m_pDlg->isVisible());
+    EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
+}
+
+TEST_F(TactiloDlgTest, OkRefusesADelayOutOfRangeAndKeepsTheWindow)
+{
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnShowFromTray();
+    Delay()->setText("5001");
+    QTest::mouseClick(m_pDlg->findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+    EXPECT_TRUE(m_pDlg->isVisible());
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
+}
+
+TEST_F(TactiloDlgTest, OkWritesTheOptionsTheAutostartEntryAndTheDevices)
+{
+    CMyCommandLineInfo switches;
+    switches.m_bSwitchCs = true;
+    Make(switches);
+    m_pDlg->OnInitDialog();
+    m_pDlg->m_arrDeviceLines.Add("Front;DISPLAY1;COM3;9600;0;");
+    Delay()->setText("1500");
+    Precision()->setCurrentIndex(4);
+    QTest::mouseClick(m_pDlg->findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+    EXPECT_EQ(Stored("RightClickTime"), "1500");
+    EXPECT_EQ(Stored("Precision"), "25");
+    EXPECT_EQ(Stored("AutoStart"), "1");
+    EXPECT_EQ(m_pDlg->Touch().Precision(), 25);
+    ASSERT_TRUE(m_storage.autoStart.m_entry.has_value());
+    EXPECT_EQ(m_storage.autoStart.m_entry->strArguments, " /cs");
+    std::ifstream file(m_storage.deviceStore.FilePath(), std::ios::binary);
+    const std::string strContent((std::istreambuf_iterator<char>(file)),
+                                 std::istreambuf_iterator<char>());
+    EXPECT_EQ(strContent, "Front;DISPLAY1;COM3;9600;0;\r\n");
+
+    // Unticked, the entry goes.
+    AutoStart()->setChecked(false);
+    m_pDlg->OnOkButton();
+    EXPECT_FALSE(m_storage.autoStart.m_entry.has_value());
+}
+
+TEST_F(TactiloDlgTest, InstallStartWritesTheBareProgram)
+{
+    CMyCommandLineInfo switches;
+    switches.m_bSwitchInstall = true;
+    Make(switches);
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnOkButton();
+    ASSERT_TRUE(m_storage.autoStart.m_entry.has_value());
+    EXPECT_EQ(m_storage.autoStart.m_entry->strArguments, "");
+}
+
+TEST_F(TactiloDlgTest, OkSaysSoWhenTheDevicesCannotBeWritten)
+{
+    // A folder where the file should be: the write fails, the user is told.
+    std::filesystem::create_directories(m_storage.deviceStore.FilePath());
+    m_pDlg->OnInitDialog();
+    m_pDlg->OnOkButton();
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Error);
+}
+
+TEST_F(TactiloDlgTest, ExitSavesNothing)
+{
+    m_pDlg->OnInitDialog();
+    Delay()->setText("100");
+    m_pDlg->OnTrayExit();
+    EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
+    EXPECT_FALSE(std::filesystem::exists(m_storage.deviceStore.FilePath()));
 }
