@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <algorithm>
 #include <utility>
 
@@ -13,6 +12,9 @@
 #include "app/QtHoldTimer.h"
 #include "calibration/CalibrationCodes.h"
 #include "devices/AppDirectory.h"
+#include "devices/DeviceListCtrl.h"
+#include "devices/SelectConnection.h"
+#include "serial/PosixSerialLine.h"
 #include "resources/Resources.h"
 #include "serial/SerialLine.h"
 
@@ -50,8 +52,11 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
                         Qt::QueuedConnection);
                 }}),
       m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs}),
-      m_trayIcon(m_services.trayShell, this)
+      m_trayIcon(m_services.trayShell, this),
+      m_pListDevices(new CDeviceListCtrl(this)),
+      m_deviceList(*m_pListDevices, m_arrDeviceLines, m_activeDevice, *this)
 {
+    m_pListDevices->SetEventHandler(&m_deviceList);
     BuildWindow();
     m_reconnectTimer.setSingleShot(true);
     connect(&m_reconnectTimer, &QTimer::timeout, this, &CTactiloDlg::TryReconnect);
@@ -71,7 +76,11 @@ bool CTactiloDlg::OnInitDialog()
     m_trayIcon.SetDefaultMenuItem(ID_SHOW_FROM_TRAY, false);
     m_trayIcon.SetClickCommand(ID_TOGGLE_TRAY_RIGHT_CLICK);
     LoadDevices();
+    m_deviceList.FillDeviceList();
     InitOptions();
+    if (m_deviceList.SelectActiveDevice(-1)) {
+        Connect(true, false);
+    }
     hide();
     RunStartupActions();
     return true;
@@ -281,15 +290,21 @@ void CTactiloDlg::SetTrayTooltip(const std::string& strText)
 
 bool CTactiloDlg::GetRowCheck(int nRow) const
 {
-    const QTreeWidgetItem* pItem = m_pListDevices->topLevelItem(nRow);
-    return pItem && pItem->checkState(0) == Qt::Checked;
+    return m_pListDevices->GetCheck(nRow);
 }
 
 void CTactiloDlg::SetRowCheck(int nRow, bool bChecked)
 {
-    if (QTreeWidgetItem* pItem = m_pListDevices->topLevelItem(nRow)) {
-        pItem->setCheckState(0, bChecked ? Qt::Checked : Qt::Unchecked);
-    }
+    m_pListDevices->SetCheck(nRow, bChecked);
+}
+
+bool CTactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify)
+{
+    return CSelectConnection::RunModal(
+        values, bModify,
+        {m_services.monitors, [] { return std::make_unique<CPosixSerialLine>(); },
+         m_services.messages},
+        this);
 }
 
 void CTactiloDlg::EnableCalibrate(bool bEnable)

@@ -12,6 +12,8 @@
 #include "app/CommandLine.h"
 #include "app/Options.h"
 #include "devices/DeviceLines.h"
+#include "devices/DeviceList.h"
+#include "devices/DeviceListHost.h"
 #include "devices/DeviceStore.h"
 #include "devices/TouchDevice.h"
 #include "serial/ConnectionView.h"
@@ -30,8 +32,8 @@ class IPointerOutput;
 class ISerialLine;
 class ITraceSink;
 class ITrayShell;
+class CDeviceListCtrl;
 class QPushButton;
-class QTreeWidget;
 
 // Tray command ids, shared with the tray menu.
 constexpr unsigned ID_TRAY_ABOUT = 32775;
@@ -46,7 +48,10 @@ constexpr unsigned ID_TOGGLE_TRAY_RIGHT_CLICK = 32781;
 // device lines, the active device, the port, the reader thread, the touch processor, the
 // tray icon and the options for the whole run. The logic of each part lives in its own class;
 // the operations here are the entry points the rest of the program calls.
-class CTactiloDlg final : public QDialog, public ICommandTarget, public IConnectionView {
+class CTactiloDlg final : public QDialog,
+                          public ICommandTarget,
+                          public IConnectionView,
+                          public IDeviceListHost {
     Q_OBJECT
 public:
     // Everything from the platform, handed in so that tests can use their own.
@@ -75,14 +80,18 @@ public:
 
     // Data exchange between the options and their controls: false (with a message) when the
     // right-click delay is not a number from 0 to 5000.
-    bool UpdateData(bool bSaveAndValidate);
+    bool UpdateData(bool bSaveAndValidate) override;
     void OnOkButton();
     void OnCancelButton();
     bool LoadDevices();
     bool SaveDevices();
 
+    // The device list: its rows, the active device, Add, Modify, Remove and the check boxes.
+    CDeviceList& DeviceList() { return m_deviceList; }
+    bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override;
+
     // Connection.
-    void Connect(bool bConnect, bool bShowErrors);
+    void Connect(bool bConnect, bool bShowErrors) override;
     bool Disconnect();
     void RunReader(bool bStart);
     void ProcessPacket(std::string strPacket);
@@ -160,6 +169,7 @@ private:
     std::atomic<unsigned> m_nReaderGeneration{0};  // which reader a device-gone report is from
     bool m_bDestroyed = false;
 
-    QTreeWidget* m_pListDevices = nullptr;  // 1001
-    QPushButton* m_pCalibrate = nullptr;    // 1005
+    CDeviceListCtrl* m_pListDevices = nullptr;  // 1001
+    QPushButton* m_pCalibrate = nullptr;        // 1005
+    CDeviceList m_deviceList;
 };

@@ -5,13 +5,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 
 #include "app/TactiloDlg.h"
+#include "devices/DeviceListCtrl.h"
 
 namespace {
 
@@ -58,16 +57,14 @@ void CTactiloDlg::BuildWindow()
     const CTemplateLayout layout(this);
     setFixedSize(layout.Rect(0, 0, 310, 180).size());
 
-    m_pListDevices = layout.Place<QTreeWidget>("ctl1001", 6, 6, 246, 96);
-    m_pListDevices->setRootIsDecorated(false);
-    m_pListDevices->setHeaderLabels({"Device name", "Monitor", "Com port", "Baud rate"});
-    for (int nColumn = 0; nColumn < 4; ++nColumn) {
-        m_pListDevices->setColumnWidth(nColumn, nColumn == 0 ? 138 : nColumn == 1 ? 90 : 60);
-    }
+    m_pListDevices->setGeometry(layout.Rect(6, 6, 246, 96));
 
-    layout.Place<QPushButton>("ctl1002", "Add", 258, 6, 50, 14);
-    layout.Place<QPushButton>("ctl1003", "Modify", 258, 24, 50, 14);
-    layout.Place<QPushButton>("ctl1004", "Remove", 258, 42, 50, 14);
+    auto* pAdd = layout.Place<QPushButton>("ctl1002", "Add", 258, 6, 50, 14);
+    connect(pAdd, &QPushButton::clicked, this, [this] { m_deviceList.OnAdd(); });
+    auto* pModify = layout.Place<QPushButton>("ctl1003", "Modify", 258, 24, 50, 14);
+    connect(pModify, &QPushButton::clicked, this, [this] { m_deviceList.OnModify(); });
+    auto* pRemove = layout.Place<QPushButton>("ctl1004", "Remove", 258, 42, 50, 14);
+    connect(pRemove, &QPushButton::clicked, this, [this] { m_deviceList.OnRemove(); });
     m_pCalibrate = layout.Place<QPushButton>("ctl1005", "Calibrate", 258, 88, 50, 14);
     m_pCalibrate->setEnabled(false);
     connect(m_pCalibrate, &QPushButton::clicked, this, [this] { OnCalibrate(); });

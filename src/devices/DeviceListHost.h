@@ -11,8 +11,9 @@ public:
     // success ticks the active device's row, failure or a disconnect unticks it, through
     // IDeviceListView::SetCheck. bShowErrors: a port that will not open is reported.
     virtual void Connect(bool bConnect, bool bShowErrors) = 0;
-    // Refreshes the window's controls from its members (the Remove command ends with it).
-    virtual void UpdateData(bool bSaveAndValidate) = 0;
+    // Exchanges the window's members with its controls; false when validation failed. (The
+    // Remove command ends with UpdateData(false), which refreshes the controls.)
+    virtual bool UpdateData(bool bSaveAndValidate) = 0;
     // Runs the Device Settings dialog modally on values; bModify preselects the values'
     // monitor, port and baud rate. True after Save, with values read back; false after Cancel,
     // with values untouched.

@@ -281,3 +281,23 @@ TEST_F(TactiloDlgTest, ExitSavesNothing)
     EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
     EXPECT_FALSE(std::filesystem::exists(m_storage.deviceStore.FilePath()));
 }
+
+TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile)
+{
+    {
+        std::ofstream file(m_storage.deviceStore.FilePath(), std::ios::binary);
+        file << "Back;DISPLAY1;COM4;9600;0;\r\n"
+             << "Front;DISPLAY2;COM3;4800;1;\r\n"
+             << "Side;DISPLAY1;COM5;9600;1;\r\n";
+    }
+    m_pDlg->OnInitDialog();
+    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetSize(), 3);
+    EXPECT_EQ(m_pDlg->m_activeDevice.m_strName, "Front");
+    EXPECT_EQ(m_pLine->OpenedPort(), 3);
+    EXPECT_EQ(m_pLine->Written().nBaudRate, 4800u);
+    EXPECT_TRUE(m_pDlg->GetRowCheck(1));
+    EXPECT_TRUE(m_pDlg->GetRowCheck(2));  // still ticked, as the file says
+    EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Front - DISPLAY2 COM3 4800");
+    EXPECT_TRUE(Calibrate()->isEnabled());
+    EXPECT_TRUE(m_messages.Messages().empty());
+}

@@ -48,9 +48,10 @@ public:
             m_view.SetCheck(nRow, false);
         }
     }
-    void UpdateData(bool bSaveAndValidate) override
+    bool UpdateData(bool bSaveAndValidate) override
     {
         m_vecUpdateData.push_back(bSaveAndValidate);
+        return true;
     }
     bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override
     {
