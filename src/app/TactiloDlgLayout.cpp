@@ -8,20 +8,34 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <initializer_list>
 
 #include "app/TactiloDlg.h"
 #include "devices/DeviceListCtrl.h"
 
 namespace {
 
-// Places controls on a parent by dialog units.
+// Places controls on a parent by dialog units. A desktop font may be wider than the one the
+// layout was drawn for, so the horizontal unit grows until every text fits its box.
 class CTemplateLayout {
 public:
-    explicit CTemplateLayout(QWidget* pParent) : m_pParent(pParent)
+    struct Fit {
+        const char* szText;
+        int nWidth;    // dialog units the text has
+        int nExtraPx;  // room the control needs beside its text (a check box's box)
+    };
+
+    CTemplateLayout(QWidget* pParent, std::initializer_list<Fit> fits) : m_pParent(pParent)
     {
         const QFontMetrics metrics(pParent->font());
         m_dX = metrics.averageCharWidth() / 4.0;
         m_dY = metrics.height() / 8.0;
+        for (const Fit& fit : fits) {
+            const int nNeeded = metrics.horizontalAdvance(QString::fromLatin1(fit.szText)) +
+                                fit.nExtraPx + 4;
+            m_dX = std::max(m_dX, static_cast<double>(nNeeded) / fit.nWidth);
+        }
     }
     QRect Rect(int x, int y, int w, int h) const
     {
@@ -54,7 +68,11 @@ private:
 void CTactiloDlg::BuildWindow()
 {
     setWindowTitle(QStringLiteral("Tactilo - Device Manager"));
-    const CTemplateLayout layout(this);
+    const CTemplateLayout layout(this, {{"Right click delay", 76, 0},
+                                        {"ms", 10, 0},
+                                        {"Double click precision", 78, 0},
+                                        {"Pixel", 16, 0},
+                                        {"Run Tactilo on Startup", 99, 24}});
     setFixedSize(layout.Rect(0, 0, 310, 180).size());
 
     m_pListDevices->setGeometry(layout.Rect(6, 6, 246, 96));
