@@ -16,21 +16,11 @@
 #include <sstream>
 #include <thread>
 
-#include "FakeTrayShell.h"
+#include "LiveWindow.h"
 #include "PanelModel.h"
 #include "QtWait.h"
-#include "RecordingMessageBox.h"
-#include "RecordingTraceSink.h"
-#include "SimulatorProcess.h"
-#include "TempConfigDir.h"
-#include "XObserver.h"
 #include "Xvfb.h"
-#include "WindowServices.h"
-#include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
-#include "monitors/XRandrMonitorSource.h"
-#include "serial/PosixSerialLine.h"
-#include "touch/XTestPointerOutput.h"
 
 namespace {
 
@@ -53,25 +43,12 @@ const MonitorPanel g_panels[] = {
 
 class CalibrateEndToEnd : public ::testing::TestWithParam<MonitorPanel> {
 protected:
-    CalibrateEndToEnd()
-        : m_readerOutput(g_pXvfb->Display()),
-          m_uiOutput(g_pXvfb->Display()),
-          m_monitors(g_pXvfb->Display()),
-          m_observer(g_pXvfb->Display())
-    {
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(m_observer.Ok());
-        m_pSim = std::make_unique<CSimulatorProcess>(7, std::vector<std::string>{"--keep-open"});
-        ASSERT_FALSE(m_pSim->SlavePath().empty()) << m_pSim->ErrorLog();
-        m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
-            m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
-            std::make_unique<CPosixSerialLine>(), [](int) {}, m_storage.options,
-            m_storage.autoStart, m_storage.deviceStore},
-            CMyCommandLineInfo{});
-        m_pDlg->OnInitDialog();
+        m_pLive = std::make_unique<CLiveWindow>(g_pXvfb->Display(), 7);
+        ASSERT_TRUE(m_pLive->Ok()) << m_pLive->m_sim.ErrorLog();
+        m_pDlg = &m_pLive->m_dlg;
+        m_pSim = &m_pLive->m_sim;
         m_pDlg->Touch().SetPrecision(5);
 
         TouchDevice device;
@@ -81,10 +58,7 @@ protected:
         device.m_strBaudRate = "9600";
         device.m_bConnect = 1;
         device.m_bSwapXY = GetParam().panel.bSwapXY;
-        m_pDlg->m_arrDeviceLines.RemoveAll();
-        m_pDlg->m_arrDeviceLines.Add(FormatDeviceLine(device));
-        m_pDlg->m_activeDevice = device;
-        m_pDlg->Connect(true, true);
+        m_pLive->Connect(device);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
     }
 
@@ -112,16 +86,9 @@ protected:
         });
     }
 
-    CWindowStorage m_storage;
-    CXTestPointerOutput m_readerOutput;
-    CXTestPointerOutput m_uiOutput;
-    CXRandrMonitorSource m_monitors;
-    CXObserver m_observer;
-    CRecordingTraceSink m_trace;
-    CRecordingMessageBox m_messages;
-    CFakeTrayShell m_tray;
-    std::unique_ptr<CSimulatorProcess> m_pSim;
-    std::unique_ptr<CTactiloDlg> m_pDlg;
+    std::unique_ptr<CLiveWindow> m_pLive;
+    CTactiloDlg* m_pDlg = nullptr;
+    CSimulatorProcess* m_pSim = nullptr;
 };
 
 }  // namespace
@@ -131,7 +98,7 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
     ASSERT_TRUE(m_pSim->Send(TargetTouches(5)));
     m_pDlg->OnCalibrate();
     ASSERT_EQ(m_pDlg->m_nStatus, 0u);
-    ASSERT_TRUE(m_messages.Messages().empty());
+    ASSERT_TRUE(m_pLive->m_messages.Messages().empty());
     const TouchDevice& device = m_pDlg->m_activeDevice;
     const ScreenRect& rc = Panel().rcMonitor;
     EXPECT_EQ(device.m_rcMonitor, rc);
@@ -151,8 +118,8 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
         const CalPoint controller = ControllerRaw(Panel(), nAimX, nAimY);
         ASSERT_TRUE(m_pSim->Send("tap " + std::to_string(controller.x) + " " +
                                  std::to_string(controller.y) + "\nwait 30\n"));
-        ASSERT_TRUE(m_observer.WaitForButtonEvents(2 * nTouch));
-        const PointerEvent press = m_observer.ButtonEvents()[2 * (nTouch - 1)];
+        ASSERT_TRUE(m_pLive->m_observer.WaitForButtonEvents(2 * nTouch));
+        const PointerEvent press = m_pLive->m_observer.ButtonEvents()[2 * (nTouch - 1)];
         ASSERT_EQ(press.kind, Kind::Press);
 
         const CalPoint raw = Published(Panel(), controller);

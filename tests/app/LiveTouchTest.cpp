@@ -8,20 +8,10 @@
 #include <memory>
 
 #include "ChildProcess.h"
-#include "FakeTrayShell.h"
+#include "LiveWindow.h"
 #include "QtWait.h"
-#include "RecordingMessageBox.h"
-#include "RecordingTraceSink.h"
-#include "SimulatorProcess.h"
-#include "TempConfigDir.h"
-#include "XObserver.h"
 #include "Xvfb.h"
-#include "WindowServices.h"
-#include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
-#include "monitors/XRandrMonitorSource.h"
-#include "serial/PosixSerialLine.h"
-#include "touch/XTestPointerOutput.h"
 
 namespace {
 
@@ -51,37 +41,22 @@ TouchDevice WorkedDevice(ScreenRect rc = {0, 0, 1920, 1080})
 
 class LiveTouch : public ::testing::Test {
 protected:
-    explicit LiveTouch(const std::string& strScreen = "1920x1080x24")
-        : m_xvfb(strScreen),
-          m_readerOutput(m_xvfb.Display()),
-          m_uiOutput(m_xvfb.Display()),
-          m_monitors(m_xvfb.Display()),
-          m_observer(m_xvfb.Display())
-    {
-    }
+    explicit LiveTouch(const std::string& strScreen = "1920x1080x24") : m_xvfb(strScreen) {}
 
     void SetUp() override
     {
         ASSERT_TRUE(m_xvfb.Ok()) << m_xvfb.Log();
-        ASSERT_TRUE(m_observer.Ok());
-        m_pSim = std::make_unique<CSimulatorProcess>(5, std::vector<std::string>{"--keep-open"});
-        ASSERT_FALSE(m_pSim->SlavePath().empty()) << m_pSim->ErrorLog();
-        m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
-            m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
-            std::make_unique<CPosixSerialLine>(), [](int) {}, m_storage.options,
-            m_storage.autoStart, m_storage.deviceStore},
-            CMyCommandLineInfo{});
-        m_pDlg->OnInitDialog();
+        m_pLive = std::make_unique<CLiveWindow>(m_xvfb.Display(), 5);
+        ASSERT_TRUE(m_pLive->Ok()) << m_pLive->m_sim.ErrorLog();
+        m_pDlg = &m_pLive->m_dlg;
+        m_pSim = &m_pLive->m_sim;
     }
 
     void ConnectDevice(const TouchDevice& device)
     {
-        m_pDlg->m_arrDeviceLines.RemoveAll();
-        m_pDlg->m_arrDeviceLines.Add(FormatDeviceLine(device));
-        m_pDlg->m_activeDevice = device;
-        m_pDlg->Connect(true, true);
+        m_pLive->Connect(device);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
-        ASSERT_TRUE(m_messages.Messages().empty());
+        ASSERT_TRUE(m_pLive->m_messages.Messages().empty());
     }
 
     void Play(const std::string& strLines) { ASSERT_TRUE(m_pSim->Send(strLines + "\n")); }
@@ -91,20 +66,20 @@ protected:
                     std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
         return PumpUntil(
-            [&] { return m_observer.WaitForEvents(bDone, std::chrono::milliseconds(20)); },
+            [&] { return m_pLive->m_observer.WaitForEvents(bDone, std::chrono::milliseconds(20)); },
             timeout);
     }
     bool SeenPointerAt(int x, int y)
     {
         return PumpUntil([&] {
-            const PointerState state = m_observer.QueryPointer();
+            const PointerState state = m_pLive->m_observer.QueryPointer();
             return state.x == x && state.y == y;
         });
     }
     std::vector<std::pair<Kind, int>> Buttons()
     {
         std::vector<std::pair<Kind, int>> vecButtons;
-        for (const PointerEvent& event : m_observer.ButtonEvents()) {
+        for (const PointerEvent& event : m_pLive->m_observer.ButtonEvents()) {
             vecButtons.emplace_back(event.kind, event.nButton);
         }
         return vecButtons;
@@ -121,16 +96,9 @@ protected:
     }
 
     CXvfb m_xvfb;
-    CWindowStorage m_storage;
-    CXTestPointerOutput m_readerOutput;
-    CXTestPointerOutput m_uiOutput;
-    CXRandrMonitorSource m_monitors;
-    CXObserver m_observer;
-    CRecordingTraceSink m_trace;
-    CRecordingMessageBox m_messages;
-    CFakeTrayShell m_tray;
-    std::unique_ptr<CSimulatorProcess> m_pSim;
-    std::unique_ptr<CTactiloDlg> m_pDlg;
+    std::unique_ptr<CLiveWindow> m_pLive;
+    CTactiloDlg* m_pDlg = nullptr;
+    CSimulatorProcess* m_pSim = nullptr;
 };
 
 }  // namespace
@@ -140,15 +108,15 @@ TEST_F(LiveTouch, WorkedExampleLandsOnTheServersPixelsWithTheLeftButton)
     ConnectDevice(WorkedDevice());
     Play("down 600 500");
     ASSERT_TRUE(SeenEvents(ButtonCount(1)));
-    EXPECT_EQ(m_observer.QueryPointer().x, 1147);
-    EXPECT_EQ(m_observer.QueryPointer().y, 540);
-    EXPECT_TRUE(m_observer.QueryPointer().bLeft);
+    EXPECT_EQ(m_pLive->m_observer.QueryPointer().x, 1147);
+    EXPECT_EQ(m_pLive->m_observer.QueryPointer().y, 540);
+    EXPECT_TRUE(m_pLive->m_observer.QueryPointer().bLeft);
 
     Play("move 700 500");
     ASSERT_TRUE(SeenPointerAt(1366, 540));
     Play("up");
     ASSERT_TRUE(SeenEvents(ButtonCount(2)));
-    EXPECT_FALSE(m_observer.QueryPointer().bLeft);
+    EXPECT_FALSE(m_pLive->m_observer.QueryPointer().bLeft);
     EXPECT_EQ(Buttons(), (std::vector<std::pair<Kind, int>>{{Kind::Press, 1}, {Kind::Release, 1}}));
     // Off the right edge: kept two pixels inside.
     Play("tap 1000 500");
@@ -162,7 +130,7 @@ TEST_F(LiveTouch, DoubleTapSnapsOntoTheFirstTap)
     Play("tap 600 500\nwait 30\ntap 603 503");
     ASSERT_TRUE(SeenEvents(ButtonCount(4)));
     // Both presses on the first tap's point; the rest of the second touch moves freely.
-    for (const PointerEvent& event : m_observer.ButtonEvents()) {
+    for (const PointerEvent& event : m_pLive->m_observer.ButtonEvents()) {
         if (event.kind == Kind::Press) {
             EXPECT_EQ(event.x, 1147);
             EXPECT_EQ(event.y, 540);
@@ -179,7 +147,7 @@ TEST_F(LiveTouch, HoldingStillBecomesARightClick)
     EXPECT_EQ(Buttons(), (std::vector<std::pair<Kind, int>>{
                              {Kind::Press, 1}, {Kind::Release, 1}, {Kind::Press, 3},
                              {Kind::Release, 3}}));
-    EXPECT_FALSE(m_observer.QueryPointer().bLeft);
+    EXPECT_FALSE(m_pLive->m_observer.QueryPointer().bLeft);
 }
 
 TEST_F(LiveTouch, TrayRightClickMakesTheNextTouchARightClick)
@@ -203,8 +171,8 @@ TEST_F(LiveTouch, CalibrationModeMovesNothing)
     EXPECT_EQ(m_pDlg->Touch().CalRawY(), 500);
     Play("up");
     ASSERT_TRUE(WaitUntil([&] { return m_pDlg->Touch().CalRawX() == CAL_RELEASED_RAW; }));
-    EXPECT_TRUE(m_observer.ButtonEvents().empty());
-    EXPECT_NE(m_observer.QueryPointer().x, 1147);
+    EXPECT_TRUE(m_pLive->m_observer.ButtonEvents().empty());
+    EXPECT_NE(m_pLive->m_observer.QueryPointer().x, 1147);
 }
 
 TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected)
@@ -213,7 +181,7 @@ TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected)
     Play("down 600 500\nhold 200\nhangup");
     // The held left button comes up as soon as the line is gone.
     ASSERT_TRUE(SeenEvents(ButtonCount(2), std::chrono::seconds(5)));
-    EXPECT_FALSE(m_observer.QueryPointer().bLeft);
+    EXPECT_FALSE(m_pLive->m_observer.QueryPointer().bLeft);
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->ReconnectPending(); }));
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Tactilo - not connected");
@@ -225,7 +193,7 @@ TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected)
     Play("reopen");
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Front - screen COM5 9600");
-    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_TRUE(m_pLive->m_messages.Messages().empty());
     Play("tap 700 500");
     ASSERT_TRUE(SeenPointerAt(1366, 540));
 }
