@@ -1,5 +1,7 @@
 #include "devices/DeviceListCtrl.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -43,8 +45,11 @@ CDeviceListCtrl::CDeviceListCtrl(QWidget* pParent) : QTableWidget(0, COLUMN_COUN
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setHighlightSections(false);
+    // The columns' widths are those of the original layout, widened where a desktop font
+    // needs more room for the header.
     for (int i = 0; i < COLUMN_COUNT; ++i) {
-        horizontalHeader()->resizeSection(i, g_columns[i].nWidthPx);
+        horizontalHeader()->resizeSection(
+            i, std::max(g_columns[i].nWidthPx, horizontalHeader()->sectionSizeHint(i)));
     }
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
