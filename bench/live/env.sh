@@ -11,13 +11,12 @@ bin="$build/bench"
 tmp="$(mktemp -d "${TMPDIR:-/tmp}/tactilo-bench.XXXXXX")"
 pids=()
 
+# Newest first: the driver (whose children follow it), then the tray host, then the server.
 live_cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill -TERM "$pid" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill -TERM "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
     done
     rm -rf "$tmp"
 }
@@ -79,11 +78,18 @@ live_machine() {
         "load average before: $(cut -d' ' -f1-3 /proc/loadavg); $(date -u '+%Y-%m-%d %H:%M UTC')"
 }
 
-# Runs the driver, bounded in time: tactilo-live-bench MODE [options].
+# Runs the driver, bounded in time: tactilo-live-bench MODE [options]. In the background,
+# so that a signal to this script is handled at once rather than after the run.
 live_run() {
     local limit="$1"
     shift
-    timeout --kill-after=5 "$limit" "$bin/tactilo-live-bench" "$@" --work-dir "$tmp/work"
+    timeout --kill-after=5 "$limit" "$bin/tactilo-live-bench" "$@" --work-dir "$tmp/work" &
+    local driver=$!
+    pids+=("$driver")
+    local status=0
+    wait "$driver" || status=$?
+    echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+    return "$status"
 }
 
 # --tactilo anywhere in the arguments: measure the Tactilo executable itself; --floor: the
