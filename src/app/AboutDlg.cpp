@@ -11,14 +11,12 @@ namespace {
 // Dialog units: a quarter of the font's average character width across, an eighth of its
 // height down.
 struct DialogUnits {
-    explicit DialogUnits(const QFont& font)
-    {
+    explicit DialogUnits(const QFont& font) {
         const QFontMetrics metrics(font);
         m_dX = metrics.averageCharWidth() / 4.0;
         m_dY = metrics.height() / 8.0;
     }
-    QRect Rect(int x, int y, int w, int h) const
-    {
+    QRect Rect(int x, int y, int w, int h) const {
         return QRect(qRound(x * m_dX), qRound(y * m_dY), qRound(w * m_dX), qRound(h * m_dY));
     }
     double m_dX;
@@ -29,8 +27,7 @@ constexpr int g_nIconPixels = 32;
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
-{
+CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     setObjectName(QStringLiteral("aboutDlg100"));
     setWindowTitle(QStringLiteral("About Tactilo"));
     const DialogUnits units(font());
@@ -58,13 +55,11 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
     connect(pOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString CAboutDlg::VersionText()
-{
+QString CAboutDlg::VersionText() {
     return QStringLiteral("Tactilo Version ") + QString::fromLatin1(s_szVersion);
 }
 
-void CAboutDlg::showEvent(QShowEvent* pEvent)
-{
+void CAboutDlg::showEvent(QShowEvent* pEvent) {
     QDialog::showEvent(pEvent);
     m_pVersion->setText(VersionText());
 }

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-void CMyCommandLineInfo::ParseParam(const char* szParam, bool /*bFlag*/, bool /*bLast*/)
-{
+void CMyCommandLineInfo::ParseParam(const char* szParam, bool /*bFlag*/, bool /*bLast*/) {
     if (std::strcmp(szParam, "s") == 0) {
         m_bSwitchS = true;
     } else if (std::strcmp(szParam, "c") == 0) {
@@ -17,8 +16,7 @@ void CMyCommandLineInfo::ParseParam(const char* szParam, bool /*bFlag*/, bool /*
     }
 }
 
-void CMyCommandLineInfo::ParseCommandLine(int argc, const char* const* argv)
-{
+void CMyCommandLineInfo::ParseCommandLine(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* szParam = argv[i];
         const bool bFlag = szParam[0] == '/' || szParam[0] == '-';
@@ -26,18 +24,15 @@ void CMyCommandLineInfo::ParseCommandLine(int argc, const char* const* argv)
     }
 }
 
-bool CMyCommandLineInfo::AnySwitch() const
-{
+bool CMyCommandLineInfo::AnySwitch() const {
     return m_bSwitchS || m_bSwitchC || m_bSwitchInstall || m_bSwitchCs || m_bSwitchCsw;
 }
 
-std::string CMyCommandLineInfo::AutoStartSuffix() const
-{
+std::string CMyCommandLineInfo::AutoStartSuffix() const {
     return ::AutoStartSuffix(m_bSwitchS, m_bSwitchC, m_bSwitchCs, m_bSwitchCsw);
 }
 
-std::string AutoStartSuffix(bool bSwitchS, bool bSwitchC, bool bSwitchCs, bool bSwitchCsw)
-{
+std::string AutoStartSuffix(bool bSwitchS, bool bSwitchC, bool bSwitchCs, bool bSwitchCsw) {
     if (bSwitchS) {
         return " /s";
     }

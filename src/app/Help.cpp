@@ -4,8 +4,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-bool OpenHelp(const std::string& strAppDir)
-{
+bool OpenHelp(const std::string& strAppDir) {
     const QString strPath = QString::fromLocal8Bit(strAppDir + "Help.pdf");
     if (!QFileInfo(strPath).isFile()) {
         return false;

@@ -4,8 +4,7 @@
 
 #include "app/MessageBox.h"
 
-Options ReadOptions(IOptionsStore& store)
-{
+Options ReadOptions(IOptionsStore& store) {
     Options options;
     options.m_bAutoStart =
         store.GetProfileInt(OPTIONS_SECTION, OPTION_AUTO_START, AUTO_START_DEFAULT) != 0;
@@ -19,8 +18,7 @@ Options ReadOptions(IOptionsStore& store)
 
 namespace {
 
-bool Report(int nError, const char* szEntry, IMessageBox& messages)
-{
+bool Report(int nError, const char* szEntry, IMessageBox& messages) {
     if (nError == 0) {
         return true;
     }
@@ -31,8 +29,7 @@ bool Report(int nError, const char* szEntry, IMessageBox& messages)
 
 }  // namespace
 
-bool WriteOptions(IOptionsStore& store, const Options& options, IMessageBox& messages)
-{
+bool WriteOptions(IOptionsStore& store, const Options& options, IMessageBox& messages) {
     bool bAll = Report(
         store.WriteProfileInt(OPTIONS_SECTION, OPTION_AUTO_START, options.m_bAutoStart ? 1 : 0),
         OPTION_AUTO_START, messages);
@@ -45,8 +42,7 @@ bool WriteOptions(IOptionsStore& store, const Options& options, IMessageBox& mes
     return bAll;
 }
 
-int PrecisionSelection(const std::string& strStored)
-{
+int PrecisionSelection(const std::string& strStored) {
     for (std::size_t i = 0; i < PRECISION_ENTRIES.size(); ++i) {
         if (strStored == PRECISION_ENTRIES[i]) {
             return static_cast<int>(i);
@@ -55,13 +51,11 @@ int PrecisionSelection(const std::string& strStored)
     return PRECISION_FALLBACK_INDEX;
 }
 
-int PrecisionPixels(const std::string& strPrecision)
-{
+int PrecisionPixels(const std::string& strPrecision) {
     return std::atoi(strPrecision.c_str());
 }
 
-bool ParseRightClickTime(const std::string& strText, unsigned& nValueMs, std::string& strMessage)
-{
+bool ParseRightClickTime(const std::string& strText, unsigned& nValueMs, std::string& strMessage) {
     const auto IsBlank = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t nBegin = 0;
     std::size_t nEnd = strText.size();

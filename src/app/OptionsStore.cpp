@@ -12,13 +12,11 @@
 
 namespace {
 
-QString Key(const char* szSection, const char* szEntry)
-{
+QString Key(const char* szSection, const char* szEntry) {
     return QString::fromLocal8Bit(szSection) + QLatin1Char('/') + QString::fromLocal8Bit(szEntry);
 }
 
-int ErrorNumber(QSettings::Status status)
-{
+int ErrorNumber(QSettings::Status status) {
     switch (status) {
         case QSettings::NoError:
             return 0;
@@ -34,20 +32,17 @@ int ErrorNumber(QSettings::Status status)
 
 COptionsStore::COptionsStore(std::string strAppName) : m_strAppName(std::move(strAppName)) {}
 
-std::string COptionsStore::FilePath() const
-{
+std::string COptionsStore::FilePath() const {
     return BrenholdConfigDirectory() + m_strAppName + ".conf";
 }
 
-std::string COptionsStore::ExecutableFileName()
-{
+std::string COptionsStore::ExecutableFileName() {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string("Tactilo") : exe.filename().string();
 }
 
-int COptionsStore::GetProfileInt(const char* szSection, const char* szEntry, int nDefault)
-{
+int COptionsStore::GetProfileInt(const char* szSection, const char* szEntry, int nDefault) {
     const QSettings settings(QString::fromLocal8Bit(FilePath()), QSettings::NativeFormat);
     const QVariant value = settings.value(Key(szSection, szEntry));
     bool bOk = false;
@@ -56,8 +51,7 @@ int COptionsStore::GetProfileInt(const char* szSection, const char* szEntry, int
 }
 
 std::string COptionsStore::GetProfileString(const char* szSection, const char* szEntry,
-                                            const std::string& strDefault)
-{
+                                            const std::string& strDefault) {
     const QSettings settings(QString::fromLocal8Bit(FilePath()), QSettings::NativeFormat);
     const QVariant value = settings.value(Key(szSection, szEntry));
     if (!value.isValid()) {
@@ -66,8 +60,7 @@ std::string COptionsStore::GetProfileString(const char* szSection, const char* s
     return value.toString().toLocal8Bit().toStdString();
 }
 
-int COptionsStore::WriteProfileInt(const char* szSection, const char* szEntry, int nValue)
-{
+int COptionsStore::WriteProfileInt(const char* szSection, const char* szEntry, int nValue) {
     QSettings settings(QString::fromLocal8Bit(FilePath()), QSettings::NativeFormat);
     settings.setValue(Key(szSection, szEntry), nValue);
     settings.sync();
@@ -75,8 +68,7 @@ int COptionsStore::WriteProfileInt(const char* szSection, const char* szEntry, i
 }
 
 int COptionsStore::WriteProfileString(const char* szSection, const char* szEntry,
-                                      const std::string& strValue)
-{
+                                      const std::string& strValue) {
     QSettings settings(QString::fromLocal8Bit(FilePath()), QSettings::NativeFormat);
     settings.setValue(Key(szSection, szEntry), QString::fromLocal8Bit(strValue));
     settings.sync();

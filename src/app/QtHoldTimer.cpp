@@ -4,8 +4,7 @@
 #include <utility>
 
 CQtHoldTimer::CQtHoldTimer(ExpiryFn onExpiry, QObject* pParent)
-    : QObject(pParent), m_onExpiry(std::move(onExpiry))
-{
+    : QObject(pParent), m_onExpiry(std::move(onExpiry)) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -15,8 +14,7 @@ CQtHoldTimer::CQtHoldTimer(ExpiryFn onExpiry, QObject* pParent)
     });
 }
 
-unsigned CQtHoldTimer::SetTimer(unsigned nId, unsigned nElapseMs, std::uint64_t nTouch)
-{
+unsigned CQtHoldTimer::SetTimer(unsigned nId, unsigned nElapseMs, std::uint64_t nTouch) {
     if (QThread::currentThread() == thread()) {
         Arm(nId, nElapseMs, nTouch);
     } else {
@@ -27,24 +25,22 @@ unsigned CQtHoldTimer::SetTimer(unsigned nId, unsigned nElapseMs, std::uint64_t 
     return nId;
 }
 
-void CQtHoldTimer::KillTimer(unsigned nId)
-{
+void CQtHoldTimer::KillTimer(unsigned nId) {
     if (QThread::currentThread() == thread()) {
         Kill(nId);
     } else {
-        QMetaObject::invokeMethod(this, [this, nId] { Kill(nId); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, nId] { Kill(nId); }, Qt::QueuedConnection);
     }
 }
 
-void CQtHoldTimer::Arm(unsigned nId, unsigned nElapseMs, std::uint64_t nTouch)
-{
+void CQtHoldTimer::Arm(unsigned nId, unsigned nElapseMs, std::uint64_t nTouch) {
     m_nId = nId;
     m_nTouch = nTouch;
     m_timer.start(static_cast<int>(nElapseMs));
 }
 
-void CQtHoldTimer::Kill(unsigned nId)
-{
+void CQtHoldTimer::Kill(unsigned nId) {
     if (nId == m_nId) {
         m_timer.stop();
     }

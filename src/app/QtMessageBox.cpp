@@ -2,16 +2,22 @@
 
 #include <QMessageBox>
 
-void CQtMessageBox::Show(const std::string& strText, MessageIcon icon)
-{
+void CQtMessageBox::Show(const std::string& strText, MessageIcon icon) {
     QMessageBox box;
     box.setWindowTitle(QStringLiteral("Tactilo"));
     box.setText(QString::fromLocal8Bit(strText.c_str()));
     switch (icon) {
-        case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::None: break;
+        case MessageIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::None:
+            break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

@@ -2,8 +2,7 @@
 
 Q_LOGGING_CATEGORY(lcTactiloTrace, "tactilo.trace", QtWarningMsg)
 
-void CQtTraceSink::Trace(const char* szText)
-{
+void CQtTraceSink::Trace(const char* szText) {
     // The texts carry their own line ends (or none); the log adds one per call.
     QByteArray text(szText);
     if (text.endsWith('\n')) {

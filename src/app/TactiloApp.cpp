@@ -21,8 +21,7 @@
 #include "touch/XTestPointerOutput.h"
 #include "tray/QtTrayShell.h"
 
-int CTactiloApp::Run(int argc, char** argv)
-{
+int CTactiloApp::Run(int argc, char** argv) {
     QApplication app(argc, argv);
     // The window hides into the tray; only Exit or a signal ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -14,8 +14,8 @@
 #include "devices/AppDirectory.h"
 #include "devices/DeviceListCtrl.h"
 #include "devices/SelectConnection.h"
-#include "serial/PosixSerialLine.h"
 #include "resources/Resources.h"
+#include "serial/PosixSerialLine.h"
 #include "serial/SerialLine.h"
 
 namespace {
@@ -40,35 +40,31 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
       m_touch({m_services.readerOutput, *m_pHoldTimer, m_services.trace,
                [this](unsigned nIconId) { m_trayIcon.SetIconFromResource(nIconId); },
                &m_services.uiOutput}),
-      m_reader(m_port,
-               {[this](std::string strPacket) { ProcessPacket(std::move(strPacket)); },
-                [this] {
-                    // On the reader thread: let go of a held button with the reader's own
-                    // output, then tell the window, which reconnects.
-                    m_touch.ReleaseHeldButtons();
-                    const unsigned nGeneration = m_nReaderGeneration;
-                    QMetaObject::invokeMethod(
-                        this, [this, nGeneration] { OnDeviceGone(nGeneration); },
-                        Qt::QueuedConnection);
-                }}),
+      m_reader(m_port, {[this](std::string strPacket) { ProcessPacket(std::move(strPacket)); },
+                        [this] {
+                            // On the reader thread: let go of a held button with the reader's own
+                            // output, then tell the window, which reconnects.
+                            m_touch.ReleaseHeldButtons();
+                            const unsigned nGeneration = m_nReaderGeneration;
+                            QMetaObject::invokeMethod(
+                                this, [this, nGeneration] { OnDeviceGone(nGeneration); },
+                                Qt::QueuedConnection);
+                        }}),
       m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs}),
       m_trayIcon(m_services.trayShell, this),
       m_pListDevices(new CDeviceListCtrl(this)),
-      m_deviceList(*m_pListDevices, m_arrDeviceLines, m_activeDevice, *this)
-{
+      m_deviceList(*m_pListDevices, m_arrDeviceLines, m_activeDevice, *this) {
     m_pListDevices->SetEventHandler(&m_deviceList);
     BuildWindow();
     m_reconnectTimer.setSingleShot(true);
     connect(&m_reconnectTimer, &QTimer::timeout, this, &CTactiloDlg::TryReconnect);
 }
 
-CTactiloDlg::~CTactiloDlg()
-{
+CTactiloDlg::~CTactiloDlg() {
     OnDestroy();
 }
 
-bool CTactiloDlg::OnInitDialog()
-{
+bool CTactiloDlg::OnInitDialog() {
     setWindowIcon(IconFromResource(TRAY_ICON_ID));
     // The commands are set whether or not a tray host took the icon: it appears, working,
     // when a host comes.
@@ -86,8 +82,7 @@ bool CTactiloDlg::OnInitDialog()
     return true;
 }
 
-void CTactiloDlg::RunStartupActions()
-{
+void CTactiloDlg::RunStartupActions() {
     if (m_bSwitchC) {
         OnCalibrate();
     }
@@ -104,41 +99,35 @@ void CTactiloDlg::RunStartupActions()
     }
 }
 
-void CTactiloDlg::Connect(bool bConnect, bool bShowErrors)
-{
+void CTactiloDlg::Connect(bool bConnect, bool bShowErrors) {
     StopReconnecting();
     m_connection.Connect(m_activeDevice, bConnect, bShowErrors);
 }
 
-bool CTactiloDlg::Disconnect()
-{
+bool CTactiloDlg::Disconnect() {
     StopReconnecting();
     return m_connection.Disconnect();
 }
 
-void CTactiloDlg::RunReader(bool bStart)
-{
+void CTactiloDlg::RunReader(bool bStart) {
     if (bStart) {
         ++m_nReaderGeneration;
     }
     m_reader.RunReader(bStart);
 }
 
-void CTactiloDlg::ProcessPacket(std::string strPacket)
-{
+void CTactiloDlg::ProcessPacket(std::string strPacket) {
     m_touch.ProcessPacket(std::move(strPacket));
 }
 
-void CTactiloDlg::OnTimer(unsigned nId, std::uint64_t nTouch)
-{
+void CTactiloDlg::OnTimer(unsigned nId, std::uint64_t nTouch) {
     m_touch.OnTimer(nId, nTouch);
 }
 
 // The active device's line failed (a USB adapter unplugged, a dock undocked, a controller
 // switched off). The device stays the chosen one, shown as away, and is opened again as
 // soon as it can be, with growing pauses and without messages.
-void CTactiloDlg::OnDeviceGone(unsigned nReaderGeneration)
-{
+void CTactiloDlg::OnDeviceGone(unsigned nReaderGeneration) {
     if (nReaderGeneration != m_nReaderGeneration || !m_reader.Started()) {
         return;  // from a reader that has been replaced or stopped meanwhile
     }
@@ -151,8 +140,7 @@ void CTactiloDlg::OnDeviceGone(unsigned nReaderGeneration)
     m_reconnectTimer.start(m_nReconnectPauseMs);
 }
 
-void CTactiloDlg::TryReconnect()
-{
+void CTactiloDlg::TryReconnect() {
     const int nPort = CDeviceConnection::GetPortNumber(m_activeDevice.m_strPort);
     const int nBaudRate = std::atoi(m_activeDevice.m_strBaudRate.c_str());
     if (!m_connection.OpenPort(nPort, nBaudRate, false)) {
@@ -167,13 +155,11 @@ void CTactiloDlg::TryReconnect()
     EnableCalibrate(true);
 }
 
-void CTactiloDlg::StopReconnecting()
-{
+void CTactiloDlg::StopReconnecting() {
     m_reconnectTimer.stop();
 }
 
-void CTactiloDlg::OnCommand(unsigned nId)
-{
+void CTactiloDlg::OnCommand(unsigned nId) {
     // The tray calls from inside its own event handling; Exit destroys the tray, so every
     // command runs once that handling has returned.
     QMetaObject::invokeMethod(
@@ -181,43 +167,52 @@ void CTactiloDlg::OnCommand(unsigned nId)
         [this, nId] {
             switch (nId) {
                 case ID_TRAY_OPTIONS:
-                case ID_SHOW_FROM_TRAY: OnShowFromTray(); break;
-                case ID_HIDE_TO_TRAY: OnHideToTray(); break;
-                case ID_TOGGLE_TRAY_RIGHT_CLICK: OnToggleTrayRightClick(); break;
-                case ID_TRAY_EXIT: OnTrayExit(); break;
-                case ID_TRAY_ABOUT: OnTrayAbout(); break;
-                case ID_TRAY_HELP: OnTrayHelp(); break;
-                default: break;
+                case ID_SHOW_FROM_TRAY:
+                    OnShowFromTray();
+                    break;
+                case ID_HIDE_TO_TRAY:
+                    OnHideToTray();
+                    break;
+                case ID_TOGGLE_TRAY_RIGHT_CLICK:
+                    OnToggleTrayRightClick();
+                    break;
+                case ID_TRAY_EXIT:
+                    OnTrayExit();
+                    break;
+                case ID_TRAY_ABOUT:
+                    OnTrayAbout();
+                    break;
+                case ID_TRAY_HELP:
+                    OnTrayHelp();
+                    break;
+                default:
+                    break;
             }
         },
         Qt::QueuedConnection);
 }
 
-void CTactiloDlg::OnShowFromTray()
-{
+void CTactiloDlg::OnShowFromTray() {
     CSystemTray::RestoreFromTray(this);
     m_trayIcon.SetDefaultMenuItem(ID_HIDE_TO_TRAY, false);
     SetTrayIcon(m_port.IsOpen() ? ICON_CONNECTED : ICON_NOT_CONNECTED);
     m_touch.SetTrayRightClick(false);
 }
 
-void CTactiloDlg::ShowModalWindow()
-{
+void CTactiloDlg::ShowModalWindow() {
     show();
     raise();
     activateWindow();
 }
 
-void CTactiloDlg::OnHideToTray()
-{
+void CTactiloDlg::OnHideToTray() {
     CSystemTray::HideToTray(this);
     m_trayIcon.SetDefaultMenuItem(ID_SHOW_FROM_TRAY, false);
     SetTrayIcon(m_port.IsOpen() ? ICON_CONNECTED : ICON_NOT_CONNECTED);
     m_touch.SetTrayRightClick(false);
 }
 
-void CTactiloDlg::OnToggleTrayRightClick()
-{
+void CTactiloDlg::OnToggleTrayRightClick() {
     if (!m_touch.TrayRightClick() && !m_touch.HoldElapsed()) {
         if (m_port.IsOpen()) {
             SetTrayIcon(ICON_RIGHT_CLICK_ARMED);
@@ -229,34 +224,29 @@ void CTactiloDlg::OnToggleTrayRightClick()
     m_touch.SetTrayRightClick(false);
 }
 
-void CTactiloDlg::OnTrayExit()
-{
+void CTactiloDlg::OnTrayExit() {
     OnDestroy();
     hide();
     emit exitRequested();
 }
 
-void CTactiloDlg::OnTrayAbout()
-{
+void CTactiloDlg::OnTrayAbout() {
     CAboutDlg about(this);
     about.exec();
 }
 
-void CTactiloDlg::OnTrayHelp()
-{
+void CTactiloDlg::OnTrayHelp() {
     OpenHelp(GetAppDirectory());
 }
 
-void CTactiloDlg::OnTerminate()
-{
+void CTactiloDlg::OnTerminate() {
     m_trayIcon.RemoveIcon();
     OnDestroy();
     hide();
     emit exitRequested();
 }
 
-void CTactiloDlg::OnDestroy()
-{
+void CTactiloDlg::OnDestroy() {
     if (m_bDestroyed) {
         return;
     }
@@ -267,39 +257,32 @@ void CTactiloDlg::OnDestroy()
 
 // The close box and Alt+F4 hide the window into the tray: the program keeps running with its
 // device, so it must keep the icon that brings the window back.
-void CTactiloDlg::closeEvent(QCloseEvent* pEvent)
-{
+void CTactiloDlg::closeEvent(QCloseEvent* pEvent) {
     pEvent->ignore();
     OnHideToTray();
 }
 
-void CTactiloDlg::reject()
-{
+void CTactiloDlg::reject() {
     OnCancelButton();
 }
 
-void CTactiloDlg::SetTrayIcon(unsigned nIconId)
-{
+void CTactiloDlg::SetTrayIcon(unsigned nIconId) {
     m_trayIcon.SetIconFromResource(nIconId);
 }
 
-void CTactiloDlg::SetTrayTooltip(const std::string& strText)
-{
+void CTactiloDlg::SetTrayTooltip(const std::string& strText) {
     m_trayIcon.SetTooltip(strText);
 }
 
-bool CTactiloDlg::GetRowCheck(int nRow) const
-{
+bool CTactiloDlg::GetRowCheck(int nRow) const {
     return m_pListDevices->GetCheck(nRow);
 }
 
-void CTactiloDlg::SetRowCheck(int nRow, bool bChecked)
-{
+void CTactiloDlg::SetRowCheck(int nRow, bool bChecked) {
     m_pListDevices->SetCheck(nRow, bChecked);
 }
 
-bool CTactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify)
-{
+bool CTactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify) {
     return CSelectConnection::RunModal(
         values, bModify,
         {m_services.monitors, [] { return std::make_unique<CPosixSerialLine>(); },
@@ -307,7 +290,6 @@ bool CTactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify)
         this);
 }
 
-void CTactiloDlg::EnableCalibrate(bool bEnable)
-{
+void CTactiloDlg::EnableCalibrate(bool bEnable) {
     m_pCalibrate->setEnabled(bEnable);
 }

@@ -19,10 +19,10 @@
 #include "serial/ConnectionView.h"
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
-#include "tray/CommandTarget.h"
-#include "tray/SystemTray.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
+#include "tray/CommandTarget.h"
+#include "tray/SystemTray.h"
 
 class CQtHoldTimer;
 class IAutoStart;

@@ -11,8 +11,7 @@
 #include "monitors/Monitor.h"
 #include "monitors/Monitors.h"
 
-ScreenRect CTactiloDlg::FindMonitorRect() const
-{
+ScreenRect CTactiloDlg::FindMonitorRect() const {
     const CMonitors monitors(m_services.monitors);
     for (int nIndex = 0; nIndex < monitors.GetCount(); ++nIndex) {
         const CMonitor monitor = monitors.GetMonitor(nIndex);
@@ -27,8 +26,7 @@ ScreenRect CTactiloDlg::FindMonitorRect() const
     return {};
 }
 
-void CTactiloDlg::OnCalibrate()
-{
+void CTactiloDlg::OnCalibrate() {
     // The outcome of this attempt, not of an earlier one.
     m_nStatus = 0;
     if (!m_port.IsOpen()) {

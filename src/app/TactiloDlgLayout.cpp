@@ -26,32 +26,28 @@ public:
         int nExtraPx;  // room the control needs beside its text (a check box's box)
     };
 
-    CTemplateLayout(QWidget* pParent, std::initializer_list<Fit> fits) : m_pParent(pParent)
-    {
+    CTemplateLayout(QWidget* pParent, std::initializer_list<Fit> fits) : m_pParent(pParent) {
         const QFontMetrics metrics(pParent->font());
         m_dX = metrics.averageCharWidth() / 4.0;
         m_dY = metrics.height() / 8.0;
         for (const Fit& fit : fits) {
-            const int nNeeded = metrics.horizontalAdvance(QString::fromLatin1(fit.szText)) +
-                                fit.nExtraPx + 4;
+            const int nNeeded =
+                metrics.horizontalAdvance(QString::fromLatin1(fit.szText)) + fit.nExtraPx + 4;
             m_dX = std::max(m_dX, static_cast<double>(nNeeded) / fit.nWidth);
         }
     }
-    QRect Rect(int x, int y, int w, int h) const
-    {
+    QRect Rect(int x, int y, int w, int h) const {
         return QRect(qRound(x * m_dX), qRound(y * m_dY), qRound(w * m_dX), qRound(h * m_dY));
     }
     template <typename Widget>
-    Widget* Place(const char* szName, int x, int y, int w, int h) const
-    {
+    Widget* Place(const char* szName, int x, int y, int w, int h) const {
         auto* pWidget = new Widget(m_pParent);
         pWidget->setObjectName(szName);
         pWidget->setGeometry(Rect(x, y, w, h));
         return pWidget;
     }
     template <typename Widget>
-    Widget* Place(const char* szName, const char* szText, int x, int y, int w, int h) const
-    {
+    Widget* Place(const char* szName, const char* szText, int x, int y, int w, int h) const {
         Widget* pWidget = Place<Widget>(szName, x, y, w, h);
         pWidget->setText(QString::fromLatin1(szText));
         return pWidget;
@@ -65,8 +61,7 @@ private:
 
 }  // namespace
 
-void CTactiloDlg::BuildWindow()
-{
+void CTactiloDlg::BuildWindow() {
     setWindowTitle(QStringLiteral("Tactilo - Device Manager"));
     const CTemplateLayout layout(this, {{"Right click delay", 76, 0},
                                         {"ms", 10, 0},

@@ -11,8 +11,7 @@
 #include "app/TactiloDlg.h"
 #include "devices/AppDirectory.h"
 
-void CTactiloDlg::InitOptions()
-{
+void CTactiloDlg::InitOptions() {
     const Options options = ReadOptions(m_services.options);
     m_bAutoStart = options.m_bAutoStart;
     m_nRightClickTime = options.m_nRightClickTime;
@@ -26,15 +25,14 @@ void CTactiloDlg::InitOptions()
     m_touch.SetRightClickTime(m_nRightClickTime);
 }
 
-bool CTactiloDlg::UpdateData(bool bSaveAndValidate)
-{
+bool CTactiloDlg::UpdateData(bool bSaveAndValidate) {
     auto* pDelay = findChild<QLineEdit*>("ctl1008");
     auto* pPrecision = findChild<QComboBox*>("ctl1009");
     auto* pAutoStart = findChild<QCheckBox*>("ctl1010");
     if (!bSaveAndValidate) {
         pDelay->setText(QString::number(m_nRightClickTime));
-        const int nIndex = pPrecision->findText(QString::fromStdString(m_strPrecision),
-                                                Qt::MatchExactly);
+        const int nIndex =
+            pPrecision->findText(QString::fromStdString(m_strPrecision), Qt::MatchExactly);
         if (nIndex >= 0) {
             pPrecision->setCurrentIndex(nIndex);
         }
@@ -55,8 +53,7 @@ bool CTactiloDlg::UpdateData(bool bSaveAndValidate)
     return true;
 }
 
-void CTactiloDlg::OnOkButton()
-{
+void CTactiloDlg::OnOkButton() {
     if (!UpdateData(true)) {
         return;
     }
@@ -72,24 +69,21 @@ void CTactiloDlg::OnOkButton()
                    AutoStartSuffix(m_bSwitchS, m_bSwitchC, m_bSwitchCs, m_bSwitchCsw));
     // Saying nothing here would lose every device change without a word.
     if (!SaveDevices()) {
-        m_services.messages.Show("Writing " + m_services.deviceStore.FilePath() +
-                                     " failed. The devices were not saved.",
-                                 MessageIcon::Error);
+        m_services.messages.Show(
+            "Writing " + m_services.deviceStore.FilePath() + " failed. The devices were not saved.",
+            MessageIcon::Error);
     }
 }
 
-void CTactiloDlg::OnCancelButton()
-{
+void CTactiloDlg::OnCancelButton() {
     UpdateData(false);
     OnHideToTray();
 }
 
-bool CTactiloDlg::LoadDevices()
-{
+bool CTactiloDlg::LoadDevices() {
     return m_services.deviceStore.LoadDevices(m_arrDeviceLines);
 }
 
-bool CTactiloDlg::SaveDevices()
-{
+bool CTactiloDlg::SaveDevices() {
     return m_services.deviceStore.SaveDevices(m_arrDeviceLines);
 }

@@ -20,8 +20,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
 struct sigaction g_previous[std::size(g_signals)];
 std::atomic<bool> g_bInstalled{false};
 
-extern "C" void OnTerminateSignal(int nSignal)
-{
+extern "C" void OnTerminateSignal(int nSignal) {
     const int nSavedErrno = errno;
     const int nFd = g_nWriteFd.load();
     if (nFd >= 0) {
@@ -34,8 +33,7 @@ extern "C" void OnTerminateSignal(int nSignal)
 
 }  // namespace
 
-CTerminateSignals::CTerminateSignals(QObject* pParent) : QObject(pParent)
-{
+CTerminateSignals::CTerminateSignals(QObject* pParent) : QObject(pParent) {
     if (g_bInstalled.exchange(true)) {
         throw std::logic_error("CTerminateSignals: one instance per process");
     }
@@ -62,8 +60,7 @@ CTerminateSignals::CTerminateSignals(QObject* pParent) : QObject(pParent)
     }
 }
 
-CTerminateSignals::~CTerminateSignals()
-{
+CTerminateSignals::~CTerminateSignals() {
     // The old handling first, so no handler can run against a closed pipe afterwards.
     for (std::size_t i = 0; i < std::size(g_signals); ++i) {
         sigaction(g_signals[i], &g_previous[i], nullptr);
@@ -75,8 +72,7 @@ CTerminateSignals::~CTerminateSignals()
     g_bInstalled = false;
 }
 
-void CTerminateSignals::OnReadable()
-{
+void CTerminateSignals::OnReadable() {
     unsigned char buffer[64];
     ssize_t nRead = 0;
     int nSignal = 0;

@@ -16,8 +16,7 @@ public:
 class CNullTraceSink final : public ITraceSink {
 public:
     void Trace(const char*) override {}
-    static ITraceSink& Instance()
-    {
+    static ITraceSink& Instance() {
         static CNullTraceSink s_sink;
         return s_sink;
     }

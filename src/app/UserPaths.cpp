@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-std::string BrenholdConfigDirectory()
-{
+std::string BrenholdConfigDirectory() {
     std::string strBase;
     if (const char* szConfig = std::getenv("XDG_CONFIG_HOME"); szConfig && *szConfig == '/') {
         strBase = szConfig;

@@ -7,8 +7,7 @@
 
 namespace {
 
-std::string ConfigHome()
-{
+std::string ConfigHome() {
     // As the base-directory rules say: a relative XDG_CONFIG_HOME is ignored.
     if (const char* szConfig = std::getenv("XDG_CONFIG_HOME"); szConfig && *szConfig == '/') {
         return szConfig;
@@ -20,8 +19,7 @@ std::string ConfigHome()
 }
 
 // Layers 2 and 3: one argument in double quotes, percent signs doubled.
-std::string QuoteArgument(const std::string& strArgument)
-{
+std::string QuoteArgument(const std::string& strArgument) {
     std::string strQuoted = "\"";
     for (const char c : strArgument) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') {
@@ -35,8 +33,7 @@ std::string QuoteArgument(const std::string& strArgument)
 }
 
 // Layer 1: the escapes of a string value.
-std::string EscapeString(const std::string& strValue)
-{
+std::string EscapeString(const std::string& strValue) {
     std::string strEscaped;
     for (const char c : strValue) {
         switch (c) {
@@ -62,18 +59,17 @@ std::string EscapeString(const std::string& strValue)
 
 }  // namespace
 
-std::string CXdgAutoStart::EntryPath()
-{
+std::string CXdgAutoStart::EntryPath() {
     return ConfigHome() + "/autostart/Tactilo.desktop";
 }
 
-std::string CXdgAutoStart::ExecValue(const std::string& strProgram, const std::string& strArguments)
-{
+std::string CXdgAutoStart::ExecValue(const std::string& strProgram,
+                                     const std::string& strArguments) {
     return EscapeString(QuoteArgument(strProgram) + strArguments);
 }
 
-std::string CXdgAutoStart::EntryText(const std::string& strProgram, const std::string& strArguments)
-{
+std::string CXdgAutoStart::EntryText(const std::string& strProgram,
+                                     const std::string& strArguments) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Version=1.0\n"
@@ -88,8 +84,7 @@ std::string CXdgAutoStart::EntryText(const std::string& strProgram, const std::s
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-bool CXdgAutoStart::Write(const std::string& strProgram, const std::string& strArguments)
-{
+bool CXdgAutoStart::Write(const std::string& strProgram, const std::string& strArguments) {
     const std::filesystem::path entry = EntryPath();
     std::error_code error;
     std::filesystem::create_directories(entry.parent_path(), error);
@@ -117,8 +112,7 @@ bool CXdgAutoStart::Write(const std::string& strProgram, const std::string& strA
     return true;
 }
 
-bool CXdgAutoStart::Remove()
-{
+bool CXdgAutoStart::Remove() {
     std::error_code error;
     std::filesystem::remove(EntryPath(), error);
     return !error;

@@ -1,6 +1,5 @@
 #include "app/TactiloApp.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     return CTactiloApp::Run(argc, argv);
 }

@@ -32,8 +32,7 @@ namespace {
 
 constexpr int g_nArmPx = 30;
 
-QPen TargetPen(CalTargetState state)
-{
+QPen TargetPen(CalTargetState state) {
     QPen pen(Qt::SolidLine);
     pen.setCapStyle(Qt::FlatCap);
     switch (state) {
@@ -57,17 +56,14 @@ QPen TargetPen(CalTargetState state)
 }  // namespace
 
 CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, QWidget* pParent)
-    : CCal(touch, pTrace, Timing{}, pParent)
-{
-}
+    : CCal(touch, pTrace, Timing{}, pParent) {}
 
 CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* pParent)
     : QDialog(pParent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_touch(touch),
       m_pTrace(pTrace),
       m_timing(timing),
-      m_pLabel(new QLabel(this))
-{
+      m_pLabel(new QLabel(this)) {
     setObjectName(QStringLiteral("dlg130"));
     m_pLabel->setObjectName(QStringLiteral("ctl1018"));
     m_pLabel->move(10, 11);
@@ -85,19 +81,16 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
     connect(&m_timerTarget, &QTimer::timeout, this, &CCal::OnTargetTimer);
 }
 
-CCal::~CCal()
-{
+CCal::~CCal() {
     StopCapture();
 }
 
-QString CCal::LabelText(const std::string& strDevice)
-{
+QString CCal::LabelText(const std::string& strDevice) {
     return QString::fromLocal8Bit(strDevice.data(), static_cast<qsizetype>(strDevice.size())) +
            QStringLiteral("    Press \"ESC\" to Exit or wait for Timer");
 }
 
-QRect CCal::LogicalGeometry(const ScreenRect& rcNative)
-{
+QRect CCal::LogicalGeometry(const ScreenRect& rcNative) {
     const QPoint ptNative(rcNative.left, rcNative.top);
     const QSize sizeNative(rcNative.right - rcNative.left, rcNative.bottom - rcNative.top);
     for (const QScreen* pScreen : QGuiApplication::screens()) {
@@ -112,16 +105,14 @@ QRect CCal::LogicalGeometry(const ScreenRect& rcNative)
     return QRect(ptNative, sizeNative);
 }
 
-void CCal::setVisible(bool bVisible)
-{
+void CCal::setVisible(bool bVisible) {
     if (bVisible && !m_bInitialised) {
         InitDialog();
     }
     QDialog::setVisible(bVisible);
 }
 
-void CCal::InitDialog()
-{
+void CCal::InitDialog() {
     m_bInitialised = true;
     setCursor(Qt::BlankCursor);
     setGeometry(LogicalGeometry(m_rcMonitor));
@@ -130,16 +121,14 @@ void CCal::InitDialog()
     m_timerStart.start(m_timing.start);
 }
 
-void CCal::showEvent(QShowEvent* pEvent)
-{
+void CCal::showEvent(QShowEvent* pEvent) {
     QDialog::showEvent(pEvent);
     // ESC must reach the page even where no window manager hands out the focus.
     raise();
     activateWindow();
 }
 
-void CCal::OnStartTimer()
-{
+void CCal::OnStartTimer() {
     // The capture's time-out and timer 5 measure the same time; see the course above.
     CCalibrationThread::Options options;
     options.pollPeriod = m_timing.poll;
@@ -147,16 +136,13 @@ void CCal::OnStartTimer()
     m_pThread = std::make_unique<CCalibrationThread>(
         m_touch, m_rcMonitor.right - m_rcMonitor.left, m_rcMonitor.bottom - m_rcMonitor.top,
         m_pTrace,
-        [this] {
-            QMetaObject::invokeMethod(this, &CCal::OnCaptureChanged, Qt::QueuedConnection);
-        },
+        [this] { QMetaObject::invokeMethod(this, &CCal::OnCaptureChanged, Qt::QueuedConnection); },
         options);
     m_pThread->Start();
     OnCaptureChanged();
 }
 
-void CCal::OnCaptureChanged()
-{
+void CCal::OnCaptureChanged() {
     if (!m_pThread || m_bEnded) {
         return;
     }
@@ -182,19 +168,20 @@ void CCal::OnCaptureChanged()
                 m_timerFinish.start(m_timing.finish);
             }
             break;
-        case CaptureState::TimedOut: OnTargetTimer(); break;
+        case CaptureState::TimedOut:
+            OnTargetTimer();
+            break;
         case CaptureState::Idle:
-        case CaptureState::Cancelled: break;
+        case CaptureState::Cancelled:
+            break;
     }
 }
 
-void CCal::OnFinishTimer()
-{
+void CCal::OnFinishTimer() {
     done(m_bComputed ? Accepted : Rejected);
 }
 
-void CCal::OnTargetTimer()
-{
+void CCal::OnTargetTimer() {
     if (m_bEnded) {
         return;
     }
@@ -202,24 +189,21 @@ void CCal::OnTargetTimer()
     done(Rejected);
 }
 
-void CCal::OnOK()
-{
+void CCal::OnOK() {
     if (m_pThread) {
         m_pThread->Enter();
     }
     done(m_bComputed ? Accepted : Rejected);
 }
 
-void CCal::reject()
-{
+void CCal::reject() {
     if (m_pThread) {
         m_pThread->Cancel();
     }
     QDialog::reject();
 }
 
-void CCal::done(int nResult)
-{
+void CCal::done(int nResult) {
     if (m_bEnded) {
         return;
     }
@@ -235,15 +219,13 @@ void CCal::done(int nResult)
     QDialog::done(nResult);
 }
 
-void CCal::StopCapture()
-{
+void CCal::StopCapture() {
     if (m_pThread) {
         m_pThread->Stop();
     }
 }
 
-void CCal::keyPressEvent(QKeyEvent* pEvent)
-{
+void CCal::keyPressEvent(QKeyEvent* pEvent) {
     if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
         OnOK();
         return;
@@ -251,8 +233,7 @@ void CCal::keyPressEvent(QKeyEvent* pEvent)
     QDialog::keyPressEvent(pEvent);  // ESC: reject()
 }
 
-void CCal::paintEvent(QPaintEvent* pEvent)
-{
+void CCal::paintEvent(QPaintEvent* pEvent) {
     QDialog::paintEvent(pEvent);
     if (m_shown.targets[0] == CalTargetState::Hidden) {
         return;

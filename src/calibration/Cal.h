@@ -43,8 +43,7 @@ public:
         std::chrono::milliseconds poll = CCalibrationThread::POLL_PERIOD;
     };
 
-    explicit CCal(ICalTouchSource& touch, ITraceSink* pTrace = nullptr,
-                  QWidget* pParent = nullptr);
+    explicit CCal(ICalTouchSource& touch, ITraceSink* pTrace = nullptr, QWidget* pParent = nullptr);
     CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* pParent = nullptr);
     ~CCal() override;
 
@@ -67,10 +66,7 @@ public:
     // of 1 (the X11 default) the two are the same.
     static QRect LogicalGeometry(const ScreenRect& rcNative);
     // How each target is drawn now, by target index.
-    std::array<CalTargetState, CAL_TARGET_COUNT> TargetStates() const
-    {
-        return m_shown.targets;
-    }
+    std::array<CalTargetState, CAL_TARGET_COUNT> TargetStates() const { return m_shown.targets; }
     // The capture thread exists and is polling.
     bool IsCapturing() const { return m_pThread && m_pThread->IsRunning(); }
 

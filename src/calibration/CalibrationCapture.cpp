@@ -35,37 +35,47 @@
 
 namespace {
 
-bool IsTouched(const CalTouchSample& sample)
-{
+bool IsTouched(const CalTouchSample& sample) {
     return sample.m_bTouchDown && sample.m_nCalRawX != CAL_RELEASED_RAW &&
            sample.m_nCalRawY != CAL_RELEASED_RAW;
 }
 
 }  // namespace
 
-const char* CaptureStateName(CaptureState state)
-{
+const char* CaptureStateName(CaptureState state) {
     switch (state) {
-        case CaptureState::Idle: return "Idle";
-        case CaptureState::Counting: return "Counting";
-        case CaptureState::AwaitingLift: return "AwaitingLift";
-        case CaptureState::Finished: return "Finished";
-        case CaptureState::Failed: return "Failed";
-        case CaptureState::TimedOut: return "TimedOut";
-        case CaptureState::Cancelled: return "Cancelled";
+        case CaptureState::Idle:
+            return "Idle";
+        case CaptureState::Counting:
+            return "Counting";
+        case CaptureState::AwaitingLift:
+            return "AwaitingLift";
+        case CaptureState::Finished:
+            return "Finished";
+        case CaptureState::Failed:
+            return "Failed";
+        case CaptureState::TimedOut:
+            return "TimedOut";
+        case CaptureState::Cancelled:
+            return "Cancelled";
     }
     return "?";
 }
 
-const char* CaptureEventName(CaptureEvent event)
-{
+const char* CaptureEventName(CaptureEvent event) {
     switch (event) {
-        case CaptureEvent::Start: return "Start";
-        case CaptureEvent::TouchPoll: return "TouchPoll";
-        case CaptureEvent::LiftPoll: return "LiftPoll";
-        case CaptureEvent::TargetTimeout: return "TargetTimeout";
-        case CaptureEvent::Cancel: return "Cancel";
-        case CaptureEvent::Enter: return "Enter";
+        case CaptureEvent::Start:
+            return "Start";
+        case CaptureEvent::TouchPoll:
+            return "TouchPoll";
+        case CaptureEvent::LiftPoll:
+            return "LiftPoll";
+        case CaptureEvent::TargetTimeout:
+            return "TargetTimeout";
+        case CaptureEvent::Cancel:
+            return "Cancel";
+        case CaptureEvent::Enter:
+            return "Enter";
     }
     return "?";
 }
@@ -75,25 +85,21 @@ CCalibrationCapture::CCalibrationCapture(int nWidth, int nHeight, ITraceSink* pT
     : m_nWidth(nWidth),
       m_nHeight(nHeight),
       m_pTrace(pTrace ? pTrace : &CNullTraceSink::Instance()),
-      m_targetTimeout(targetTimeout)
-{
+      m_targetTimeout(targetTimeout) {
     m_snapshot.targets.fill(CalTargetState::Hidden);
 }
 
-bool CCalibrationCapture::IsEnded() const
-{
+bool CCalibrationCapture::IsEnded() const {
     const CaptureState state = m_snapshot.state;
     return state != CaptureState::Idle && state != CaptureState::Counting &&
            state != CaptureState::AwaitingLift;
 }
 
-void CCalibrationCapture::Start(std::chrono::milliseconds now)
-{
+void CCalibrationCapture::Start(std::chrono::milliseconds now) {
     HandleEvent(CaptureEvent::Start, {}, now);
 }
 
-void CCalibrationCapture::Poll(const CalTouchSample& sample, std::chrono::milliseconds now)
-{
+void CCalibrationCapture::Poll(const CalTouchSample& sample, std::chrono::milliseconds now) {
     const bool bWaiting = m_snapshot.state == CaptureState::Counting ||
                           m_snapshot.state == CaptureState::AwaitingLift;
     CaptureEvent event = IsTouched(sample) ? CaptureEvent::TouchPoll : CaptureEvent::LiftPoll;
@@ -103,32 +109,38 @@ void CCalibrationCapture::Poll(const CalTouchSample& sample, std::chrono::millis
     HandleEvent(event, sample, now);
 }
 
-void CCalibrationCapture::Cancel()
-{
+void CCalibrationCapture::Cancel() {
     HandleEvent(CaptureEvent::Cancel, {}, std::chrono::milliseconds{0});
 }
 
-void CCalibrationCapture::Enter()
-{
+void CCalibrationCapture::Enter() {
     HandleEvent(CaptureEvent::Enter, {}, std::chrono::milliseconds{0});
 }
 
 void CCalibrationCapture::HandleEvent(CaptureEvent event, const CalTouchSample& sample,
-                                      std::chrono::milliseconds now)
-{
+                                      std::chrono::milliseconds now) {
     switch (m_snapshot.state) {
-        case CaptureState::Idle: HandleIdle(event, now); break;
-        case CaptureState::Counting: HandleCounting(event, sample); break;
-        case CaptureState::AwaitingLift: HandleAwaitingLift(event, now); break;
-        case CaptureState::Finished: HandleFinished(event); break;
+        case CaptureState::Idle:
+            HandleIdle(event, now);
+            break;
+        case CaptureState::Counting:
+            HandleCounting(event, sample);
+            break;
+        case CaptureState::AwaitingLift:
+            HandleAwaitingLift(event, now);
+            break;
+        case CaptureState::Finished:
+            HandleFinished(event);
+            break;
         case CaptureState::Failed:
         case CaptureState::TimedOut:
-        case CaptureState::Cancelled: HandleEnded(event); break;
+        case CaptureState::Cancelled:
+            HandleEnded(event);
+            break;
     }
 }
 
-void CCalibrationCapture::HandleIdle(CaptureEvent event, std::chrono::milliseconds now)
-{
+void CCalibrationCapture::HandleIdle(CaptureEvent event, std::chrono::milliseconds now) {
     switch (event) {
         case CaptureEvent::Start:
             for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
@@ -137,13 +149,16 @@ void CCalibrationCapture::HandleIdle(CaptureEvent event, std::chrono::millisecon
             Activate(0, now);
             break;
         case CaptureEvent::Cancel:
-        case CaptureEvent::Enter: SetState(CaptureState::Cancelled); break;
-        default: LogBug(event); break;
+        case CaptureEvent::Enter:
+            SetState(CaptureState::Cancelled);
+            break;
+        default:
+            LogBug(event);
+            break;
     }
 }
 
-void CCalibrationCapture::HandleCounting(CaptureEvent event, const CalTouchSample& sample)
-{
+void CCalibrationCapture::HandleCounting(CaptureEvent event, const CalTouchSample& sample) {
     switch (event) {
         case CaptureEvent::TouchPoll:
             m_nSumX += sample.m_nCalRawX;
@@ -152,18 +167,26 @@ void CCalibrationCapture::HandleCounting(CaptureEvent event, const CalTouchSampl
                 CaptureActiveTarget();
             }
             break;
-        case CaptureEvent::LiftPoll: ResetSums(); break;
-        case CaptureEvent::TargetTimeout: SetState(CaptureState::TimedOut); break;
+        case CaptureEvent::LiftPoll:
+            ResetSums();
+            break;
+        case CaptureEvent::TargetTimeout:
+            SetState(CaptureState::TimedOut);
+            break;
         case CaptureEvent::Cancel:
-        case CaptureEvent::Enter: SetState(CaptureState::Cancelled); break;
-        default: LogBug(event); break;
+        case CaptureEvent::Enter:
+            SetState(CaptureState::Cancelled);
+            break;
+        default:
+            LogBug(event);
+            break;
     }
 }
 
-void CCalibrationCapture::HandleAwaitingLift(CaptureEvent event, std::chrono::milliseconds now)
-{
+void CCalibrationCapture::HandleAwaitingLift(CaptureEvent event, std::chrono::milliseconds now) {
     switch (event) {
-        case CaptureEvent::TouchPoll: break;
+        case CaptureEvent::TouchPoll:
+            break;
         case CaptureEvent::LiftPoll:
             if (m_snapshot.nActiveTarget + 1 < CAL_TARGET_COUNT) {
                 Activate(m_snapshot.nActiveTarget + 1, now);
@@ -171,33 +194,44 @@ void CCalibrationCapture::HandleAwaitingLift(CaptureEvent event, std::chrono::mi
                 Compute();
             }
             break;
-        case CaptureEvent::TargetTimeout: SetState(CaptureState::TimedOut); break;
+        case CaptureEvent::TargetTimeout:
+            SetState(CaptureState::TimedOut);
+            break;
         case CaptureEvent::Cancel:
-        case CaptureEvent::Enter: SetState(CaptureState::Cancelled); break;
-        default: LogBug(event); break;
+        case CaptureEvent::Enter:
+            SetState(CaptureState::Cancelled);
+            break;
+        default:
+            LogBug(event);
+            break;
     }
 }
 
-void CCalibrationCapture::HandleFinished(CaptureEvent event)
-{
-    switch (event) {
-        case CaptureEvent::Cancel: SetState(CaptureState::Cancelled); break;
-        case CaptureEvent::Enter: break;
-        default: LogBug(event); break;
-    }
-}
-
-void CCalibrationCapture::HandleEnded(CaptureEvent event)
-{
+void CCalibrationCapture::HandleFinished(CaptureEvent event) {
     switch (event) {
         case CaptureEvent::Cancel:
-        case CaptureEvent::Enter: break;
-        default: LogBug(event); break;
+            SetState(CaptureState::Cancelled);
+            break;
+        case CaptureEvent::Enter:
+            break;
+        default:
+            LogBug(event);
+            break;
     }
 }
 
-void CCalibrationCapture::Activate(int nTarget, std::chrono::milliseconds now)
-{
+void CCalibrationCapture::HandleEnded(CaptureEvent event) {
+    switch (event) {
+        case CaptureEvent::Cancel:
+        case CaptureEvent::Enter:
+            break;
+        default:
+            LogBug(event);
+            break;
+    }
+}
+
+void CCalibrationCapture::Activate(int nTarget, std::chrono::milliseconds now) {
     m_snapshot.nActiveTarget = nTarget;
     SetTarget(nTarget, CalTargetState::Active);
     m_deadline = now + m_targetTimeout;
@@ -205,8 +239,7 @@ void CCalibrationCapture::Activate(int nTarget, std::chrono::milliseconds now)
     SetState(CaptureState::Counting);
 }
 
-void CCalibrationCapture::CaptureActiveTarget()
-{
+void CCalibrationCapture::CaptureActiveTarget() {
     const int nTarget = m_snapshot.nActiveTarget;
     // Integer division: the reading is truncated toward zero.
     CalPoint& reading = m_readings[nTarget];
@@ -223,16 +256,14 @@ void CCalibrationCapture::CaptureActiveTarget()
     SetState(CaptureState::AwaitingLift);
 }
 
-void CCalibrationCapture::Compute()
-{
+void CCalibrationCapture::Compute() {
     m_snapshot.nActiveTarget = -1;
-    m_snapshot.numbers = ComputeCalibration(CalReadings::FromTargets(m_readings), m_nWidth,
-                                            m_nHeight);
+    m_snapshot.numbers =
+        ComputeCalibration(CalReadings::FromTargets(m_readings), m_nWidth, m_nHeight);
     SetState(m_snapshot.numbers ? CaptureState::Finished : CaptureState::Failed);
 }
 
-void CCalibrationCapture::SetState(CaptureState state)
-{
+void CCalibrationCapture::SetState(CaptureState state) {
     if (state == CaptureState::Cancelled || state == CaptureState::TimedOut) {
         // Numbers that an ended capture computed must not outlive a cancel.
         m_snapshot.numbers.reset();
@@ -242,21 +273,18 @@ void CCalibrationCapture::SetState(CaptureState state)
     ++m_snapshot.nGeneration;
 }
 
-void CCalibrationCapture::SetTarget(int nTarget, CalTargetState state)
-{
+void CCalibrationCapture::SetTarget(int nTarget, CalTargetState state) {
     m_snapshot.targets[nTarget] = state;
     ++m_snapshot.nGeneration;
 }
 
-void CCalibrationCapture::ResetSums()
-{
+void CCalibrationCapture::ResetSums() {
     m_nSamples = 0;
     m_nSumX = 0;
     m_nSumY = 0;
 }
 
-void CCalibrationCapture::LogBug(CaptureEvent event)
-{
+void CCalibrationCapture::LogBug(CaptureEvent event) {
     char szLine[128];
     std::snprintf(szLine, sizeof szLine, "BUG: calibration capture: event %s in state %s\n",
                   CaptureEventName(event), CaptureStateName(m_snapshot.state));

@@ -26,15 +26,13 @@
 
 namespace {
 
-double Whole(double dValue)
-{
+double Whole(double dValue) {
     return std::trunc(dValue);
 }
 
 }  // namespace
 
-CalReadings CalReadings::FromTargets(const std::array<CalPoint, CAL_TARGET_COUNT>& readings)
-{
+CalReadings CalReadings::FromTargets(const std::array<CalPoint, CAL_TARGET_COUNT>& readings) {
     CalReadings result;
     result.topLeft = readings[CAL_TOP_LEFT];
     result.topRight = readings[CAL_TOP_RIGHT];
@@ -45,8 +43,7 @@ CalReadings CalReadings::FromTargets(const std::array<CalPoint, CAL_TARGET_COUNT
 }
 
 std::optional<CalibrationNumbers> ComputeCalibration(const CalReadings& readings, int nWidth,
-                                                     int nHeight)
-{
+                                                     int nHeight) {
     const CalPoint& tl = readings.topLeft;
     const CalPoint& tr = readings.topRight;
     const CalPoint& br = readings.bottomRight;
@@ -87,8 +84,7 @@ std::optional<CalibrationNumbers> ComputeCalibration(const CalReadings& readings
     return n;
 }
 
-void StoreCalibration(const CalibrationNumbers& numbers, TouchDevice& device)
-{
+void StoreCalibration(const CalibrationNumbers& numbers, TouchDevice& device) {
     device.m_dScaleX = numbers.m_dScaleX;
     device.m_dScaleY = numbers.m_dScaleY;
     device.m_dRawMinX = numbers.m_dRawMinX;

@@ -18,16 +18,14 @@ constexpr std::array<TargetSlot, CAL_TARGET_COUNT> g_calTargets = {{
 
 }  // namespace
 
-const char* CalTargetLabel(int nTarget)
-{
+const char* CalTargetLabel(int nTarget) {
     if (nTarget < 0 || nTarget >= CAL_TARGET_COUNT) {
         return "";
     }
     return g_calTargets[nTarget].szLabel;
 }
 
-std::array<CalPoint, CAL_TARGET_COUNT> CalTargetPositions(int nWidth, int nHeight)
-{
+std::array<CalPoint, CAL_TARGET_COUNT> CalTargetPositions(int nWidth, int nHeight) {
     std::array<CalPoint, CAL_TARGET_COUNT> positions;
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
         // The conversion truncates toward zero, as the drawing always has.

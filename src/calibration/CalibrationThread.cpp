@@ -6,8 +6,7 @@
 
 namespace {
 
-std::chrono::milliseconds SteadyNow()
-{
+std::chrono::milliseconds SteadyNow() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
 }
@@ -19,8 +18,7 @@ CCalibrationThread::CCalibrationThread(ICalTouchSource& touch, int nWidth, int n
     : m_touch(touch),
       m_notify(std::move(notify)),
       m_options(std::move(options)),
-      m_capture(nWidth, nHeight, pTrace, m_options.targetTimeout)
-{
+      m_capture(nWidth, nHeight, pTrace, m_options.targetTimeout) {
     if (!m_options.clock) {
         m_options.clock = SteadyNow;
     }
@@ -28,17 +26,13 @@ CCalibrationThread::CCalibrationThread(ICalTouchSource& touch, int nWidth, int n
 
 CCalibrationThread::CCalibrationThread(ICalTouchSource& touch, int nWidth, int nHeight,
                                        ITraceSink* pTrace, Notify notify)
-    : CCalibrationThread(touch, nWidth, nHeight, pTrace, std::move(notify), Options{})
-{
-}
+    : CCalibrationThread(touch, nWidth, nHeight, pTrace, std::move(notify), Options{}) {}
 
-CCalibrationThread::~CCalibrationThread()
-{
+CCalibrationThread::~CCalibrationThread() {
     Stop();
 }
 
-void CCalibrationThread::Start()
-{
+void CCalibrationThread::Start() {
     if (m_thread.joinable()) {
         return;
     }
@@ -48,8 +42,7 @@ void CCalibrationThread::Start()
     m_thread = std::thread([this] { Run(); });
 }
 
-void CCalibrationThread::Stop()
-{
+void CCalibrationThread::Stop() {
     {
         std::lock_guard lock(m_mutex);
         m_bStop = true;
@@ -60,33 +53,28 @@ void CCalibrationThread::Stop()
     }
 }
 
-void CCalibrationThread::Cancel()
-{
+void CCalibrationThread::Cancel() {
     Change([](CCalibrationCapture& capture) { capture.Cancel(); });
     m_wake.notify_all();
 }
 
-void CCalibrationThread::Enter()
-{
+void CCalibrationThread::Enter() {
     Change([](CCalibrationCapture& capture) { capture.Enter(); });
     m_wake.notify_all();
 }
 
-CaptureSnapshot CCalibrationThread::Snapshot() const
-{
+CaptureSnapshot CCalibrationThread::Snapshot() const {
     std::lock_guard lock(m_mutex);
     return m_capture.Snapshot();
 }
 
-std::array<CalPoint, CAL_TARGET_COUNT> CCalibrationThread::Readings() const
-{
+std::array<CalPoint, CAL_TARGET_COUNT> CCalibrationThread::Readings() const {
     std::lock_guard lock(m_mutex);
     return m_capture.Readings();
 }
 
 template <typename Fn>
-bool CCalibrationThread::Change(Fn fn)
-{
+bool CCalibrationThread::Change(Fn fn) {
     bool bChanged = false;
     {
         std::lock_guard lock(m_mutex);
@@ -100,8 +88,7 @@ bool CCalibrationThread::Change(Fn fn)
     return bChanged;
 }
 
-void CCalibrationThread::Run()
-{
+void CCalibrationThread::Run() {
     const auto now = m_options.clock();
     Change([now](CCalibrationCapture& capture) { capture.Start(now); });
 

@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-std::string GetAppDirectory()
-{
+std::string GetAppDirectory() {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error || !exe.has_parent_path()) {

@@ -12,35 +12,28 @@ enum Column { COLUMN_NAME, COLUMN_MONITOR, COLUMN_PORT, COLUMN_BAUD_RATE };
 
 CDeviceList::CDeviceList(IDeviceListView& view, CDeviceLines& arrDeviceLines,
                          TouchDevice& activeDevice, IDeviceListHost& host)
-    : m_view(view), m_arrDeviceLines(arrDeviceLines), m_activeDevice(activeDevice), m_host(host)
-{
-}
+    : m_view(view), m_arrDeviceLines(arrDeviceLines), m_activeDevice(activeDevice), m_host(host) {}
 
-TouchDevice CDeviceList::ParseLine(int nRow) const
-{
+TouchDevice CDeviceList::ParseLine(int nRow) const {
     return ParseDeviceLine(m_arrDeviceLines.GetAt(nRow));
 }
 
-void CDeviceList::StoreLine(int nRow, const TouchDevice& device)
-{
+void CDeviceList::StoreLine(int nRow, const TouchDevice& device) {
     m_arrDeviceLines.SetAt(nRow, FormatDeviceLine(device));
 }
 
-void CDeviceList::SetLineConnect(int nRow, int bConnect)
-{
+void CDeviceList::SetLineConnect(int nRow, int bConnect) {
     TouchDevice device = ParseLine(nRow);
     device.m_bConnect = bConnect;
     StoreLine(nRow, device);
 }
 
-void CDeviceList::ShowDevice(int nRow, const TouchDevice& device)
-{
+void CDeviceList::ShowDevice(int nRow, const TouchDevice& device) {
     SetDeviceRow(nRow, device.m_strName, device.m_strMonitor, device.m_strPort,
                  device.m_strBaudRate, device.m_bConnect);
 }
 
-bool CDeviceList::FillDeviceList()
-{
+bool CDeviceList::FillDeviceList() {
     for (int i = 0; i < m_arrDeviceLines.GetSize(); ++i) {
         const TouchDevice device = ParseLine(i);
         m_view.InsertItem(i, device.m_strName);
@@ -50,8 +43,7 @@ bool CDeviceList::FillDeviceList()
 }
 
 void CDeviceList::SetDeviceRow(int nRow, std::string strName, std::string strMonitor,
-                               std::string strPort, std::string strBaudRate, int bConnect)
-{
+                               std::string strPort, std::string strBaudRate, int bConnect) {
     m_view.SetItemText(nRow, COLUMN_NAME, strName);
     m_view.SetItemText(nRow, COLUMN_MONITOR, strMonitor);
     m_view.SetItemText(nRow, COLUMN_PORT, strPort);
@@ -59,8 +51,7 @@ void CDeviceList::SetDeviceRow(int nRow, std::string strName, std::string strMon
     m_view.SetCheck(nRow, bConnect != 0);
 }
 
-bool CDeviceList::SelectActiveDevice(int nRow)
-{
+bool CDeviceList::SelectActiveDevice(int nRow) {
     if (nRow == -1) {
         for (int i = 0; i < m_view.GetItemCount(); ++i) {
             if (m_view.GetCheck(i)) {
@@ -82,8 +73,7 @@ bool CDeviceList::SelectActiveDevice(int nRow)
     return true;
 }
 
-void CDeviceList::OnAdd()
-{
+void CDeviceList::OnAdd() {
     DeviceSettingsValues values;
     if (!m_host.RunDeviceSettings(values, false)) {
         return;
@@ -101,8 +91,7 @@ void CDeviceList::OnAdd()
     }
 }
 
-void CDeviceList::OnModify()
-{
+void CDeviceList::OnModify() {
     const int nSel = m_view.GetFirstSelected();
     if (nSel < 0 || nSel >= m_arrDeviceLines.GetSize()) {
         return;
@@ -124,8 +113,7 @@ void CDeviceList::OnModify()
     m_view.SetCheck(nSel, device.m_bConnect != 0);
 }
 
-void CDeviceList::OnRemove()
-{
+void CDeviceList::OnRemove() {
     const int nSel = m_view.GetFirstSelected();
     if (nSel < 0 || nSel >= m_arrDeviceLines.GetSize()) {
         return;
@@ -145,8 +133,7 @@ void CDeviceList::OnRemove()
     m_host.UpdateData(false);
 }
 
-void CDeviceList::OnDeviceListClick(int nItem)
-{
+void CDeviceList::OnDeviceListClick(int nItem) {
     m_nClickCheck = -1;
     if (nItem < 0) {
         return;
@@ -156,13 +143,11 @@ void CDeviceList::OnDeviceListClick(int nItem)
     m_view.SelectItem(nItem);
 }
 
-void CDeviceList::OnDeviceListDblClick()
-{
+void CDeviceList::OnDeviceListDblClick() {
     OnModify();
 }
 
-void CDeviceList::OnDeviceListItemChanged(int nItem)
-{
+void CDeviceList::OnDeviceListItemChanged(int nItem) {
     if (nItem != m_nClickedItem) {
         return;
     }

@@ -19,8 +19,7 @@ const ColumnSetup g_columns[CDeviceListCtrl::COLUMN_COUNT] = {
     {"Baud rate", 60},
 };
 
-QTableWidgetItem* MakeItem(bool bCheckable)
-{
+QTableWidgetItem* MakeItem(bool bCheckable) {
     auto* pItem = new QTableWidgetItem;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (bCheckable) {
@@ -34,8 +33,7 @@ QTableWidgetItem* MakeItem(bool bCheckable)
 
 }  // namespace
 
-CDeviceListCtrl::CDeviceListCtrl(QWidget* pParent) : QTableWidget(0, COLUMN_COUNT, pParent)
-{
+CDeviceListCtrl::CDeviceListCtrl(QWidget* pParent) : QTableWidget(0, COLUMN_COUNT, pParent) {
     setObjectName("ctl1001");
     QStringList headers;
     for (const ColumnSetup& column : g_columns) {
@@ -70,13 +68,11 @@ CDeviceListCtrl::CDeviceListCtrl(QWidget* pParent) : QTableWidget(0, COLUMN_COUN
     connect(model(), &QAbstractItemModel::dataChanged, this, &CDeviceListCtrl::OnDataChanged);
 }
 
-int CDeviceListCtrl::GetItemCount() const
-{
+int CDeviceListCtrl::GetItemCount() const {
     return rowCount();
 }
 
-void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName)
-{
+void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
     insertRow(nRow);
     for (int i = 0; i < COLUMN_COUNT; ++i) {
         QTableWidgetItem* pItem = MakeItem(i == 0);
@@ -87,36 +83,31 @@ void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName)
     }
 }
 
-void CDeviceListCtrl::SetItemText(int nRow, int nColumn, const std::string& strText)
-{
+void CDeviceListCtrl::SetItemText(int nRow, int nColumn, const std::string& strText) {
     if (QTableWidgetItem* pItem = item(nRow, nColumn)) {
         pItem->setText(QString::fromStdString(strText));
     }
 }
 
-bool CDeviceListCtrl::GetCheck(int nRow) const
-{
+bool CDeviceListCtrl::GetCheck(int nRow) const {
     const QTableWidgetItem* pItem = item(nRow, 0);
     return pItem && pItem->checkState() == Qt::Checked;
 }
 
-void CDeviceListCtrl::SetCheck(int nRow, bool bChecked)
-{
+void CDeviceListCtrl::SetCheck(int nRow, bool bChecked) {
     if (QTableWidgetItem* pItem = item(nRow, 0)) {
         // An unchanged state changes no data, so nothing is reported.
         pItem->setCheckState(bChecked ? Qt::Checked : Qt::Unchecked);
     }
 }
 
-void CDeviceListCtrl::SelectItem(int nRow)
-{
+void CDeviceListCtrl::SelectItem(int nRow) {
     if (nRow >= 0 && nRow < rowCount()) {
         setCurrentCell(nRow, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 }
 
-int CDeviceListCtrl::GetFirstSelected() const
-{
+int CDeviceListCtrl::GetFirstSelected() const {
     int nFirst = -1;
     for (const QModelIndex& index : selectionModel()->selectedRows()) {
         if (nFirst == -1 || index.row() < nFirst) {
@@ -126,13 +117,11 @@ int CDeviceListCtrl::GetFirstSelected() const
     return nFirst;
 }
 
-void CDeviceListCtrl::DeleteItem(int nRow)
-{
+void CDeviceListCtrl::DeleteItem(int nRow) {
     removeRow(nRow);
 }
 
-void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent)
-{
+void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent) {
     if (pEvent->button() == Qt::LeftButton && m_pEvents) {
         const QModelIndex index = indexAt(pEvent->position().toPoint());
         m_pEvents->OnDeviceListClick(index.isValid() ? index.row() : -1);
@@ -140,8 +129,7 @@ void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent)
     QTableWidget::mousePressEvent(pEvent);
 }
 
-void CDeviceListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent)
-{
+void CDeviceListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent) {
     QTableWidget::mouseDoubleClickEvent(pEvent);
     if (pEvent->button() == Qt::LeftButton && m_pEvents) {
         m_pEvents->OnDeviceListDblClick();
@@ -149,8 +137,7 @@ void CDeviceListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent)
 }
 
 void CDeviceListCtrl::OnDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
-                                    const QList<int>& roles)
-{
+                                    const QList<int>& roles) {
     if (!m_pEvents || !roles.contains(Qt::CheckStateRole) || topLeft.column() > 0) {
         return;
     }

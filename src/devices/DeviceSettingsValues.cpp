@@ -1,7 +1,6 @@
 #include "devices/DeviceSettingsValues.h"
 
-DeviceSettingsValues ValuesFromDevice(const TouchDevice& device)
-{
+DeviceSettingsValues ValuesFromDevice(const TouchDevice& device) {
     DeviceSettingsValues values;
     values.m_strName = device.m_strName;
     values.m_strMonitor = device.m_strMonitor;
@@ -19,8 +18,7 @@ DeviceSettingsValues ValuesFromDevice(const TouchDevice& device)
     return values;
 }
 
-void StoreValues(const DeviceSettingsValues& values, TouchDevice& device)
-{
+void StoreValues(const DeviceSettingsValues& values, TouchDevice& device) {
     device.m_strName = values.m_strName;
     device.m_strMonitor = values.m_strMonitor;
     device.m_rcMonitor = values.m_rcMonitor;

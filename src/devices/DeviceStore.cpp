@@ -21,8 +21,7 @@ const char* const g_szFileName = "Settings.dat";
 
 // Compares directories as the file system sees them: "/usr/bin/" and "/usr/bin" are one,
 // and so are a directory and a symbolic link to it.
-bool SameDirectory(const std::string& strA, const std::string& strB)
-{
+bool SameDirectory(const std::string& strA, const std::string& strB) {
     if (strA.empty() || strB.empty()) {
         return false;
     }
@@ -48,17 +47,13 @@ bool SameDirectory(const std::string& strA, const std::string& strB)
 }  // namespace
 
 CDeviceStore::CDeviceStore(IFileReplacer& replacer, std::string strFilePath)
-    : m_replacer(replacer), m_strFilePath(std::move(strFilePath))
-{
-}
+    : m_replacer(replacer), m_strFilePath(std::move(strFilePath)) {}
 
-std::string CDeviceStore::FilePath() const
-{
+std::string CDeviceStore::FilePath() const {
     return m_strFilePath.empty() ? SettingsFilePath() : m_strFilePath;
 }
 
-bool CDeviceStore::LoadDevices(CDeviceLines& arrDeviceLines) const
-{
+bool CDeviceStore::LoadDevices(CDeviceLines& arrDeviceLines) const {
     const std::string strPath = FilePath();
     std::error_code error;
     if (fs::is_directory(strPath, error)) {
@@ -79,8 +74,7 @@ bool CDeviceStore::LoadDevices(CDeviceLines& arrDeviceLines) const
     return true;
 }
 
-bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) const
-{
+bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) const {
     const fs::path path = FilePath();
     std::error_code error;
     // The per-user folder may not exist yet; beside the executable it always does.
@@ -90,23 +84,20 @@ bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) const
     return m_replacer.ReplaceFile(path.string(), FormatSettingsFile(arrDeviceLines.Lines()));
 }
 
-std::string SettingsFilePath()
-{
+std::string SettingsFilePath() {
     return SettingsFilePath(GetAppDirectory(), TACTILO_INSTALL_BINDIR, BrenholdConfigDirectory());
 }
 
 std::string SettingsFilePath(const std::string& strAppDirectory,
                              const std::string& strInstallBinDirectory,
-                             const std::string& strConfigDirectory)
-{
+                             const std::string& strConfigDirectory) {
     if (SameDirectory(strAppDirectory, strInstallBinDirectory)) {
         return strConfigDirectory + g_szFileName;
     }
     return strAppDirectory + g_szFileName;
 }
 
-std::vector<std::string> ParseSettingsFile(const std::string& strContent)
-{
+std::vector<std::string> ParseSettingsFile(const std::string& strContent) {
     std::vector<std::string> vecLines;
     std::size_t nStart = 0;
     while (nStart < strContent.size()) {
@@ -125,8 +116,7 @@ std::vector<std::string> ParseSettingsFile(const std::string& strContent)
     return vecLines;
 }
 
-std::string FormatSettingsFile(const std::vector<std::string>& vecLines)
-{
+std::string FormatSettingsFile(const std::vector<std::string>& vecLines) {
     std::string strContent;
     for (const std::string& strLine : vecLines) {
         strContent += strLine;

@@ -6,13 +6,11 @@
 
 namespace {
 
-bool IsCSpace(char ch)
-{
+bool IsCSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
-std::size_t SkipSpace(const std::string& strText)
-{
+std::size_t SkipSpace(const std::string& strText) {
     std::size_t nPos = 0;
     while (nPos < strText.size() && IsCSpace(strText[nPos])) {
         ++nPos;
@@ -20,8 +18,7 @@ std::size_t SkipSpace(const std::string& strText)
     return nPos;
 }
 
-bool StartsWithNoCase(const char* pBegin, const char* pEnd, const char* szWord)
-{
+bool StartsWithNoCase(const char* pBegin, const char* pEnd, const char* szWord) {
     for (; *szWord != '\0'; ++szWord, ++pBegin) {
         if (pBegin == pEnd || (*pBegin | 0x20) != *szWord) {
             return false;
@@ -32,8 +29,7 @@ bool StartsWithNoCase(const char* pBegin, const char* pEnd, const char* szWord)
 
 }  // namespace
 
-int TextToInt(const std::string& strText)
-{
+int TextToInt(const std::string& strText) {
     std::size_t nPos = SkipSpace(strText);
     bool bNegative = false;
     if (nPos < strText.size() && (strText[nPos] == '+' || strText[nPos] == '-')) {
@@ -50,12 +46,12 @@ int TextToInt(const std::string& strText)
             nMagnitude = nLimit;
         }
     }
-    const long nValue = bNegative ? static_cast<long>(0 - nMagnitude) : static_cast<long>(nMagnitude);
+    const long nValue =
+        bNegative ? static_cast<long>(0 - nMagnitude) : static_cast<long>(nMagnitude);
     return static_cast<int>(nValue);  // modulo 2^32, as the C library's atoi gives it
 }
 
-double TextToDouble(const std::string& strText)
-{
+double TextToDouble(const std::string& strText) {
     std::size_t nPos = SkipSpace(strText);
     bool bNegative = false;
     if (nPos < strText.size() && (strText[nPos] == '+' || strText[nPos] == '-')) {
@@ -104,18 +100,16 @@ double TextToDouble(const std::string& strText)
     return bNegative ? -dValue : dValue;
 }
 
-std::string IntToText(long long nValue)
-{
+std::string IntToText(long long nValue) {
     char szBuffer[24];
     const auto result = std::to_chars(szBuffer, szBuffer + sizeof szBuffer, nValue);
     return std::string(szBuffer, result.ptr);
 }
 
-std::string DoubleToText(double dValue)
-{
+std::string DoubleToText(double dValue) {
     // The largest double has 309 integer digits; 6 decimals, sign and point fit in 330.
     char szBuffer[330];
-    const auto result = std::to_chars(szBuffer, szBuffer + sizeof szBuffer, dValue,
-                                      std::chars_format::fixed, 6);
+    const auto result =
+        std::to_chars(szBuffer, szBuffer + sizeof szBuffer, dValue, std::chars_format::fixed, 6);
     return std::string(szBuffer, result.ptr);
 }

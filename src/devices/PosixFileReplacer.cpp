@@ -12,8 +12,7 @@ namespace {
 
 // Where the content must end up: through a symbolic link to its target, so that the link
 // stays a link.
-std::string ResolveTarget(const std::string& strPath)
-{
+std::string ResolveTarget(const std::string& strPath) {
     char szResolved[PATH_MAX];
     struct stat linkStat {};
     if (lstat(strPath.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode) &&
@@ -23,8 +22,7 @@ std::string ResolveTarget(const std::string& strPath)
     return strPath;
 }
 
-bool WriteAll(int fd, const std::string& strContent)
-{
+bool WriteAll(int fd, const std::string& strContent) {
     const char* pData = strContent.data();
     std::size_t nLeft = strContent.size();
     while (nLeft > 0) {
@@ -43,8 +41,7 @@ bool WriteAll(int fd, const std::string& strContent)
 
 // The rename is only durable once the folder's entry is on the disk too. A folder that
 // cannot be synced does not undo the replacement, so the result is not reported.
-void SyncFolder(const std::string& strFolder)
-{
+void SyncFolder(const std::string& strFolder) {
     const int fd = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
@@ -54,8 +51,7 @@ void SyncFolder(const std::string& strFolder)
 
 }  // namespace
 
-bool CPosixFileReplacer::ReplaceFile(const std::string& strPath, const std::string& strContent)
-{
+bool CPosixFileReplacer::ReplaceFile(const std::string& strPath, const std::string& strContent) {
     const std::string strTarget = ResolveTarget(strPath);
     const std::size_t nSlash = strTarget.rfind('/');
     const std::string strFolder =

@@ -22,19 +22,16 @@ namespace {
 // height down, so the dialog keeps its proportions with any font.
 class CDialogUnits {
 public:
-    explicit CDialogUnits(const QWidget* pWidget)
-    {
+    explicit CDialogUnits(const QWidget* pWidget) {
         const QFontMetrics metrics(pWidget->font());
         m_dX = metrics.averageCharWidth() / 4.0;
         m_dY = metrics.height() / 8.0;
     }
-    QRect Rect(int x, int y, int w, int h) const
-    {
+    QRect Rect(int x, int y, int w, int h) const {
         return QRect(qRound(x * m_dX), qRound(y * m_dY), qRound(w * m_dX), qRound(h * m_dY));
     }
     // The template's place, grown to what the control needs to show its text in this font.
-    void Place(QWidget* pWidget, int x, int y, int w, int h) const
-    {
+    void Place(QWidget* pWidget, int x, int y, int w, int h) const {
         QRect rect = Rect(x, y, w, h);
         const QSize hint = pWidget->sizeHint();
         rect.setWidth(std::max(rect.width(), hint.width()));
@@ -58,24 +55,21 @@ const char* const g_szMonitorRefused =
     "settings cannot hold. Please choose another monitor.";
 
 // The settings line has no escape: a ';' ends a field, a line break ends the device.
-bool FitsSettingsLine(const std::string& strText)
-{
+bool FitsSettingsLine(const std::string& strText) {
     return strText.find_first_of(";\r\n") == std::string::npos;
 }
 
 // A port the probe could not open stays listed only when it is there but in use, which the
 // open reports as EBUSY: the text of the failure then ends in "#<EBUSY>". Any other failure
 // (no such port, no device behind the node) drops it.
-bool ListedDespite(const CPortException& error)
-{
+bool ListedDespite(const CPortException& error) {
     char szMessage[100];
     error.GetErrorMessage(szMessage, sizeof szMessage);
     const char* pHash = std::strchr(szMessage, '#');
     return pHash != nullptr && std::string(pHash) == "#" + std::to_string(EBUSY);
 }
 
-void SelectExact(QComboBox* pCombo, const std::string& strValue)
-{
+void SelectExact(QComboBox* pCombo, const std::string& strValue) {
     if (strValue.empty()) {
         pCombo->setCurrentIndex(-1);
         return;
@@ -88,8 +82,7 @@ void SelectExact(QComboBox* pCombo, const std::string& strValue)
 }  // namespace
 
 CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent)
-    : QDialog(pParent), m_deps(std::move(dependencies))
-{
+    : QDialog(pParent), m_deps(std::move(dependencies)) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setModal(true);
@@ -99,8 +92,7 @@ CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent
 CSelectConnection::~CSelectConnection() = default;
 
 bool CSelectConnection::RunModal(DeviceSettingsValues& values, bool bModify,
-                                 Dependencies dependencies, QWidget* pParent)
-{
+                                 Dependencies dependencies, QWidget* pParent) {
     CSelectConnection dlg(std::move(dependencies), pParent);
     static_cast<DeviceSettingsValues&>(dlg) = values;
     dlg.m_bModify = bModify;
@@ -111,8 +103,7 @@ bool CSelectConnection::RunModal(DeviceSettingsValues& values, bool bModify,
     return true;
 }
 
-void CSelectConnection::BuildControls()
-{
+void CSelectConnection::BuildControls() {
     setObjectName("dlg131");
     setWindowTitle("Device Settings");
     const CDialogUnits units(this);
@@ -178,8 +169,7 @@ void CSelectConnection::BuildControls()
     pBaudLabel->setBuddy(m_pBaudRate);
 }
 
-void CSelectConnection::setVisible(bool bVisible)
-{
+void CSelectConnection::setVisible(bool bVisible) {
     if (bVisible && !m_bInitDone) {
         m_bInitDone = true;
         OnInitDialog();
@@ -187,8 +177,7 @@ void CSelectConnection::setVisible(bool bVisible)
     QDialog::setVisible(bVisible);
 }
 
-void CSelectConnection::OnInitDialog()
-{
+void CSelectConnection::OnInitDialog() {
     UpdateData(false);
     FillMonitorCombo(m_pMonitor);
     if (m_pMonitor->count() > 0) {
@@ -209,8 +198,7 @@ void CSelectConnection::OnInitDialog()
     m_pConnect->setFocus();
 }
 
-void CSelectConnection::FillMonitorCombo(QComboBox* pCombo)
-{
+void CSelectConnection::FillMonitorCombo(QComboBox* pCombo) {
     pCombo->clear();
     m_vecMonitorTable.clear();
     const CMonitors monitors(m_deps.monitors);
@@ -226,8 +214,7 @@ void CSelectConnection::FillMonitorCombo(QComboBox* pCombo)
     }
 }
 
-void CSelectConnection::FillPortCombo(QComboBox* pCombo)
-{
+void CSelectConnection::FillPortCombo(QComboBox* pCombo) {
     pCombo->clear();
     m_pProbePort = std::make_unique<CPort>(m_deps.makeProbeLine());
     for (int nPort = FIRST_PROBED_PORT; nPort <= LAST_PROBED_PORT; ++nPort) {
@@ -249,8 +236,7 @@ void CSelectConnection::FillPortCombo(QComboBox* pCombo)
 }
 
 bool CSelectConnection::RefuseText(const std::string& strText, const char* szMessage,
-                                   QWidget* pFocus)
-{
+                                   QWidget* pFocus) {
     if (FitsSettingsLine(strText)) {
         return false;
     }
@@ -259,8 +245,7 @@ bool CSelectConnection::RefuseText(const std::string& strText, const char* szMes
     return true;
 }
 
-bool CSelectConnection::UpdateData(bool bSaveAndValidate)
-{
+bool CSelectConnection::UpdateData(bool bSaveAndValidate) {
     if (!bSaveAndValidate) {
         const QString strName = QString::fromStdString(m_strName);
         m_pName->setMaxLength(std::max<int>(MAX_NAME_CHARS, static_cast<int>(strName.size())));
@@ -286,8 +271,7 @@ bool CSelectConnection::UpdateData(bool bSaveAndValidate)
     return true;
 }
 
-void CSelectConnection::OnOK()
-{
+void CSelectConnection::OnOK() {
     if (!UpdateData(true)) {
         return;
     }

@@ -31,8 +31,8 @@ struct TouchDevice {
     std::int16_t m_nIndex = 0;  // row in the device list
     double m_dCenterX = 0.0;
     double m_dCenterY = 0.0;
-    double m_dLeftX = 0.0;    // raw x at 10 % of the width
-    double m_dRightX = 0.0;   // raw x at 90 % of the width
+    double m_dLeftX = 0.0;   // raw x at 10 % of the width
+    double m_dRightX = 0.0;  // raw x at 90 % of the width
     double m_dSpanX = 0.0;
     double m_dTopY = 0.0;     // raw y at 10 % of the height
     double m_dBottomY = 0.0;  // raw y at 90 % of the height

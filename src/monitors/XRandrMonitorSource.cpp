@@ -7,14 +7,11 @@
 #include "monitors/XRandrQuery.h"
 
 CXRandrMonitorSource::CXRandrMonitorSource(std::string strDisplayName)
-    : m_strDisplayName(std::move(strDisplayName))
-{
-}
+    : m_strDisplayName(std::move(strDisplayName)) {}
 
 CXRandrMonitorSource::CXRandrMonitorSource(_XDisplay* pDisplay) : m_pDisplay(pDisplay) {}
 
-std::vector<MonitorInfo> CXRandrMonitorSource::EnumMonitors()
-{
+std::vector<MonitorInfo> CXRandrMonitorSource::EnumMonitors() {
     Display* pDisplay = m_pDisplay ? m_pDisplay : OpenXDisplay(m_strDisplayName);
     std::vector<MonitorInfo> vecInfos;
     for (RandrMonitor& monitor : QueryRandrMonitors(pDisplay, true)) {

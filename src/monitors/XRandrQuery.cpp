@@ -6,8 +6,7 @@
 namespace {
 
 // XRRGetMonitors came with RandR 1.5.
-bool HasRandrMonitors(Display* pDisplay)
-{
+bool HasRandrMonitors(Display* pDisplay) {
     int nEventBase = 0;
     int nErrorBase = 0;
     if (!XRRQueryExtension(pDisplay, &nEventBase, &nErrorBase)) {
@@ -21,8 +20,7 @@ bool HasRandrMonitors(Display* pDisplay)
     return nMajor > 1 || (nMajor == 1 && nMinor >= 5);
 }
 
-std::string AtomName(Display* pDisplay, Atom atom)
-{
+std::string AtomName(Display* pDisplay, Atom atom) {
     char* szName = XGetAtomName(pDisplay, atom);
     if (!szName) {
         return {};
@@ -34,15 +32,13 @@ std::string AtomName(Display* pDisplay, Atom atom)
 
 }  // namespace
 
-_XDisplay* OpenXDisplay(const std::string& strDisplayName)
-{
+_XDisplay* OpenXDisplay(const std::string& strDisplayName) {
     static const bool s_bThreads = XInitThreads() != 0;
     (void)s_bThreads;
     return XOpenDisplay(strDisplayName.empty() ? nullptr : strDisplayName.c_str());
 }
 
-std::vector<RandrMonitor> QueryRandrMonitors(_XDisplay* pDisplay, bool bWithNames)
-{
+std::vector<RandrMonitor> QueryRandrMonitors(_XDisplay* pDisplay, bool bWithNames) {
     std::vector<RandrMonitor> vecMonitors;
     if (!pDisplay) {
         return vecMonitors;
@@ -60,8 +56,7 @@ std::vector<RandrMonitor> QueryRandrMonitors(_XDisplay* pDisplay, bool bWithName
 
     int nCount = 0;
     // Active monitors only: one whose outputs are all switched off shows nothing to touch.
-    XRRMonitorInfo* pInfos =
-        XRRGetMonitors(pDisplay, RootWindow(pDisplay, nScreen), True, &nCount);
+    XRRMonitorInfo* pInfos = XRRGetMonitors(pDisplay, RootWindow(pDisplay, nScreen), True, &nCount);
     if (!pInfos) {
         return vecMonitors;
     }

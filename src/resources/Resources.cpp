@@ -4,19 +4,16 @@
 #include <mutex>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void RegisterTactiloResources()
-{
+static void RegisterTactiloResources() {
     Q_INIT_RESOURCE(tactilo);
 }
 
-void InitTactiloResources()
-{
+void InitTactiloResources() {
     static std::once_flag s_once;
     std::call_once(s_once, RegisterTactiloResources);
 }
 
-QIcon IconFromResource(unsigned nResourceId)
-{
+QIcon IconFromResource(unsigned nResourceId) {
     InitTactiloResources();
     const QDir dir(QStringLiteral(":/icons/%1").arg(nResourceId));
     QIcon icon;

@@ -8,12 +8,9 @@
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
 
-CDeviceConnection::CDeviceConnection(Dependencies dependencies) : m_deps(std::move(dependencies))
-{
-}
+CDeviceConnection::CDeviceConnection(Dependencies dependencies) : m_deps(std::move(dependencies)) {}
 
-void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool bShowErrors)
-{
+void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool bShowErrors) {
     Disconnect();
     if (bConnect) {
         const int nBaudRate = TextToInt(activeDevice.m_strBaudRate);
@@ -43,8 +40,7 @@ void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool b
     m_deps.view.EnableCalibrate(false);
 }
 
-bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors)
-{
+bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
     try {
         m_deps.port.Open(nPort, static_cast<unsigned>(nBaudRate), 8, 0, 0);
         m_deps.port.SetTimeouts(0, 0, 0, 0, 0);
@@ -62,8 +58,7 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors)
     return false;
 }
 
-bool CDeviceConnection::Disconnect()
-{
+bool CDeviceConnection::Disconnect() {
     if (!m_deps.port.IsOpen() && !m_deps.reader.Started()) {
         return false;
     }
@@ -77,8 +72,7 @@ bool CDeviceConnection::Disconnect()
     return true;
 }
 
-int CDeviceConnection::GetPortNumber(std::string strPort)
-{
+int CDeviceConnection::GetPortNumber(std::string strPort) {
     for (std::size_t nPos = strPort.find("COM"); nPos != std::string::npos;
          nPos = strPort.find("COM", nPos)) {
         strPort.erase(nPos, 3);
@@ -86,8 +80,7 @@ int CDeviceConnection::GetPortNumber(std::string strPort)
     return TextToInt(strPort);
 }
 
-std::string CDeviceConnection::ConnectedTooltip(const TouchDevice& device)
-{
+std::string CDeviceConnection::ConnectedTooltip(const TouchDevice& device) {
     return device.m_strName + " - " + device.m_strMonitor + " " + device.m_strPort + " " +
            device.m_strBaudRate;
 }

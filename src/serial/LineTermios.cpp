@@ -7,37 +7,52 @@
 // <sys/ioctl.h> drags in the C library's termios types, which clash with the kernel's.
 extern "C" int ioctl(int fd, unsigned long request, ...);
 
-int ReadLineSettings(int fd)
-{
+int ReadLineSettings(int fd) {
     struct termios2 tio {};
     return ioctl(fd, TCGETS2, &tio) == 0 ? 0 : errno;
 }
 
-int WriteLineSettings(int fd, const LineSettings& settings)
-{
+int WriteLineSettings(int fd, const LineSettings& settings) {
     struct termios2 tio {};
     if (ioctl(fd, TCGETS2, &tio) != 0) {
         return errno;
     }
     // Raw input: no break or parity processing, no CR/NL translation, no XON/XOFF.
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                     IXANY | INPCK);
+    tio.c_iflag &=
+        ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
 
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
     switch (settings.nByteSize) {
-        case 5: tio.c_cflag |= CS5; break;
-        case 6: tio.c_cflag |= CS6; break;
-        case 7: tio.c_cflag |= CS7; break;
-        default: tio.c_cflag |= CS8; break;
+        case 5:
+            tio.c_cflag |= CS5;
+            break;
+        case 6:
+            tio.c_cflag |= CS6;
+            break;
+        case 7:
+            tio.c_cflag |= CS7;
+            break;
+        default:
+            tio.c_cflag |= CS8;
+            break;
     }
     switch (settings.nParity) {
-        case 1: tio.c_cflag |= PARENB | PARODD; break;
-        case 2: tio.c_cflag |= PARENB; break;
-        case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-        case 4: tio.c_cflag |= PARENB | CMSPAR; break;
-        default: break;
+        case 1:
+            tio.c_cflag |= PARENB | PARODD;
+            break;
+        case 2:
+            tio.c_cflag |= PARENB;
+            break;
+        case 3:
+            tio.c_cflag |= PARENB | PARODD | CMSPAR;
+            break;
+        case 4:
+            tio.c_cflag |= PARENB | CMSPAR;
+            break;
+        default:
+            break;
     }
     // One and a half stop bits is what a UART gives for CSTOPB with 5-bit bytes.
     if (settings.nStopBits == 1 || settings.nStopBits == 2) {
@@ -51,26 +66,32 @@ int WriteLineSettings(int fd, const LineSettings& settings)
     return ioctl(fd, TCSETS2, &tio) == 0 ? 0 : errno;
 }
 
-int ReadLineBaudRate(int fd, unsigned& nBaudRate)
-{
+int ReadLineBaudRate(int fd, unsigned& nBaudRate) {
     LineFraming framing;
     const int nError = ReadLineFraming(fd, framing);
     nBaudRate = framing.nBaudRate;
     return nError;
 }
 
-int ReadLineFraming(int fd, LineFraming& framing)
-{
+int ReadLineFraming(int fd, LineFraming& framing) {
     struct termios2 tio {};
     if (ioctl(fd, TCGETS2, &tio) != 0) {
         return errno;
     }
     framing.nBaudRate = tio.c_ispeed;
     switch (tio.c_cflag & CSIZE) {
-        case CS5: framing.nByteSize = 5; break;
-        case CS6: framing.nByteSize = 6; break;
-        case CS7: framing.nByteSize = 7; break;
-        default: framing.nByteSize = 8; break;
+        case CS5:
+            framing.nByteSize = 5;
+            break;
+        case CS6:
+            framing.nByteSize = 6;
+            break;
+        case CS7:
+            framing.nByteSize = 7;
+            break;
+        default:
+            framing.nByteSize = 8;
+            break;
     }
     framing.nParity = 0;
     if (tio.c_cflag & PARENB) {

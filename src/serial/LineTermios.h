@@ -17,7 +17,7 @@ int ReadLineBaudRate(int fd, unsigned& nBaudRate);
 struct LineFraming {
     unsigned nBaudRate = 0;
     int nByteSize = 0;
-    int nParity = 0;    // as LineSettings
+    int nParity = 0;  // as LineSettings
     bool bTwoStopBits = false;
     bool bRtsCts = false;
     bool bRaw = false;  // no canonical mode, no echo, no signals, no input translation

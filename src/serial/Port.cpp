@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr std::array<unsigned, 15> g_acceptedRates = {
-    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000,
-    256000};
+constexpr std::array<unsigned, 15> g_acceptedRates = {110,   300,   600,    1200,   2400,
+                                                      4800,  9600,  14400,  19200,  38400,
+                                                      56000, 57600, 115200, 128000, 256000};
 
 const char* const g_szCutShortTrace =
     "******************************************************************************************"
@@ -19,17 +19,13 @@ const char* const g_szCutShortTrace =
 }  // namespace
 
 CPort::CPort(std::unique_ptr<ISerialLine> pLine, ITraceSink* pTrace)
-    : m_pLine(std::move(pLine)), m_pTrace(pTrace ? pTrace : &CNullTraceSink::Instance())
-{
-}
+    : m_pLine(std::move(pLine)), m_pTrace(pTrace ? pTrace : &CNullTraceSink::Instance()) {}
 
-CPort::~CPort()
-{
+CPort::~CPort() {
     Close();
 }
 
-unsigned CPort::AcceptedBaudRate(unsigned nBaudRate)
-{
+unsigned CPort::AcceptedBaudRate(unsigned nBaudRate) {
     for (unsigned nRate : g_acceptedRates) {
         if (nRate == nBaudRate) {
             return nRate;
@@ -38,8 +34,7 @@ unsigned CPort::AcceptedBaudRate(unsigned nBaudRate)
     return 57600;
 }
 
-int CPort::Open(int nPort, unsigned nBaudRate, int nByteSize, int nParity, int nStopBits)
-{
+int CPort::Open(int nPort, unsigned nBaudRate, int nByteSize, int nParity, int nStopBits) {
     // Opening an open port is the caller's mistake; never leak the old descriptor for it.
     Close();
 
@@ -65,37 +60,31 @@ int CPort::Open(int nPort, unsigned nBaudRate, int nByteSize, int nParity, int n
 
 bool CPort::SetTimeouts(unsigned nReadIntervalMs, unsigned nReadTotalMultiplierMs,
                         unsigned nReadTotalConstantMs, unsigned nWriteTotalMultiplierMs,
-                        unsigned nWriteTotalConstantMs)
-{
+                        unsigned nWriteTotalConstantMs) {
     return m_pLine->SetTimeouts({nReadIntervalMs, nReadTotalMultiplierMs, nReadTotalConstantMs,
                                  nWriteTotalMultiplierMs, nWriteTotalConstantMs});
 }
 
-bool CPort::IsOpen() const
-{
+bool CPort::IsOpen() const {
     return m_pLine->IsOpen();
 }
 
-int CPort::Close()
-{
+int CPort::Close() {
     if (m_pLine->IsOpen()) {
         m_pLine->ClosePort();
     }
     return 0;
 }
 
-void CPort::Wake()
-{
+void CPort::Wake() {
     m_pLine->Wake();
 }
 
-void CPort::ClearWake()
-{
+void CPort::ClearWake() {
     m_pLine->ClearWake();
 }
 
-bool CPort::WaitForWake(int nTimeoutMs)
-{
+bool CPort::WaitForWake(int nTimeoutMs) {
     return m_pLine->WaitForWake(nTimeoutMs);
 }
 
@@ -116,8 +105,7 @@ bool CPort::WaitForWake(int nTimeoutMs)
 // it is reported as CutShort and must never be taken as a touch.
 // A read that fails is not retried here: a vanished USB adapter or closed pty fails every
 // read at once, forever, and the caller decides how long to pause.
-PacketStatus CPort::ReadPacket(std::string& strPacket)
-{
+PacketStatus CPort::ReadPacket(std::string& strPacket) {
     int n = 0;
     PacketStatus status = PacketStatus::Whole;
     while (n < 3) {

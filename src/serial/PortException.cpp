@@ -4,17 +4,13 @@
 #include <cstring>
 #include <utility>
 
-CPortException::CPortException(std::string strMessage) : CPortException(std::move(strMessage), errno)
-{
-}
+CPortException::CPortException(std::string strMessage)
+    : CPortException(std::move(strMessage), errno) {}
 
 CPortException::CPortException(std::string strMessage, int nError)
-    : m_nError(nError), m_strMessage(std::move(strMessage))
-{
-}
+    : m_nError(nError), m_strMessage(std::move(strMessage)) {}
 
-std::string CPortException::GetErrorMessage() const
-{
+std::string CPortException::GetErrorMessage() const {
     std::string strText = m_strMessage + " ERROR";
     if (m_nError != 0) {
         strText += " #" + std::to_string(m_nError);
@@ -22,8 +18,7 @@ std::string CPortException::GetErrorMessage() const
     return strText;
 }
 
-bool CPortException::GetErrorMessage(char* szBuffer, unsigned nLength) const
-{
+bool CPortException::GetErrorMessage(char* szBuffer, unsigned nLength) const {
     if (szBuffer == nullptr || nLength == 0) {
         return true;
     }

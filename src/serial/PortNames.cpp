@@ -5,13 +5,11 @@
 
 #include "app/UserPaths.h"
 
-std::string PortLinkPath(int nPort)
-{
+std::string PortLinkPath(int nPort) {
     return BrenholdConfigDirectory() + "ports/COM" + std::to_string(nPort);
 }
 
-std::string PortDevicePath(int nPort)
-{
+std::string PortDevicePath(int nPort) {
     std::string strLink = PortLinkPath(nPort);
     std::error_code error;
     // A dangling link still names the port: opening it then fails with ENOENT, which is

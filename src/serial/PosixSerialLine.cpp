@@ -16,20 +16,16 @@
 
 CPosixSerialLine::CPosixSerialLine(std::function<std::string(int)> pathForPort)
     : m_pathForPort(pathForPort ? std::move(pathForPort) : PortDevicePath),
-      m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
-{
-}
+      m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
-CPosixSerialLine::~CPosixSerialLine()
-{
+CPosixSerialLine::~CPosixSerialLine() {
     ClosePort();
     if (m_wakeFd >= 0) {
         close(m_wakeFd);
     }
 }
 
-int CPosixSerialLine::OpenPort(int nPort)
-{
+int CPosixSerialLine::OpenPort(int nPort) {
     ClosePort();
     const std::string strPath = m_pathForPort(nPort);
     const int fd = open(strPath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -59,13 +55,11 @@ int CPosixSerialLine::OpenPort(int nPort)
     return 0;
 }
 
-int CPosixSerialLine::ReadSettings()
-{
+int CPosixSerialLine::ReadSettings() {
     return m_fd < 0 ? EBADF : ReadLineSettings(m_fd);
 }
 
-int CPosixSerialLine::WriteSettings(const LineSettings& settings)
-{
+int CPosixSerialLine::WriteSettings(const LineSettings& settings) {
     if (m_fd < 0) {
         return EBADF;
     }
@@ -78,8 +72,7 @@ int CPosixSerialLine::WriteSettings(const LineSettings& settings)
     return 0;
 }
 
-bool CPosixSerialLine::SetTimeouts(const CommTimeouts& timeouts)
-{
+bool CPosixSerialLine::SetTimeouts(const CommTimeouts& timeouts) {
     if (m_fd < 0) {
         return false;
     }
@@ -89,8 +82,7 @@ bool CPosixSerialLine::SetTimeouts(const CommTimeouts& timeouts)
     return true;
 }
 
-void CPosixSerialLine::ClosePort()
-{
+void CPosixSerialLine::ClosePort() {
     if (m_fd >= 0) {
         (void)ioctl(m_fd, TIOCNXCL);
         close(m_fd);  // also drops the flock
@@ -98,13 +90,11 @@ void CPosixSerialLine::ClosePort()
     }
 }
 
-bool CPosixSerialLine::IsOpen() const
-{
+bool CPosixSerialLine::IsOpen() const {
     return m_fd >= 0;
 }
 
-ReadStatus CPosixSerialLine::ReadByte(unsigned char& nByte)
-{
+ReadStatus CPosixSerialLine::ReadByte(unsigned char& nByte) {
     if (m_fd < 0) {
         return ReadStatus::Gone;
     }
@@ -149,8 +139,7 @@ ReadStatus CPosixSerialLine::ReadByte(unsigned char& nByte)
     }
 }
 
-bool CPosixSerialLine::WaitForWake(int nTimeoutMs)
-{
+bool CPosixSerialLine::WaitForWake(int nTimeoutMs) {
     pollfd fd = {m_wakeFd, POLLIN, 0};
     for (;;) {
         const int nReady = poll(&fd, 1, nTimeoutMs);
@@ -161,14 +150,12 @@ bool CPosixSerialLine::WaitForWake(int nTimeoutMs)
     }
 }
 
-void CPosixSerialLine::Wake()
-{
+void CPosixSerialLine::Wake() {
     const std::uint64_t nOne = 1;
     (void)!write(m_wakeFd, &nOne, sizeof nOne);
 }
 
-void CPosixSerialLine::ClearWake()
-{
+void CPosixSerialLine::ClearWake() {
     std::uint64_t nCount = 0;
     (void)!read(m_wakeFd, &nCount, sizeof nCount);
 }

@@ -22,8 +22,7 @@ namespace {
 
 enum class Anchor { Center, Line10, Line90 };
 
-Anchor ChooseAnchor(const AxisCalibration& axis, double dRaw, bool bForward)
-{
+Anchor ChooseAnchor(const AxisCalibration& axis, double dRaw, bool bForward) {
     const double A = axis.dLine10;
     const double B = axis.dLine90;
     const double C = axis.dCenter;
@@ -42,8 +41,8 @@ Anchor ChooseAnchor(const AxisCalibration& axis, double dRaw, bool bForward)
     return Anchor::Line90;
 }
 
-double MapAxis(const AxisCalibration& axis, double dRaw, ITraceSink& trace, const char* const* aszTraces)
-{
+double MapAxis(const AxisCalibration& axis, double dRaw, ITraceSink& trace,
+               const char* const* aszTraces) {
     const bool bForward = axis.dLine90 > axis.dLine10;
     const double dSign = bForward ? 1.0 : -1.0;
     const int nTrace = bForward ? 0 : 3;
@@ -70,24 +69,28 @@ const char* const g_aszYTraces[] = {"Y50\n", "Y10\n", "Y90\n", "Y50\n", "Y10\n",
 
 }  // namespace
 
-AxisCalibration XAxisOf(const TouchDevice& device)
-{
-    return {device.m_dLeftX, device.m_dRightX, device.m_dCenterX, device.m_dScaleX,
-            device.m_rcMonitor.right - device.m_rcMonitor.left, device.m_rcMonitor.left};
+AxisCalibration XAxisOf(const TouchDevice& device) {
+    return {device.m_dLeftX,
+            device.m_dRightX,
+            device.m_dCenterX,
+            device.m_dScaleX,
+            device.m_rcMonitor.right - device.m_rcMonitor.left,
+            device.m_rcMonitor.left};
 }
 
-AxisCalibration YAxisOf(const TouchDevice& device)
-{
-    return {device.m_dTopY, device.m_dBottomY, device.m_dCenterY, device.m_dScaleY,
-            device.m_rcMonitor.bottom - device.m_rcMonitor.top, device.m_rcMonitor.top};
+AxisCalibration YAxisOf(const TouchDevice& device) {
+    return {device.m_dTopY,
+            device.m_dBottomY,
+            device.m_dCenterY,
+            device.m_dScaleY,
+            device.m_rcMonitor.bottom - device.m_rcMonitor.top,
+            device.m_rcMonitor.top};
 }
 
-double MapXAxis(const AxisCalibration& axis, double dRaw, ITraceSink& trace)
-{
+double MapXAxis(const AxisCalibration& axis, double dRaw, ITraceSink& trace) {
     return MapAxis(axis, dRaw, trace, g_aszXTraces);
 }
 
-double MapYAxis(const AxisCalibration& axis, double dRaw, ITraceSink& trace)
-{
+double MapYAxis(const AxisCalibration& axis, double dRaw, ITraceSink& trace) {
     return MapAxis(axis, dRaw, trace, g_aszYTraces);
 }

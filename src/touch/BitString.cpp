@@ -1,7 +1,6 @@
 #include "touch/BitString.h"
 
-std::string ByteToBits(unsigned nByte)
-{
+std::string ByteToBits(unsigned nByte) {
     std::string strBits(8, '0');
     for (int nBit = 0; nBit < 8; ++nBit) {
         if (nByte & (0x80u >> nBit)) {
@@ -11,8 +10,7 @@ std::string ByteToBits(unsigned nByte)
     return strBits;
 }
 
-int BitsToInt(const std::string& strBits)
-{
+int BitsToInt(const std::string& strBits) {
     unsigned nValue = 0;
     for (char ch : strBits) {
         nValue = ((nValue << 1) | (ch == '1' ? 1u : 0u)) & 0x7FFFFFFFu;

@@ -6,17 +6,13 @@
 #include "serial/Port.h"
 
 CReaderThread::CReaderThread(CPort& port, Callbacks callbacks)
-    : m_port(port), m_callbacks(std::move(callbacks))
-{
-}
+    : m_port(port), m_callbacks(std::move(callbacks)) {}
 
-CReaderThread::~CReaderThread()
-{
+CReaderThread::~CReaderThread() {
     RunReader(false);
 }
 
-void CReaderThread::RunReader(bool bStart)
-{
+void CReaderThread::RunReader(bool bStart) {
     if (m_thread.joinable()) {
         m_port.Wake();
         m_thread.join();
@@ -28,8 +24,7 @@ void CReaderThread::RunReader(bool bStart)
     }
 }
 
-void CReaderThread::ReaderThreadProc()
-{
+void CReaderThread::ReaderThreadProc() {
     m_bReaderRunning = true;
     std::string strPacket;
     int nPauseMs = 0;  // 0: the line is working

@@ -35,8 +35,7 @@
 
 namespace {
 
-std::string Slice(const std::string& strText, std::size_t nPos, std::size_t nCount)
-{
+std::string Slice(const std::string& strText, std::size_t nPos, std::size_t nCount) {
     return nPos < strText.size() ? strText.substr(nPos, nCount) : std::string();
 }
 
@@ -45,25 +44,20 @@ constexpr double g_dRightClickSlop = 10.0;  // pixels, fixed: not the double-cli
 }  // namespace
 
 CTouchProcessor::CTouchProcessor(Dependencies dependencies)
-    : m_deps(std::move(dependencies)), m_pActiveDevice(std::make_shared<TouchDevice>())
-{
-}
+    : m_deps(std::move(dependencies)), m_pActiveDevice(std::make_shared<TouchDevice>()) {}
 
-void CTouchProcessor::SetActiveDevice(const TouchDevice& device)
-{
+void CTouchProcessor::SetActiveDevice(const TouchDevice& device) {
     auto pDevice = std::make_shared<const TouchDevice>(device);
     std::lock_guard lock(m_deviceMutex);
     m_pActiveDevice = std::move(pDevice);
 }
 
-std::shared_ptr<const TouchDevice> CTouchProcessor::ActiveDevice() const
-{
+std::shared_ptr<const TouchDevice> CTouchProcessor::ActiveDevice() const {
     std::lock_guard lock(m_deviceMutex);
     return m_pActiveDevice;
 }
 
-void CTouchProcessor::ProcessPacket(std::string strPacket)
-{
+void CTouchProcessor::ProcessPacket(std::string strPacket) {
     const std::shared_ptr<const TouchDevice> pDevice = ActiveDevice();
     const TouchDevice& device = *pDevice;
     const ScreenRect& rc = device.m_rcMonitor;
@@ -126,8 +120,7 @@ void CTouchProcessor::ProcessPacket(std::string strPacket)
 
 // A touch that begins within the precision of where the last unsnapped touch began lands
 // exactly there, so two taps make a clean double click.
-void CTouchProcessor::SnapToLastClick(double& X, double& Y)
-{
+void CTouchProcessor::SnapToLastClick(double& X, double& Y) {
     const double P = m_nPrecision;
     if (X < m_dLastClickX - P || X > m_dLastClickX + P || Y < m_dLastClickY - P ||
         Y > m_dLastClickY + P || m_dLastClickX == -1.0 || m_dLastClickY == -1.0) {
@@ -139,8 +132,7 @@ void CTouchProcessor::SnapToLastClick(double& X, double& Y)
     }
 }
 
-void CTouchProcessor::Buttons(bool bTouch, double X, double Y)
-{
+void CTouchProcessor::Buttons(bool bTouch, double X, double Y) {
     if (bTouch && !m_bTouchDown) {
         if (m_bTrayRightClick && !m_bCalibrating) {
             m_deps.trace.Trace("RightClick from Tray");
@@ -196,8 +188,7 @@ void CTouchProcessor::Buttons(bool bTouch, double X, double Y)
     // A drag, or a release with nothing held: the move was all.
 }
 
-void CTouchProcessor::OnTimer(unsigned nId, std::uint64_t nTouch)
-{
+void CTouchProcessor::OnTimer(unsigned nId, std::uint64_t nTouch) {
     std::lock_guard lock(m_stateMutex);
     const bool bOwnTouchStillPressed = nId != 0 && nId == m_nRightClickTimer &&
                                        nTouch == m_nTouch && m_bTouchDown && !m_bHoldElapsed &&
@@ -211,8 +202,7 @@ void CTouchProcessor::OnTimer(unsigned nId, std::uint64_t nTouch)
     m_deps.timer.KillTimer(m_nRightClickTimer);
 }
 
-void CTouchProcessor::ReleaseHeldButtons()
-{
+void CTouchProcessor::ReleaseHeldButtons() {
     std::lock_guard lock(m_stateMutex);
     if (m_bCalibrating) {
         m_bTouchDown = false;
@@ -226,8 +216,7 @@ void CTouchProcessor::ReleaseHeldButtons()
     m_bHoldElapsed = false;
 }
 
-void CTouchProcessor::SetCalibrating(bool bCalibrating)
-{
+void CTouchProcessor::SetCalibrating(bool bCalibrating) {
     std::lock_guard lock(m_stateMutex);
     if (bCalibrating && !m_bCalibrating) {
         m_deps.timer.KillTimer(m_nRightClickTimer);
@@ -244,8 +233,7 @@ void CTouchProcessor::SetCalibrating(bool bCalibrating)
     m_bCalibrating = bCalibrating;
 }
 
-CalTouchSample CTouchProcessor::ReadTouch() const
-{
+CalTouchSample CTouchProcessor::ReadTouch() const {
     CalTouchSample sample;
     sample.m_bTouchDown = m_bTouchDown;
     sample.m_nCalRawX = m_nCalRawX;
@@ -253,8 +241,7 @@ CalTouchSample CTouchProcessor::ReadTouch() const
     return sample;
 }
 
-void CTouchProcessor::MoveMouse(int x, int y)
-{
+void CTouchProcessor::MoveMouse(int x, int y) {
     const ScreenSize size = m_deps.output.PrimaryScreenSize();
     MouseInput input;
     input.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
@@ -265,8 +252,7 @@ void CTouchProcessor::MoveMouse(int x, int y)
     m_deps.output.SendInput(input);
 }
 
-void CTouchProcessor::Send(unsigned dwFlags, IPointerOutput* pOutput)
-{
+void CTouchProcessor::Send(unsigned dwFlags, IPointerOutput* pOutput) {
     MouseInput input;
     input.dwFlags = dwFlags;
     if (pOutput == nullptr) {

@@ -27,7 +27,7 @@ constexpr unsigned HOLD_TIMER_ID = 1;
 class CTouchProcessor final : public ICalTouchSource {
 public:
     struct Dependencies {
-        IPointerOutput& output;        // used on the reader thread
+        IPointerOutput& output;  // used on the reader thread
         IHoldTimer& timer;
         ITraceSink& trace;
         // Shows a tray icon resource; must be safe to call from the reader thread.

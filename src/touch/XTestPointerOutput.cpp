@@ -15,8 +15,7 @@ namespace {
 constexpr unsigned kLeftButton = 1;
 constexpr unsigned kRightButton = 3;
 
-void WarnToStderr(const std::string& strText)
-{
+void WarnToStderr(const std::string& strText) {
     std::cerr << "Tactilo: " << strText << '\n';
 }
 
@@ -26,19 +25,15 @@ CXTestPointerOutput::CXTestPointerOutput(std::string strDisplayName, WarningFn w
                                          std::chrono::milliseconds nMaxSizeAge)
     : m_strDisplayName(std::move(strDisplayName)),
       m_warn(warn ? std::move(warn) : WarningFn(WarnToStderr)),
-      m_nMaxSizeAge(nMaxSizeAge)
-{
-}
+      m_nMaxSizeAge(nMaxSizeAge) {}
 
-CXTestPointerOutput::~CXTestPointerOutput()
-{
+CXTestPointerOutput::~CXTestPointerOutput() {
     if (m_pDisplay) {
         XCloseDisplay(m_pDisplay);
     }
 }
 
-bool CXTestPointerOutput::EnsureDisplay()
-{
+bool CXTestPointerOutput::EnsureDisplay() {
     if (m_pDisplay || m_bTriedOpen) {
         return m_pDisplay != nullptr;
     }
@@ -67,9 +62,9 @@ bool CXTestPointerOutput::EnsureDisplay()
     int nRandrErrorBase = 0;
     m_bHasRandr = XRRQueryExtension(m_pDisplay, &m_nRandrEventBase, &nRandrErrorBase) != 0;
     if (m_bHasRandr) {
-        XRRSelectInput(m_pDisplay, DefaultRootWindow(m_pDisplay),
-                       RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask |
-                           RROutputChangeNotifyMask);
+        XRRSelectInput(
+            m_pDisplay, DefaultRootWindow(m_pDisplay),
+            RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
         XFlush(m_pDisplay);
     }
     return true;
@@ -77,8 +72,7 @@ bool CXTestPointerOutput::EnsureDisplay()
 
 // Reads whatever events have arrived, without waiting; true when one of them says that the
 // monitors may have changed. Only RandR events are selected on this connection.
-bool CXTestPointerOutput::TakeRandrChanges()
-{
+bool CXTestPointerOutput::TakeRandrChanges() {
     bool bChanged = false;
     while (XEventsQueued(m_pDisplay, QueuedAfterReading) > 0) {
         XEvent event;
@@ -93,8 +87,7 @@ bool CXTestPointerOutput::TakeRandrChanges()
     return bChanged;
 }
 
-void CXTestPointerOutput::ReadPrimarySize()
-{
+void CXTestPointerOutput::ReadPrimarySize() {
     const std::vector<RandrMonitor> vecMonitors = QueryRandrMonitors(m_pDisplay, false);
     const auto itPrimary = std::find_if(vecMonitors.begin(), vecMonitors.end(),
                                         [](const RandrMonitor& m) { return m.bPrimary; });
@@ -110,8 +103,7 @@ void CXTestPointerOutput::ReadPrimarySize()
     m_tpSizeRead = std::chrono::steady_clock::now();
 }
 
-ScreenSize CXTestPointerOutput::PrimaryScreenSize()
-{
+ScreenSize CXTestPointerOutput::PrimaryScreenSize() {
     if (!EnsureDisplay()) {
         return {};
     }
@@ -123,8 +115,7 @@ ScreenSize CXTestPointerOutput::PrimaryScreenSize()
     return m_sizePrimary;
 }
 
-void CXTestPointerOutput::SendInput(const MouseInput& input)
-{
+void CXTestPointerOutput::SendInput(const MouseInput& input) {
     if (!EnsureDisplay()) {
         return;
     }

@@ -11,15 +11,13 @@
 
 #include "tray/SystemTray.h"
 
-void CSystemTray::HideToTray(QWidget* pWnd)
-{
+void CSystemTray::HideToTray(QWidget* pWnd) {
     if (pWnd) {
         pWnd->hide();
     }
 }
 
-void CSystemTray::RestoreFromTray(QWidget* pWnd)
-{
+void CSystemTray::RestoreFromTray(QWidget* pWnd) {
     if (!pWnd) {
         return;
     }

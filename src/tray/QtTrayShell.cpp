@@ -28,8 +28,7 @@ constexpr unsigned g_iconIds[] = {132, 139, 140};
 
 }  // namespace
 
-CQtTrayShell::CQtTrayShell(QObject* pParent) : QObject(pParent)
-{
+CQtTrayShell::CQtTrayShell(QObject* pParent) : QObject(pParent) {
     for (unsigned nId : g_iconIds) {
         QIcon icon = IconFromResource(nId);
         if (!icon.isNull()) {
@@ -75,13 +74,11 @@ CQtTrayShell::CQtTrayShell(QObject* pParent) : QObject(pParent)
 
 CQtTrayShell::~CQtTrayShell() = default;
 
-void CQtTrayShell::SetEvents(ITrayEvents* pEvents)
-{
+void CQtTrayShell::SetEvents(ITrayEvents* pEvents) {
     m_pEvents = pEvents;
 }
 
-bool CQtTrayShell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& nid)
-{
+bool CQtTrayShell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& nid) {
     if (QThread::currentThread() != thread()) {
         {
             std::lock_guard lock(m_mutex);
@@ -94,8 +91,7 @@ bool CQtTrayShell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& n
     return Apply(message, nid);
 }
 
-void CQtTrayShell::ApplyQueued()
-{
+void CQtTrayShell::ApplyQueued() {
     for (;;) {
         std::pair<NotifyIconMessage, NotifyIconData> call;
         {
@@ -110,8 +106,7 @@ void CQtTrayShell::ApplyQueued()
     }
 }
 
-bool CQtTrayShell::Apply(NotifyIconMessage message, const NotifyIconData& nid)
-{
+bool CQtTrayShell::Apply(NotifyIconMessage message, const NotifyIconData& nid) {
     const auto applyFields = [&] {
         if (nid.uFlags & NIF_ICON) {
             SetPicture(nid.hIcon);
@@ -121,47 +116,42 @@ bool CQtTrayShell::Apply(NotifyIconMessage message, const NotifyIconData& nid)
         }
     };
     switch (message) {
-    case NotifyIconMessage::Add:
-        m_nIconId = nid.uID;
-        applyFields();
-        // Shown even without a host: Qt embeds a visible icon as soon as one appears.
-        m_pIcon->show();
-        return HostAvailable();
-    case NotifyIconMessage::Modify:
-        applyFields();
-        return m_pIcon->isVisible();
-    case NotifyIconMessage::Delete:
-        m_pIcon->hide();
-        return true;
+        case NotifyIconMessage::Add:
+            m_nIconId = nid.uID;
+            applyFields();
+            // Shown even without a host: Qt embeds a visible icon as soon as one appears.
+            m_pIcon->show();
+            return HostAvailable();
+        case NotifyIconMessage::Modify:
+            applyFields();
+            return m_pIcon->isVisible();
+        case NotifyIconMessage::Delete:
+            m_pIcon->hide();
+            return true;
     }
     return false;
 }
 
-void CQtTrayShell::SetPicture(TrayIcon hIcon)
-{
+void CQtTrayShell::SetPicture(TrayIcon hIcon) {
     const auto it = m_mapIcons.find(hIcon);
     m_pIcon->setIcon(it != m_mapIcons.end() ? it->second : QIcon());
     m_hShownIcon = hIcon;
 }
 
-bool CQtTrayShell::HostAvailable() const
-{
+bool CQtTrayShell::HostAvailable() const {
     // Our own watch may learn of a new host before Qt's connection does.
     return QSystemTrayIcon::isSystemTrayAvailable() || (m_pHostWatch && m_pHostWatch->HasHost());
 }
 
-bool CQtTrayShell::LoadIcon(unsigned nResourceId)
-{
+bool CQtTrayShell::LoadIcon(unsigned nResourceId) {
     return m_mapIcons.count(nResourceId) != 0;
 }
 
-bool CQtTrayShell::HasMenu(unsigned nMenuId)
-{
+bool CQtTrayShell::HasMenu(unsigned nMenuId) {
     return nMenuId == g_nTrayMenuId;
 }
 
-std::optional<unsigned> CQtTrayShell::MenuItemId(unsigned nMenuId, unsigned nPos)
-{
+std::optional<unsigned> CQtTrayShell::MenuItemId(unsigned nMenuId, unsigned nPos) {
     if (!HasMenu(nMenuId)) {
         return std::nullopt;
     }
@@ -173,8 +163,7 @@ std::optional<unsigned> CQtTrayShell::MenuItemId(unsigned nMenuId, unsigned nPos
 }
 
 void CQtTrayShell::TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefaultByPos,
-                             TrayPoint ptCursor)
-{
+                             TrayPoint ptCursor) {
     if (!HasMenu(nMenuId)) {
         return;
     }
@@ -192,31 +181,29 @@ void CQtTrayShell::TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefa
     m_pMenu->popup(QPoint(ptCursor.x, ptCursor.y));
 }
 
-void CQtTrayShell::OnActivated(QSystemTrayIcon::ActivationReason reason)
-{
+void CQtTrayShell::OnActivated(QSystemTrayIcon::ActivationReason reason) {
     if (!m_pEvents) {
         return;
     }
     TrayMouse mouse = TrayMouse::Other;
     switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        mouse = TrayMouse::LeftPress;
-        break;
-    case QSystemTrayIcon::DoubleClick:
-        mouse = TrayMouse::DoubleClick;
-        break;
-    case QSystemTrayIcon::Context:
-        mouse = TrayMouse::ContextMenu;
-        break;
-    default:
-        break;
+        case QSystemTrayIcon::Trigger:
+            mouse = TrayMouse::LeftPress;
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            mouse = TrayMouse::DoubleClick;
+            break;
+        case QSystemTrayIcon::Context:
+            mouse = TrayMouse::ContextMenu;
+            break;
+        default:
+            break;
     }
     const QPoint ptCursor = QCursor::pos();
     m_pEvents->OnTrayNotification(m_nIconId, mouse, {ptCursor.x(), ptCursor.y()});
 }
 
-void CQtTrayShell::OnHostEvents()
-{
+void CQtTrayShell::OnHostEvents() {
     if (m_pHostWatch->ReadEvents() && m_pEvents) {
         m_pEvents->OnTaskbarCreated();
     }

@@ -31,8 +31,7 @@ namespace {
 
 // Cuts a tooltip to the buffer's 127 bytes. A cut inside a UTF-8 character drops the whole
 // character, so the tooltip never ends in half a character.
-std::string CutTooltip(const std::string& strTooltip)
-{
+std::string CutTooltip(const std::string& strTooltip) {
     size_t nLength = CSystemTray::s_nMaxTooltipLength - 1;
     if (strTooltip.size() <= nLength) {
         return strTooltip;
@@ -46,20 +45,17 @@ std::string CutTooltip(const std::string& strTooltip)
 }  // namespace
 
 CSystemTray::CSystemTray(ITrayShell& shell, ICommandTarget* pMainWnd)
-    : m_shell(shell), m_pMainWnd(pMainWnd)
-{
+    : m_shell(shell), m_pMainWnd(pMainWnd) {
     m_shell.SetEvents(this);
 }
 
-CSystemTray::~CSystemTray()
-{
+CSystemTray::~CSystemTray() {
     RemoveIcon();
     m_shell.SetEvents(nullptr);
 }
 
 bool CSystemTray::Create(const std::string& strTooltip, TrayIcon hIcon, unsigned nIconId,
-                         bool bHidden)
-{
+                         bool bHidden) {
     std::lock_guard lock(m_mutex);
     // Every desktop this runs on has a notification area, or may get one later.
     m_bEnabled = true;
@@ -80,8 +76,7 @@ bool CSystemTray::Create(const std::string& strTooltip, TrayIcon hIcon, unsigned
     return bAdded;
 }
 
-bool CSystemTray::RemoveIcon()
-{
+bool CSystemTray::RemoveIcon() {
     std::lock_guard lock(m_mutex);
     m_bShowPending = false;
     if (!m_bEnabled || m_bRemoved) {
@@ -95,8 +90,7 @@ bool CSystemTray::RemoveIcon()
     return m_bRemoved;
 }
 
-bool CSystemTray::SetIcon(TrayIcon hIcon)
-{
+bool CSystemTray::SetIcon(TrayIcon hIcon) {
     std::lock_guard lock(m_mutex);
     if (!m_bEnabled) {
         return false;
@@ -105,16 +99,14 @@ bool CSystemTray::SetIcon(TrayIcon hIcon)
     return Modify(NIF_ICON);
 }
 
-bool CSystemTray::SetIconFromResource(unsigned nResourceId)
-{
+bool CSystemTray::SetIconFromResource(unsigned nResourceId) {
     if (!m_shell.LoadIcon(nResourceId)) {
         return false;
     }
     return SetIcon(nResourceId);
 }
 
-bool CSystemTray::SetTooltip(const std::string& strTooltip)
-{
+bool CSystemTray::SetTooltip(const std::string& strTooltip) {
     std::lock_guard lock(m_mutex);
     if (!m_bEnabled) {
         return false;
@@ -124,8 +116,7 @@ bool CSystemTray::SetTooltip(const std::string& strTooltip)
 }
 
 // Called with the lock held and the new value already in m_nid.
-bool CSystemTray::Modify(unsigned uFlags)
-{
+bool CSystemTray::Modify(unsigned uFlags) {
     m_nid.uFlags = uFlags;
     if (m_bHidden) {
         return true;
@@ -133,8 +124,7 @@ bool CSystemTray::Modify(unsigned uFlags)
     return m_shell.NotifyIcon(NotifyIconMessage::Modify, m_nid);
 }
 
-bool CSystemTray::SetDefaultMenuItem(unsigned nItem, bool bByPos)
-{
+bool CSystemTray::SetDefaultMenuItem(unsigned nItem, bool bByPos) {
     unsigned nMenuId = 0;
     {
         std::lock_guard lock(m_mutex);
@@ -149,26 +139,22 @@ bool CSystemTray::SetDefaultMenuItem(unsigned nItem, bool bByPos)
     return m_shell.HasMenu(nMenuId);
 }
 
-void CSystemTray::SetClickCommand(unsigned nCommand)
-{
+void CSystemTray::SetClickCommand(unsigned nCommand) {
     std::lock_guard lock(m_mutex);
     m_nClickCommand = nCommand;
 }
 
-void CSystemTray::SetTargetWindow(ICommandTarget* pTargetWnd)
-{
+void CSystemTray::SetTargetWindow(ICommandTarget* pTargetWnd) {
     std::lock_guard lock(m_mutex);
     m_pTargetWnd = pTargetWnd;
 }
 
-ICommandTarget* CSystemTray::GetTargetWindow() const
-{
+ICommandTarget* CSystemTray::GetTargetWindow() const {
     std::lock_guard lock(m_mutex);
     return m_pTargetWnd ? m_pTargetWnd : m_pMainWnd;
 }
 
-int CSystemTray::OnTrayNotification(unsigned nIconId, TrayMouse mouse, TrayPoint ptCursor)
-{
+int CSystemTray::OnTrayNotification(unsigned nIconId, TrayMouse mouse, TrayPoint ptCursor) {
     // Copied out so that no lock is held while the receiver runs: its command may well
     // change the icon again.
     NotifyIconData nid;
@@ -191,43 +177,42 @@ int CSystemTray::OnTrayNotification(unsigned nIconId, TrayMouse mouse, TrayPoint
     }
 
     switch (mouse) {
-    case TrayMouse::ContextMenu:
-        // The menu is found by the icon's id.
-        if (!m_shell.HasMenu(nid.uID)) {
-            return 0;
-        }
-        m_shell.TrackMenu(nid.uID, nDefaultMenuItem, bDefaultByPos, ptCursor);
-        break;
-    case TrayMouse::DoubleClick: {
-        unsigned nCommand = nDefaultMenuItem;
-        if (bDefaultByPos) {
-            const std::optional<unsigned> nItemId = m_shell.MenuItemId(nid.uID, nDefaultMenuItem);
-            if (!nItemId) {
+        case TrayMouse::ContextMenu:
+            // The menu is found by the icon's id.
+            if (!m_shell.HasMenu(nid.uID)) {
                 return 0;
             }
-            nCommand = *nItemId;
+            m_shell.TrackMenu(nid.uID, nDefaultMenuItem, bDefaultByPos, ptCursor);
+            break;
+        case TrayMouse::DoubleClick: {
+            unsigned nCommand = nDefaultMenuItem;
+            if (bDefaultByPos) {
+                const std::optional<unsigned> nItemId =
+                    m_shell.MenuItemId(nid.uID, nDefaultMenuItem);
+                if (!nItemId) {
+                    return 0;
+                }
+                nCommand = *nItemId;
+            }
+            pTarget->OnCommand(nCommand);
+            break;
         }
-        pTarget->OnCommand(nCommand);
-        break;
-    }
-    case TrayMouse::LeftPress:
-        pTarget->OnCommand(nClickCommand);
-        break;
-    case TrayMouse::Other:
-        break;
+        case TrayMouse::LeftPress:
+            pTarget->OnCommand(nClickCommand);
+            break;
+        case TrayMouse::Other:
+            break;
     }
     return 1;
 }
 
-void CSystemTray::OnMenuCommand(unsigned nCommandId)
-{
+void CSystemTray::OnMenuCommand(unsigned nCommandId) {
     if (ICommandTarget* pTarget = GetTargetWindow()) {
         pTarget->OnCommand(nCommandId);
     }
 }
 
-int CSystemTray::OnTaskbarCreated()
-{
+int CSystemTray::OnTaskbarCreated() {
     std::lock_guard lock(m_mutex);
     m_bShowPending = m_bShowPending || !m_bRemoved;
     ShowPendingIcons();
@@ -236,8 +221,7 @@ int CSystemTray::OnTaskbarCreated()
 
 // Called with the lock held. Adds a waiting icon with its current picture and tooltip and
 // the flags it was created with (a change since then left only its own flag in m_nid).
-void CSystemTray::ShowPendingIcons()
-{
+void CSystemTray::ShowPendingIcons() {
     if (!m_bEnabled || !m_bShowPending) {
         return;
     }
@@ -249,26 +233,22 @@ void CSystemTray::ShowPendingIcons()
     m_bShowPending = !bAdded;
 }
 
-NotifyIconData CSystemTray::IconData() const
-{
+NotifyIconData CSystemTray::IconData() const {
     std::lock_guard lock(m_mutex);
     return m_nid;
 }
 
-bool CSystemTray::IsHidden() const
-{
+bool CSystemTray::IsHidden() const {
     std::lock_guard lock(m_mutex);
     return m_bHidden;
 }
 
-bool CSystemTray::IsRemoved() const
-{
+bool CSystemTray::IsRemoved() const {
     std::lock_guard lock(m_mutex);
     return m_bRemoved;
 }
 
-bool CSystemTray::IsShowPending() const
-{
+bool CSystemTray::IsShowPending() const {
     std::lock_guard lock(m_mutex);
     return m_bShowPending;
 }

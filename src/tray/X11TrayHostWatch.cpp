@@ -3,8 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
-CX11TrayHostWatch::CX11TrayHostWatch(const std::string& strDisplay)
-{
+CX11TrayHostWatch::CX11TrayHostWatch(const std::string& strDisplay) {
     m_pDisplay = XOpenDisplay(strDisplay.empty() ? nullptr : strDisplay.c_str());
     if (!m_pDisplay) {
         return;
@@ -30,20 +29,17 @@ CX11TrayHostWatch::CX11TrayHostWatch(const std::string& strDisplay)
     ReadEvents();
 }
 
-CX11TrayHostWatch::~CX11TrayHostWatch()
-{
+CX11TrayHostWatch::~CX11TrayHostWatch() {
     if (m_pDisplay) {
         XCloseDisplay(m_pDisplay);
     }
 }
 
-int CX11TrayHostWatch::Fd() const
-{
+int CX11TrayHostWatch::Fd() const {
     return m_pDisplay ? ConnectionNumber(m_pDisplay) : -1;
 }
 
-bool CX11TrayHostWatch::ReadEvents()
-{
+bool CX11TrayHostWatch::ReadEvents() {
     if (!m_pDisplay) {
         return false;
     }

@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(AboutDlg, ShowsTheVersionOnlyOnceShown)
-{
+TEST(AboutDlg, ShowsTheVersionOnlyOnceShown) {
     CAboutDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), "About Tactilo");
     auto* pVersion = dlg.findChild<QLabel*>("ctl1020");
@@ -30,8 +29,7 @@ TEST(AboutDlg, ShowsTheVersionOnlyOnceShown)
 
 // Laid out like its 235 x 55 template: wider than high in that proportion, and nothing cut
 // off at its edges.
-TEST(AboutDlg, KeepsItsProportionsAndItsControlsInside)
-{
+TEST(AboutDlg, KeepsItsProportionsAndItsControlsInside) {
     CAboutDlg dlg;
     dlg.show();
     const QSize size = dlg.size();
@@ -45,8 +43,7 @@ TEST(AboutDlg, KeepsItsProportionsAndItsControlsInside)
     EXPECT_GE(pVersion->width(), pVersion->sizeHint().width()) << "the version line is cut off";
 }
 
-TEST(AboutDlg, OkClosesIt)
-{
+TEST(AboutDlg, OkClosesIt) {
     CAboutDlg dlg;
     dlg.show();
     auto* pOk = dlg.findChild<QPushButton*>("ctl1");

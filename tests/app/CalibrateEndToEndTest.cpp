@@ -37,14 +37,16 @@ const MonitorPanel g_panels[] = {
     {"LEFT", {"Plain", {0, 0, 1920, 1080}, {50, 900.0 / 1920}, {80, 850.0 / 1080}, false}},
     {"LEFT", {"MirroredX", {0, 0, 1920, 1080}, {980, -900.0 / 1920}, {80, 850.0 / 1080}, false}},
     {"RIGHT",
-     {"SwappedMirroredOnTheSecondMonitor", {1920, 0, 3840, 1080}, {1000, -940.0 / 1920},
-      {20, 990.0 / 1080}, true}},
+     {"SwappedMirroredOnTheSecondMonitor",
+      {1920, 0, 3840, 1080},
+      {1000, -940.0 / 1920},
+      {20, 990.0 / 1080},
+      true}},
 };
 
 class CalibrateEndToEnd : public ::testing::TestWithParam<MonitorPanel> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_pLive = std::make_unique<CLiveWindow>(g_pXvfb->Display(), 7);
         ASSERT_TRUE(m_pLive->Ok()) << m_pLive->m_sim.ErrorLog();
         m_pDlg = &m_pLive->m_dlg;
@@ -67,8 +69,7 @@ protected:
     int Height() const { return Panel().rcMonitor.bottom - Panel().rcMonitor.top; }
 
     // Touches on the targets in the page's order, each held long enough to be captured.
-    std::string TargetTouches(int nTargets) const
-    {
+    std::string TargetTouches(int nTargets) const {
         std::ostringstream script;
         script << "rate 100\nwait 500\n";
         const auto positions = CalTargetPositions(Width(), Height());
@@ -79,8 +80,7 @@ protected:
         return script.str();
     }
 
-    void PressKeyAfter(int nMs, const char* szKey)
-    {
+    void PressKeyAfter(int nMs, const char* szKey) {
         QTimer::singleShot(nMs, [szKey] {
             g_pXvfb->Run(std::string("xdotool key ") + szKey + " >/dev/null 2>&1");
         });
@@ -93,8 +93,7 @@ protected:
 
 }  // namespace
 
-TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
-{
+TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed) {
     ASSERT_TRUE(m_pSim->Send(TargetTouches(5)));
     m_pDlg->OnCalibrate();
     ASSERT_EQ(m_pDlg->m_nStatus, 0u);
@@ -136,8 +135,7 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed)
     }
 }
 
-TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas)
-{
+TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas) {
     const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
     PressKeyAfter(700, "Escape");
     m_pDlg->OnCalibrate();
@@ -146,8 +144,7 @@ TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas)
     EXPECT_FALSE(m_pDlg->Touch().Calibrating());
 }
 
-TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel)
-{
+TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel) {
     const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
     ASSERT_TRUE(m_pSim->Send(TargetTouches(2) + "echo two\n"));
     // Once two targets are in, press Enter; the page's own thread must stay free meanwhile.
@@ -165,8 +162,7 @@ TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel)
 INSTANTIATE_TEST_SUITE_P(Panels, CalibrateEndToEnd, ::testing::ValuesIn(g_panels),
                          [](const auto& info) { return std::string(info.param.panel.szName); });
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     CXvfb xvfb("3840x1080x24");
     if (!xvfb.Ok()) {

@@ -15,8 +15,7 @@ struct SwitchCase {
     const char* szSuffix;
 };
 
-std::string Describe(const SwitchCase& c)
-{
+std::string Describe(const SwitchCase& c) {
     std::string str = "Tactilo";
     for (const char* sz : c.vecArgs) {
         str += std::string(" [") + sz + "]";
@@ -24,15 +23,13 @@ std::string Describe(const SwitchCase& c)
     return str;
 }
 
-void PrintTo(const SwitchCase& c, std::ostream* pOut)
-{
+void PrintTo(const SwitchCase& c, std::ostream* pOut) {
     *pOut << Describe(c);
 }
 
 class SwitchTable : public ::testing::TestWithParam<SwitchCase> {};
 
-TEST_P(SwitchTable, SetsTheFlagsAndTheSuffix)
-{
+TEST_P(SwitchTable, SetsTheFlagsAndTheSuffix) {
     const SwitchCase& c = GetParam();
     std::vector<const char*> vecArgv = {"/opt/tactilo/bin/Tactilo"};
     vecArgv.insert(vecArgv.end(), c.vecArgs.begin(), c.vecArgs.end());

@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(HelpPdf, IsBuiltBesideTheProgram)
-{
+TEST(HelpPdf, IsBuiltBesideTheProgram) {
     std::ifstream file(TACTILO_HELP_PDF, std::ios::binary);
     ASSERT_TRUE(file) << TACTILO_HELP_PDF << " is missing";
     const std::string strPdf{std::istreambuf_iterator<char>(file),

@@ -30,8 +30,7 @@ protected:
     CUrlRecorder m_viewer;
 };
 
-TEST_F(HelpTest, OpensHelpPdfInTheProgramsFolder)
-{
+TEST_F(HelpTest, OpensHelpPdfInTheProgramsFolder) {
     const std::string strAppDir = m_dir.Path() + "/my tactilo #1/";
     std::filesystem::create_directories(strAppDir);
     std::ofstream(strAppDir + "Help.pdf") << "%PDF-1.4\n";
@@ -41,8 +40,7 @@ TEST_F(HelpTest, OpensHelpPdfInTheProgramsFolder)
     EXPECT_EQ(m_viewer.m_vecUrls[0].toLocalFile().toStdString(), strAppDir + "Help.pdf");
 }
 
-TEST_F(HelpTest, AMissingFileAsksNoViewer)
-{
+TEST_F(HelpTest, AMissingFileAsksNoViewer) {
     EXPECT_FALSE(OpenHelp(m_dir.Path() + "/"));
     std::filesystem::create_directories(m_dir.Path() + "/Help.pdf");  // a folder is no file
     EXPECT_FALSE(OpenHelp(m_dir.Path() + "/"));

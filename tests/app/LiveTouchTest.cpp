@@ -19,8 +19,7 @@ using Kind = PointerEvent::Kind;
 
 // The worked axis in x (raw 600 -> pixel 1147, 700 -> 1366) and a plain one in y on which
 // raw 500 lies on the centre line and maps to pixel 540.
-TouchDevice WorkedDevice(ScreenRect rc = {0, 0, 1920, 1080})
-{
+TouchDevice WorkedDevice(ScreenRect rc = {0, 0, 1920, 1080}) {
     TouchDevice device;
     device.m_strName = "Front";
     device.m_strMonitor = "screen";
@@ -43,8 +42,7 @@ class LiveTouch : public ::testing::Test {
 protected:
     explicit LiveTouch(const std::string& strScreen = "1920x1080x24") : m_xvfb(strScreen) {}
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(m_xvfb.Ok()) << m_xvfb.Log();
         m_pLive = std::make_unique<CLiveWindow>(m_xvfb.Display(), 5);
         ASSERT_TRUE(m_pLive->Ok()) << m_pLive->m_sim.ErrorLog();
@@ -52,8 +50,7 @@ protected:
         m_pSim = &m_pLive->m_sim;
     }
 
-    void ConnectDevice(const TouchDevice& device)
-    {
+    void ConnectDevice(const TouchDevice& device) {
         m_pLive->Connect(device);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
         ASSERT_TRUE(m_pLive->m_messages.Messages().empty());
@@ -63,29 +60,25 @@ protected:
 
     // Pumps the window's event loop until the observer has seen what bDone asks for.
     bool SeenEvents(const std::function<bool(const std::vector<PointerEvent>&)>& bDone,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(10))
-    {
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         return PumpUntil(
             [&] { return m_pLive->m_observer.WaitForEvents(bDone, std::chrono::milliseconds(20)); },
             timeout);
     }
-    bool SeenPointerAt(int x, int y)
-    {
+    bool SeenPointerAt(int x, int y) {
         return PumpUntil([&] {
             const PointerState state = m_pLive->m_observer.QueryPointer();
             return state.x == x && state.y == y;
         });
     }
-    std::vector<std::pair<Kind, int>> Buttons()
-    {
+    std::vector<std::pair<Kind, int>> Buttons() {
         std::vector<std::pair<Kind, int>> vecButtons;
         for (const PointerEvent& event : m_pLive->m_observer.ButtonEvents()) {
             vecButtons.emplace_back(event.kind, event.nButton);
         }
         return vecButtons;
     }
-    static auto ButtonCount(std::size_t nCount)
-    {
+    static auto ButtonCount(std::size_t nCount) {
         return [nCount](const std::vector<PointerEvent>& vecEvents) {
             std::size_t nButtons = 0;
             for (const PointerEvent& event : vecEvents) {
@@ -103,8 +96,7 @@ protected:
 
 }  // namespace
 
-TEST_F(LiveTouch, WorkedExampleLandsOnTheServersPixelsWithTheLeftButton)
-{
+TEST_F(LiveTouch, WorkedExampleLandsOnTheServersPixelsWithTheLeftButton) {
     ConnectDevice(WorkedDevice());
     Play("down 600 500");
     ASSERT_TRUE(SeenEvents(ButtonCount(1)));
@@ -123,8 +115,7 @@ TEST_F(LiveTouch, WorkedExampleLandsOnTheServersPixelsWithTheLeftButton)
     ASSERT_TRUE(SeenPointerAt(1918, 540));
 }
 
-TEST_F(LiveTouch, DoubleTapSnapsOntoTheFirstTap)
-{
+TEST_F(LiveTouch, DoubleTapSnapsOntoTheFirstTap) {
     ConnectDevice(WorkedDevice());
     m_pDlg->Touch().SetPrecision(10);
     Play("tap 600 500\nwait 30\ntap 603 503");
@@ -138,20 +129,18 @@ TEST_F(LiveTouch, DoubleTapSnapsOntoTheFirstTap)
     }
 }
 
-TEST_F(LiveTouch, HoldingStillBecomesARightClick)
-{
+TEST_F(LiveTouch, HoldingStillBecomesARightClick) {
     ConnectDevice(WorkedDevice());
     m_pDlg->Touch().SetRightClickTime(300);
     Play("rate 50\ndown 600 500\nhold 700\nup");
     ASSERT_TRUE(SeenEvents(ButtonCount(4)));
-    EXPECT_EQ(Buttons(), (std::vector<std::pair<Kind, int>>{
-                             {Kind::Press, 1}, {Kind::Release, 1}, {Kind::Press, 3},
-                             {Kind::Release, 3}}));
+    EXPECT_EQ(Buttons(),
+              (std::vector<std::pair<Kind, int>>{
+                  {Kind::Press, 1}, {Kind::Release, 1}, {Kind::Press, 3}, {Kind::Release, 3}}));
     EXPECT_FALSE(m_pLive->m_observer.QueryPointer().bLeft);
 }
 
-TEST_F(LiveTouch, TrayRightClickMakesTheNextTouchARightClick)
-{
+TEST_F(LiveTouch, TrayRightClickMakesTheNextTouchARightClick) {
     ConnectDevice(WorkedDevice());
     m_pDlg->OnToggleTrayRightClick();
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().hIcon, ICON_RIGHT_CLICK_ARMED);
@@ -161,8 +150,7 @@ TEST_F(LiveTouch, TrayRightClickMakesTheNextTouchARightClick)
     EXPECT_TRUE(PumpUntil([&] { return m_pDlg->TrayIcon().IconData().hIcon == ICON_CONNECTED; }));
 }
 
-TEST_F(LiveTouch, CalibrationModeMovesNothing)
-{
+TEST_F(LiveTouch, CalibrationModeMovesNothing) {
     ConnectDevice(WorkedDevice());
     m_pDlg->Touch().SetCalibrating(true);
     Play("down 600 500\necho held");
@@ -175,8 +163,7 @@ TEST_F(LiveTouch, CalibrationModeMovesNothing)
     EXPECT_NE(m_pLive->m_observer.QueryPointer().x, 1147);
 }
 
-TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected)
-{
+TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected) {
     ConnectDevice(WorkedDevice());
     Play("down 600 500\nhold 200\nhangup");
     // The held left button comes up as soon as the line is gone.
@@ -198,8 +185,7 @@ TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected)
     ASSERT_TRUE(SeenPointerAt(1366, 540));
 }
 
-TEST_F(LiveTouch, DisconnectingWhileAwayStopsTheRetries)
-{
+TEST_F(LiveTouch, DisconnectingWhileAwayStopsTheRetries) {
     ConnectDevice(WorkedDevice());
     Play("hangup");
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->ReconnectPending(); }));
@@ -221,8 +207,7 @@ protected:
 
 }  // namespace
 
-TEST_F(LiveTouchTwoMonitors, MapsOntoAMonitorThatIsNotTheFirst)
-{
+TEST_F(LiveTouchTwoMonitors, MapsOntoAMonitorThatIsNotTheFirst) {
     ASSERT_TRUE(AddRandrMonitor(m_xvfb, "LEFT", {0, 0, 1920, 1080}, true));
     ASSERT_TRUE(AddRandrMonitor(m_xvfb, "RIGHT", {1920, 0, 3840, 1080}, false));
     TouchDevice device = WorkedDevice({1920, 0, 3840, 1080});

@@ -27,16 +27,14 @@ struct CLiveWindow {
           m_dlg({m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
                  std::make_unique<CPosixSerialLine>(), [](int) {}, m_storage.options,
                  m_storage.autoStart, m_storage.deviceStore},
-                CMyCommandLineInfo{})
-    {
+                CMyCommandLineInfo{}) {
         m_dlg.OnInitDialog();
     }
 
     bool Ok() const { return m_observer.Ok() && !m_sim.SlavePath().empty(); }
 
     // Makes the device the one device of the list and connects it, showing errors.
-    void Connect(const TouchDevice& device)
-    {
+    void Connect(const TouchDevice& device) {
         m_dlg.m_arrDeviceLines.RemoveAll();
         m_dlg.m_arrDeviceLines.Add(FormatDeviceLine(device));
         m_dlg.m_activeDevice = device;

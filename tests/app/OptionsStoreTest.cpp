@@ -12,22 +12,19 @@
 
 namespace {
 
-std::string ReadFile(const std::string& strPath)
-{
+std::string ReadFile(const std::string& strPath) {
     std::ifstream file(strPath, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
-TEST(OptionsStore, TheFileIsTheProgramsConfInTheBrenholdFolder)
-{
+TEST(OptionsStore, TheFileIsTheProgramsConfInTheBrenholdFolder) {
     CTempConfigDir config;
     EXPECT_EQ(COptionsStore("Tactilo").FilePath(), config.Path() + "/Brenhold/Tactilo.conf");
 }
 
-TEST(OptionsStore, NoFileGivesTheDefaultsAndMakesNone)
-{
+TEST(OptionsStore, NoFileGivesTheDefaultsAndMakesNone) {
     CTempConfigDir config;
     COptionsStore store("Tactilo");
     const Options options = ReadOptions(store);
@@ -37,8 +34,7 @@ TEST(OptionsStore, NoFileGivesTheDefaultsAndMakesNone)
     EXPECT_FALSE(std::filesystem::exists(store.FilePath()));
 }
 
-TEST(OptionsStore, WrittenOptionsComeBackAndStandInTheSettingsGroup)
-{
+TEST(OptionsStore, WrittenOptionsComeBackAndStandInTheSettingsGroup) {
     CTempConfigDir config;
     CRecordingMessageBox messages;
     Options options;
@@ -66,8 +62,7 @@ TEST(OptionsStore, WrittenOptionsComeBackAndStandInTheSettingsGroup)
 
 // QSettings would remember the first configuration folder of the process; the store must
 // follow XDG_CONFIG_HOME wherever it points now.
-TEST(OptionsStore, FollowsTheConfigFolderOfTheMoment)
-{
+TEST(OptionsStore, FollowsTheConfigFolderOfTheMoment) {
     CTempConfigDir first;
     COptionsStore store("Tactilo");
     ASSERT_EQ(store.WriteProfileString("SETTINGS", "Precision", "30"), 0);
@@ -79,8 +74,7 @@ TEST(OptionsStore, FollowsTheConfigFolderOfTheMoment)
     EXPECT_EQ(store.GetProfileString("SETTINGS", "Precision", "15"), "30");
 }
 
-TEST(OptionsStore, AStoredValueOfTheWrongKindGivesTheDefault)
-{
+TEST(OptionsStore, AStoredValueOfTheWrongKindGivesTheDefault) {
     CTempConfigDir config;
     COptionsStore store("Tactilo");
     std::filesystem::create_directories(config.Path() + "/Brenhold");
@@ -94,8 +88,7 @@ TEST(OptionsStore, AStoredValueOfTheWrongKindGivesTheDefault)
 
 // Something that is no file where the file belongs: every key fails on its own, with the
 // error number the store documents.
-TEST(OptionsStore, AnUnwritableFileFailsEveryKeyWithEacces)
-{
+TEST(OptionsStore, AnUnwritableFileFailsEveryKeyWithEacces) {
     CTempConfigDir config;
     COptionsStore store("Tactilo");
     std::filesystem::create_directories(store.FilePath());
@@ -107,8 +100,7 @@ TEST(OptionsStore, AnUnwritableFileFailsEveryKeyWithEacces)
     EXPECT_EQ(messages.Messages()[2].first, "Writing RightClickTime failed. Error: 13");
 }
 
-TEST(OptionsStore, TheProgramsNameIsItsFileName)
-{
+TEST(OptionsStore, TheProgramsNameIsItsFileName) {
     // This test program's own file, as /proc/self/exe names it.
     EXPECT_EQ(COptionsStore::ExecutableFileName(), "app_ui_tests");
 }

@@ -11,8 +11,7 @@
 
 namespace {
 
-TEST(Options, NothingStoredGivesTheDefaults)
-{
+TEST(Options, NothingStoredGivesTheDefaults) {
     CFakeOptionsStore store;
     const Options options = ReadOptions(store);
     EXPECT_TRUE(options.m_bAutoStart);
@@ -21,8 +20,7 @@ TEST(Options, NothingStoredGivesTheDefaults)
     EXPECT_EQ(PrecisionSelection(options.m_strPrecision), 2);
 }
 
-TEST(Options, StoredValuesAreRead)
-{
+TEST(Options, StoredValuesAreRead) {
     CFakeOptionsStore store;
     store.m_mapValues = {{"SETTINGS/AutoStart", "0"},
                          {"SETTINGS/Precision", "20"},
@@ -40,15 +38,13 @@ struct PrecisionCase {
     int nPixels;  // the precision that entry gives
 };
 
-void PrintTo(const PrecisionCase& c, std::ostream* pOut)
-{
+void PrintTo(const PrecisionCase& c, std::ostream* pOut) {
     *pOut << '"' << c.szStored << '"';
 }
 
 class PrecisionTable : public ::testing::TestWithParam<PrecisionCase> {};
 
-TEST_P(PrecisionTable, SelectsTheEntryOrTen)
-{
+TEST_P(PrecisionTable, SelectsTheEntryOrTen) {
     const PrecisionCase& c = GetParam();
     const int nIndex = PrecisionSelection(c.szStored);
     EXPECT_EQ(nIndex, c.nIndex);
@@ -72,15 +68,13 @@ struct DelayCase {
     const char* szMessage;  // when not
 };
 
-void PrintTo(const DelayCase& c, std::ostream* pOut)
-{
+void PrintTo(const DelayCase& c, std::ostream* pOut) {
     *pOut << '"' << c.szText << '"';
 }
 
 class RightClickTimeTable : public ::testing::TestWithParam<DelayCase> {};
 
-TEST_P(RightClickTimeTable, AcceptsOnlyZeroToFiveThousand)
-{
+TEST_P(RightClickTimeTable, AcceptsOnlyZeroToFiveThousand) {
     const DelayCase& c = GetParam();
     unsigned nValueMs = 1234;
     std::string strMessage;
@@ -118,8 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Options, RightClickTimeTable, ::testing::Values(
     DelayCase{"99999999999999999999999", false, 0, g_szOutOfRange}));
 // clang-format on
 
-TEST(Options, WritesAllThreeKeysInOrder)
-{
+TEST(Options, WritesAllThreeKeysInOrder) {
     CFakeOptionsStore store;
     CRecordingMessageBox messages;
     Options options;
@@ -139,8 +132,7 @@ TEST(Options, WritesAllThreeKeysInOrder)
 }
 
 // One message per failed key, and the keys after a failure are still written.
-TEST(Options, EachFailedWriteIsReportedAndTheRestWritten)
-{
+TEST(Options, EachFailedWriteIsReportedAndTheRestWritten) {
     CFakeOptionsStore store;
     store.m_setFailing = {"AutoStart", "RightClickTime"};
     store.m_nError = 30;
@@ -161,8 +153,7 @@ TEST(Options, EachFailedWriteIsReportedAndTheRestWritten)
     EXPECT_EQ(messages.Messages()[0].first, "Writing Precision failed. Error: 30");
 }
 
-TEST(AutoStart, OkWritesTheProgramWithTheSuffixOrRemovesTheEntry)
-{
+TEST(AutoStart, OkWritesTheProgramWithTheSuffixOrRemovesTheEntry) {
     CFakeAutoStart autoStart;
     EXPECT_TRUE(ApplyAutoStart(autoStart, true, "/opt/my tactilo/bin/", " /cs"));
     ASSERT_TRUE(autoStart.m_entry);

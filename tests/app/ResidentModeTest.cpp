@@ -28,22 +28,19 @@ const char* const g_szSettings =
     "Front;screen;COM1;9600;1;0;1920;0;1080;2.258824;0;0;1.440000;0;0;517;500;180;860;0;200;"
     "800;0;0;0;\r\n";
 
-bool IsGreen(long nPixel)
-{
+bool IsGreen(long nPixel) {
     const long r = (nPixel >> 16) & 0xFF, g = (nPixel >> 8) & 0xFF, b = nPixel & 0xFF;
     return nPixel >= 0 && g > 120 && r < 100 && b < 100;
 }
 
-std::string ReadFile(const fs::path& path)
-{
+std::string ReadFile(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 class ResidentMode : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(m_xvfb.Ok()) << m_xvfb.Log();
         m_pTrayer = std::make_unique<CTrayer>(m_xvfb);
         ASSERT_TRUE(m_pTrayer->WaitReady()) << m_pTrayer->Log();
@@ -62,8 +59,7 @@ protected:
     }
 
     // The icon in the tray, once it shows the connected picture.
-    XWindowBox WaitForConnectedIcon()
-    {
+    XWindowBox WaitForConnectedIcon() {
         XWindowBox box;
         EXPECT_TRUE(WaitUntil([&] {
             const auto vecWindows = m_pTrayer->EmbeddedWindows(m_pTactilo->Pid());
@@ -75,8 +71,7 @@ protected:
         })) << m_pTactilo->Log();
         return box;
     }
-    void Click(const XWindowBox& box, int nDx, const std::string& strButtons)
-    {
+    void Click(const XWindowBox& box, int nDx, const std::string& strButtons) {
         ASSERT_EQ(m_xvfb.Run("xdotool mousemove " + std::to_string(box.CenterX() + nDx) + " " +
                              std::to_string(box.CenterY()) + " " + strButtons),
                   0);
@@ -92,8 +87,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ResidentMode, TrayIconArmsTheRightClickShowsTheWindowAndExits)
-{
+TEST_F(ResidentMode, TrayIconArmsTheRightClickShowsTheWindowAndExits) {
     const XWindowBox box = WaitForConnectedIcon();
     EXPECT_FALSE(WindowViewable(m_xvfb, "Tactilo - Device Manager"));
 
@@ -117,9 +111,8 @@ TEST_F(ResidentMode, TrayIconArmsTheRightClickShowsTheWindowAndExits)
 
     // The menu's Exit ends the program.
     Click(WaitForConnectedIcon(), -6, "mousedown 3");
-    ASSERT_TRUE(WaitUntil([&] {
-        return MappedTopLevelWindows(m_xvfb, m_pTactilo->Pid()).size() >= 2;
-    }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return MappedTopLevelWindows(m_xvfb, m_pTactilo->Pid()).size() >= 2; }));
     ASSERT_EQ(m_xvfb.Run("xdotool mouseup 3 key Up Return"), 0);
     const int nStatus = m_pTactilo->Wait(std::chrono::seconds(10));
     ASSERT_NE(nStatus, -1) << "Exit did not end the program";
@@ -127,8 +120,7 @@ TEST_F(ResidentMode, TrayIconArmsTheRightClickShowsTheWindowAndExits)
     EXPECT_EQ(ReadFile(m_appDir / "Settings.dat"), g_szSettings);
 }
 
-TEST_F(ResidentMode, TerminateSignalEndsItWithTheIconGoneAndNothingSaved)
-{
+TEST_F(ResidentMode, TerminateSignalEndsItWithTheIconGoneAndNothingSaved) {
     WaitForConnectedIcon();
     ASSERT_TRUE(m_pTactilo->Signal(SIGTERM));
     const int nStatus = m_pTactilo->Wait(std::chrono::seconds(10));

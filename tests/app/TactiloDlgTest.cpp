@@ -7,9 +7,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
-#include <QTest>
 #include <memory>
 
 #include "FakeMonitorSource.h"
@@ -29,19 +29,18 @@ class TactiloDlgTest : public ::testing::Test {
 protected:
     void SetUp() override { Make(); }
 
-    void Make(const CMyCommandLineInfo& switches = {})
-    {
+    void Make(const CMyCommandLineInfo& switches = {}) {
         auto pLine = std::make_unique<CFakeSerialLine>(true);
         m_pLine = pLine.get();
         m_pDlg.reset();
-        m_pDlg = std::make_unique<CTactiloDlg>(CTactiloDlg::Services{
-            m_output, m_uiOutput, m_monitors, m_trace, m_messages, m_tray, std::move(pLine),
-            [](int) {}, m_storage.options, m_storage.autoStart, m_storage.deviceStore},
+        m_pDlg = std::make_unique<CTactiloDlg>(
+            CTactiloDlg::Services{m_output, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
+                                  std::move(pLine), [](int) {}, m_storage.options,
+                                  m_storage.autoStart, m_storage.deviceStore},
             switches);
     }
 
-    void ConnectFront()
-    {
+    void ConnectFront() {
         TouchDevice device;
         device.m_strName = "Front";
         device.m_strMonitor = "DISPLAY2";
@@ -58,16 +57,15 @@ protected:
     QLineEdit* Delay() { return m_pDlg->findChild<QLineEdit*>("ctl1008"); }
     QComboBox* Precision() { return m_pDlg->findChild<QComboBox*>("ctl1009"); }
     QCheckBox* AutoStart() { return m_pDlg->findChild<QCheckBox*>("ctl1010"); }
-    std::string Stored(const char* szEntry)
-    {
+    std::string Stored(const char* szEntry) {
         return m_storage.options.m_mapValues[CFakeOptionsStore::Key("SETTINGS", szEntry)];
     }
     QPushButton* Calibrate() { return m_pDlg->findChild<QPushButton*>("ctl1005"); }
 
     CRecordingPointerOutput m_output;
     CRecordingPointerOutput m_uiOutput;
-    CFakeMonitorSource m_monitors{{{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}},
-                                   {"\\\\.\\DISPLAY2", {1920, 0, 3200, 1024}}}};
+    CFakeMonitorSource m_monitors{
+        {{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}}, {"\\\\.\\DISPLAY2", {1920, 0, 3200, 1024}}}};
     CRecordingTraceSink m_trace;
     CRecordingMessageBox m_messages;
     CFakeTrayShell m_tray;
@@ -78,8 +76,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TactiloDlgTest, InitialisationShowsTheNotConnectedIconWithItsCommands)
-{
+TEST_F(TactiloDlgTest, InitialisationShowsTheNotConnectedIconWithItsCommands) {
     m_pDlg->OnInitDialog();
     ASSERT_FALSE(m_tray.Calls().empty());
     const CFakeTrayShell::Call add = m_tray.Calls().front();
@@ -92,8 +89,7 @@ TEST_F(TactiloDlgTest, InitialisationShowsTheNotConnectedIconWithItsCommands)
     EXPECT_FALSE(Calibrate()->isEnabled());
 }
 
-TEST_F(TactiloDlgTest, CommandsWorkWhenTheTrayHostCameLate)
-{
+TEST_F(TactiloDlgTest, CommandsWorkWhenTheTrayHostCameLate) {
     m_tray.m_bAddSucceeds = false;
     m_pDlg->OnInitDialog();
     ConnectFront();
@@ -107,8 +103,7 @@ TEST_F(TactiloDlgTest, CommandsWorkWhenTheTrayHostCameLate)
 }
 
 // The tray right-click arming: (port open, hold elapsed, armed) -> (armed, icon).
-TEST_F(TactiloDlgTest, LeftPressOnTheTrayArmsAndDisarms)
-{
+TEST_F(TactiloDlgTest, LeftPressOnTheTrayArmsAndDisarms) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnToggleTrayRightClick();  // not connected: nothing changes
     EXPECT_FALSE(m_pDlg->Touch().TrayRightClick());
@@ -130,8 +125,7 @@ TEST_F(TactiloDlgTest, LeftPressOnTheTrayArmsAndDisarms)
     }
 }
 
-TEST_F(TactiloDlgTest, ShowAndHideSwapTheDoubleClickCommand)
-{
+TEST_F(TactiloDlgTest, ShowAndHideSwapTheDoubleClickCommand) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnShowFromTray();
     EXPECT_TRUE(m_pDlg->isVisible());
@@ -141,8 +135,7 @@ TEST_F(TactiloDlgTest, ShowAndHideSwapTheDoubleClickCommand)
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->isVisible(); }));
 }
 
-TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon)
-{
+TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnShowFromTray();
     m_pDlg->close();
@@ -150,8 +143,7 @@ TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon)
     EXPECT_FALSE(m_pDlg->TrayIcon().IsRemoved());
 }
 
-TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd)
-{
+TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd) {
     m_pDlg->OnInitDialog();
     ConnectFront();
     bool bExit = false;
@@ -162,8 +154,7 @@ TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd)
     EXPECT_TRUE(m_pDlg->TrayIcon().IsRemoved());
 }
 
-TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName)
-{
+TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnCalibrate();
     EXPECT_EQ(m_pDlg->m_nStatus, CAL_ERR_NOT_CONNECTED);
@@ -182,8 +173,7 @@ TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName)
     EXPECT_FALSE(m_pDlg->Touch().Calibrating());
 }
 
-TEST_F(TactiloDlgTest, OptionsStartFromTheirDefaults)
-{
+TEST_F(TactiloDlgTest, OptionsStartFromTheirDefaults) {
     m_pDlg->OnInitDialog();
     EXPECT_EQ(Delay()->text(), "2000");
     EXPECT_EQ(Precision()->currentText(), "15");
@@ -193,8 +183,7 @@ TEST_F(TactiloDlgTest, OptionsStartFromTheirDefaults)
     EXPECT_FALSE(m_storage.autoStart.m_entry.has_value());  // nothing until OK
 }
 
-TEST_F(TactiloDlgTest, StoredPrecisionThatIsNoEntrySelectsTen)
-{
+TEST_F(TactiloDlgTest, StoredPrecisionThatIsNoEntrySelectsTen) {
     m_storage.options.m_mapValues["SETTINGS/Precision"] = "12";
     m_storage.options.m_mapValues["SETTINGS/RightClickTime"] = "750";
     m_pDlg->OnInitDialog();
@@ -203,8 +192,7 @@ TEST_F(TactiloDlgTest, StoredPrecisionThatIsNoEntrySelectsTen)
     EXPECT_EQ(m_pDlg->Touch().RightClickTime(), 750u);
 }
 
-TEST_F(TactiloDlgTest, CancelPutsTheLastAcceptedDelayBack)
-{
+TEST_F(TactiloDlgTest, CancelPutsTheLastAcceptedDelayBack) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnShowFromTray();
     Delay()->setText("4321");
@@ -214,8 +202,7 @@ TEST_F(TactiloDlgTest, CancelPutsTheLastAcceptedDelayBack)
     EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
 }
 
-TEST_F(TactiloDlgTest, OkRefusesADelayOutOfRangeAndKeepsTheWindow)
-{
+TEST_F(TactiloDlgTest, OkRefusesADelayOutOfRangeAndKeepsTheWindow) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnShowFromTray();
     Delay()->setText("5001");
@@ -225,8 +212,7 @@ TEST_F(TactiloDlgTest, OkRefusesADelayOutOfRangeAndKeepsTheWindow)
     EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
 }
 
-TEST_F(TactiloDlgTest, OkWritesTheOptionsTheAutostartEntryAndTheDevices)
-{
+TEST_F(TactiloDlgTest, OkWritesTheOptionsTheAutostartEntryAndTheDevices) {
     CMyCommandLineInfo switches;
     switches.m_bSwitchCs = true;
     Make(switches);
@@ -252,8 +238,7 @@ TEST_F(TactiloDlgTest, OkWritesTheOptionsTheAutostartEntryAndTheDevices)
     EXPECT_FALSE(m_storage.autoStart.m_entry.has_value());
 }
 
-TEST_F(TactiloDlgTest, InstallStartWritesTheBareProgram)
-{
+TEST_F(TactiloDlgTest, InstallStartWritesTheBareProgram) {
     CMyCommandLineInfo switches;
     switches.m_bSwitchInstall = true;
     Make(switches);
@@ -263,8 +248,7 @@ TEST_F(TactiloDlgTest, InstallStartWritesTheBareProgram)
     EXPECT_EQ(m_storage.autoStart.m_entry->strArguments, "");
 }
 
-TEST_F(TactiloDlgTest, OkSaysSoWhenTheDevicesCannotBeWritten)
-{
+TEST_F(TactiloDlgTest, OkSaysSoWhenTheDevicesCannotBeWritten) {
     // A folder where the file should be: the write fails, the user is told.
     std::filesystem::create_directories(m_storage.deviceStore.FilePath());
     m_pDlg->OnInitDialog();
@@ -273,8 +257,7 @@ TEST_F(TactiloDlgTest, OkSaysSoWhenTheDevicesCannotBeWritten)
     EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Error);
 }
 
-TEST_F(TactiloDlgTest, ExitSavesNothing)
-{
+TEST_F(TactiloDlgTest, ExitSavesNothing) {
     m_pDlg->OnInitDialog();
     Delay()->setText("100");
     m_pDlg->OnTrayExit();
@@ -282,8 +265,7 @@ TEST_F(TactiloDlgTest, ExitSavesNothing)
     EXPECT_FALSE(std::filesystem::exists(m_storage.deviceStore.FilePath()));
 }
 
-TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile)
-{
+TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {
     {
         std::ofstream file(m_storage.deviceStore.FilePath(), std::ios::binary);
         file << "Back;DISPLAY1;COM4;9600;0;\r\n"

@@ -16,8 +16,7 @@ namespace {
 class TerminateSignalTable : public ::testing::TestWithParam<int> {};
 
 // The request reaches the user-interface thread once, whichever thread the kernel chose.
-TEST_P(TerminateSignalTable, ArrivesAsOneRequestOnTheUserInterfaceThread)
-{
+TEST_P(TerminateSignalTable, ArrivesAsOneRequestOnTheUserInterfaceThread) {
     const int nSignal = GetParam();
     CTerminateSignals terminate;
     int nRequests = 0;
@@ -45,8 +44,7 @@ INSTANTIATE_TEST_SUITE_P(TerminateSignals, TerminateSignalTable,
                              return std::string(sigabbrev_np(info.param));
                          });
 
-TEST(TerminateSignals, GivesTheSignalsBackTheirEarlierHandling)
-{
+TEST(TerminateSignals, GivesTheSignalsBackTheirEarlierHandling) {
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     struct sigaction before {};
@@ -62,8 +60,7 @@ TEST(TerminateSignals, GivesTheSignalsBackTheirEarlierHandling)
     EXPECT_EQ(after.sa_handler, SIG_IGN);
 }
 
-TEST(TerminateSignals, OnlyOneInstanceAtATime)
-{
+TEST(TerminateSignals, OnlyOneInstanceAtATime) {
     CTerminateSignals terminate;
     EXPECT_THROW(CTerminateSignals second, std::logic_error);
     // The failed second one must not have undone the first.

@@ -17,8 +17,7 @@
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path)
-{
+std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
@@ -27,8 +26,7 @@ std::string ReadFile(const std::filesystem::path& path)
 
 class LaunchTable : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(LaunchTable, TheDesktopStartsThisProgramWithTheSwitch)
-{
+TEST_P(LaunchTable, TheDesktopStartsThisProgramWithTheSwitch) {
     CTempConfigDir config;
     const std::filesystem::path folder = std::filesystem::path(config.Path()) / GetParam();
     std::filesystem::create_directories(folder);

@@ -11,8 +11,7 @@
 
 namespace {
 
-std::string ReadFile(const std::string& strPath)
-{
+std::string ReadFile(const std::string& strPath) {
     std::ifstream file(strPath, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
@@ -25,15 +24,13 @@ struct ExecCase {
     const char* szExec;  // as it must stand in the file
 };
 
-void PrintTo(const ExecCase& c, std::ostream* pOut)
-{
+void PrintTo(const ExecCase& c, std::ostream* pOut) {
     *pOut << c.szProgram << c.szArguments;
 }
 
 class ExecTable : public ::testing::TestWithParam<ExecCase> {};
 
-TEST_P(ExecTable, QuotesThePathAndEscapesTheString)
-{
+TEST_P(ExecTable, QuotesThePathAndEscapesTheString) {
     const ExecCase& c = GetParam();
     EXPECT_EQ(CXdgAutoStart::ExecValue(c.szProgram, c.szArguments), c.szExec);
 }
@@ -61,14 +58,12 @@ INSTANTIATE_TEST_SUITE_P(XdgAutoStart, ExecTable, ::testing::Values(
     ExecCase{"/x \"$`\\%/Tactilo", " /s",          R"("/x \\"\\$\\`\\\\%%/Tactilo" /s)"}));
 // clang-format on
 
-TEST(XdgAutoStart, EntryLivesInTheAutostartFolderOfTheConfigHome)
-{
+TEST(XdgAutoStart, EntryLivesInTheAutostartFolderOfTheConfigHome) {
     CTempConfigDir config;
     EXPECT_EQ(CXdgAutoStart::EntryPath(), config.Path() + "/autostart/Tactilo.desktop");
 }
 
-TEST(XdgAutoStart, WriteMakesAStartableEntryAndReplacesAnOldOne)
-{
+TEST(XdgAutoStart, WriteMakesAStartableEntryAndReplacesAnOldOne) {
     CTempConfigDir config;
     CXdgAutoStart autoStart;
     ASSERT_TRUE(autoStart.Write("/old place/Tactilo", ""));
@@ -89,8 +84,7 @@ TEST(XdgAutoStart, WriteMakesAStartableEntryAndReplacesAnOldOne)
               1);
 }
 
-TEST(XdgAutoStart, RemoveTakesTheEntryAwayAndAMissingOneIsNoFailure)
-{
+TEST(XdgAutoStart, RemoveTakesTheEntryAwayAndAMissingOneIsNoFailure) {
     CTempConfigDir config;
     CXdgAutoStart autoStart;
     EXPECT_TRUE(autoStart.Remove()) << "no folder, no entry";
@@ -100,8 +94,7 @@ TEST(XdgAutoStart, RemoveTakesTheEntryAwayAndAMissingOneIsNoFailure)
     EXPECT_TRUE(autoStart.Remove());
 }
 
-TEST(XdgAutoStart, WriteFailsWhereNoFolderCanBe)
-{
+TEST(XdgAutoStart, WriteFailsWhereNoFolderCanBe) {
     CTempConfigDir config;
     std::ofstream(config.Path() + "/autostart") << "a file where the folder belongs";
     CXdgAutoStart autoStart;

@@ -20,8 +20,7 @@ namespace {
 
 class QtEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int s_argc = 1;
         static char s_szName[] = "calibration_ui_tests";
         static char* s_argv[] = {s_szName, nullptr};
@@ -35,8 +34,7 @@ private:
 
 const auto* const g_pQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-CCal::Timing QuickTiming()
-{
+CCal::Timing QuickTiming() {
     CCal::Timing timing;
     timing.start = 1ms;
     timing.finish = 1ms;
@@ -46,14 +44,12 @@ CCal::Timing QuickTiming()
 
 // Runs the page modally; a page that never ends is ended after a while, so that the test fails
 // instead of hanging.
-int ExecWithLimit(CCal& cal)
-{
+int ExecWithLimit(CCal& cal) {
     QTimer::singleShot(30s, &cal, [&cal] { cal.done(99); });
     return cal.exec();
 }
 
-QColor PixelAt(CCal& cal, CalPoint pt)
-{
+QColor PixelAt(CCal& cal, CalPoint pt) {
     return cal.grab().toImage().pixelColor(pt.x, pt.y);
 }
 
@@ -63,8 +59,7 @@ const QColor g_green(0, 255, 0);
 
 }  // namespace
 
-TEST(Cal, CoversTheMonitorWithTheLabelAndNoCursor)
-{
+TEST(Cal, CoversTheMonitorWithTheLabelAndNoCursor) {
     CScriptedCalTouch touch;
     CCal cal(touch);
     cal.m_rcMonitor = {100, 50, 740, 530};
@@ -83,8 +78,7 @@ TEST(Cal, CoversTheMonitorWithTheLabelAndNoCursor)
     cal.reject();
 }
 
-TEST(Cal, DrawsEachTargetFromItsState)
-{
+TEST(Cal, DrawsEachTargetFromItsState) {
     CScriptedCalTouch touch;
     touch.Hold(100, 200, 30);  // target 0 captured, and the finger stays on it
     CCal::Timing timing = QuickTiming();
@@ -111,8 +105,7 @@ TEST(Cal, DrawsEachTargetFromItsState)
     cal.reject();
 }
 
-TEST(Cal, TheActiveTargetIsBlack)
-{
+TEST(Cal, TheActiveTargetIsBlack) {
     CScriptedCalTouch touch;
     CCal cal(touch, nullptr, QuickTiming());
     cal.m_rcMonitor = {0, 0, 640, 480};
@@ -122,8 +115,7 @@ TEST(Cal, TheActiveTargetIsBlack)
     cal.reject();
 }
 
-TEST(Cal, FiveHoldsGiveTheComputedNumbers)
-{
+TEST(Cal, FiveHoldsGiveTheComputedNumbers) {
     CScriptedCalTouch touch;
     touch.Tap(100, 200).Tap(110, 790).Tap(505, 500).Tap(900, 210).Tap(910, 800);
     CCal cal(touch);  // the real timings
@@ -143,9 +135,9 @@ namespace {
 
 struct EndRow {
     const char* szName;
-    int nTaps;                        // targets captured before the key
-    Qt::Key key;                      // Qt::Key_unknown: no key, wait for the page to end
-    int nExpected;                    // what exec() returns
+    int nTaps;      // targets captured before the key
+    Qt::Key key;    // Qt::Key_unknown: no key, wait for the page to end
+    int nExpected;  // what exec() returns
     std::uint32_t nExpectedResult;
 };
 
@@ -160,8 +152,7 @@ class CalEndTest : public ::testing::TestWithParam<EndRow> {};
 
 }  // namespace
 
-TEST_P(CalEndTest, EndsWithTheStatusTheCallerExpects)
-{
+TEST_P(CalEndTest, EndsWithTheStatusTheCallerExpects) {
     const EndRow& row = GetParam();
     const CalPoint taps[] = {{100, 200}, {110, 790}, {505, 500}, {900, 210}, {910, 800}};
     CScriptedCalTouch touch;
@@ -196,8 +187,7 @@ TEST_P(CalEndTest, EndsWithTheStatusTheCallerExpects)
 INSTANTIATE_TEST_SUITE_P(Rows, CalEndTest, ::testing::ValuesIn(g_endRows),
                          [](const auto& info) { return std::string(info.param.szName); });
 
-TEST(Cal, ReadingsWithoutASpanEndWithoutNumbers)
-{
+TEST(Cal, ReadingsWithoutASpanEndWithoutNumbers) {
     CScriptedCalTouch touch;
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
         touch.Tap(512, 512);

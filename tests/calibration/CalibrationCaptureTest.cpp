@@ -19,8 +19,7 @@ protected:
     std::chrono::milliseconds m_now{5000};
 
     void Start() { m_capture.Start(m_now); }
-    void Poll(CalTouchSample sample, int nPolls)
-    {
+    void Poll(CalTouchSample sample, int nPolls) {
         for (int i = 0; i < nPolls; ++i) {
             m_now += 10ms;
             m_capture.Poll(sample, m_now);
@@ -28,8 +27,7 @@ protected:
     }
     void Hold(int nRawX, int nRawY, int nPolls) { Poll({true, nRawX, nRawY}, nPolls); }
     void Lift(int nPolls = 1) { Poll({false, CAL_RELEASED_RAW, CAL_RELEASED_RAW}, nPolls); }
-    void Tap(CalPoint raw)
-    {
+    void Tap(CalPoint raw) {
         Hold(raw.x, raw.y, 30);
         Lift();
     }
@@ -43,8 +41,7 @@ const CalPoint g_worked[CAL_TARGET_COUNT] = {
 
 }  // namespace
 
-TEST_F(CalibrationCaptureTest, StartShowsAllTargetsGreyAndTheFirstBlack)
-{
+TEST_F(CalibrationCaptureTest, StartShowsAllTargetsGreyAndTheFirstBlack) {
     EXPECT_EQ(Target(0), CalTargetState::Hidden);
     Start();
     EXPECT_EQ(m_capture.State(), CaptureState::Counting);
@@ -55,8 +52,7 @@ TEST_F(CalibrationCaptureTest, StartShowsAllTargetsGreyAndTheFirstBlack)
     }
 }
 
-TEST_F(CalibrationCaptureTest, ALiftBeforeThirtyPollsStartsTheCountAgain)
-{
+TEST_F(CalibrationCaptureTest, ALiftBeforeThirtyPollsStartsTheCountAgain) {
     Start();
     Hold(300, 300, 29);
     Lift();
@@ -69,8 +65,7 @@ TEST_F(CalibrationCaptureTest, ALiftBeforeThirtyPollsStartsTheCountAgain)
     EXPECT_EQ(m_capture.State(), CaptureState::AwaitingLift);
 }
 
-TEST_F(CalibrationCaptureTest, AFlagWithTheReleaseMarkerIsALift)
-{
+TEST_F(CalibrationCaptureTest, AFlagWithTheReleaseMarkerIsALift) {
     Start();
     Hold(300, 300, 29);
     Poll({true, CAL_RELEASED_RAW, CAL_RELEASED_RAW}, 1);
@@ -78,8 +73,7 @@ TEST_F(CalibrationCaptureTest, AFlagWithTheReleaseMarkerIsALift)
     EXPECT_EQ(Target(0), CalTargetState::Active);
 }
 
-TEST_F(CalibrationCaptureTest, TheReadingIsTheTruncatedAverage)
-{
+TEST_F(CalibrationCaptureTest, TheReadingIsTheTruncatedAverage) {
     Start();
     for (int i = 0; i < 15; ++i) {
         Hold(100, 200, 1);
@@ -90,8 +84,7 @@ TEST_F(CalibrationCaptureTest, TheReadingIsTheTruncatedAverage)
     EXPECT_EQ(m_trace.Lines(), std::vector<std::string>{"Mouseposition 1010: x=100 y=201\n"});
 }
 
-TEST_F(CalibrationCaptureTest, TheNextTargetWaitsForTheLift)
-{
+TEST_F(CalibrationCaptureTest, TheNextTargetWaitsForTheLift) {
     Start();
     Hold(100, 200, 30);
     Hold(400, 400, 200);  // resting on the captured target, even sliding away
@@ -105,8 +98,7 @@ TEST_F(CalibrationCaptureTest, TheNextTargetWaitsForTheLift)
     EXPECT_EQ(m_capture.Snapshot().nActiveTarget, 1);
 }
 
-TEST_F(CalibrationCaptureTest, HoldingACapturedTargetUntilItsDeadlineTimesOut)
-{
+TEST_F(CalibrationCaptureTest, HoldingACapturedTargetUntilItsDeadlineTimesOut) {
     Start();
     const auto activated = m_now;
     Hold(100, 200, 30);
@@ -119,8 +111,7 @@ TEST_F(CalibrationCaptureTest, HoldingACapturedTargetUntilItsDeadlineTimesOut)
     EXPECT_FALSE(m_capture.Snapshot().numbers.has_value());
 }
 
-TEST_F(CalibrationCaptureTest, EachActivationGetsItsOwnFiveSeconds)
-{
+TEST_F(CalibrationCaptureTest, EachActivationGetsItsOwnFiveSeconds) {
     Start();
     Lift(300);  // 3 s of nothing on target 0
     Tap(g_worked[0]);
@@ -133,8 +124,7 @@ TEST_F(CalibrationCaptureTest, EachActivationGetsItsOwnFiveSeconds)
     EXPECT_EQ(m_capture.State(), CaptureState::TimedOut);
 }
 
-TEST_F(CalibrationCaptureTest, FiveTapsComputeTheNumbersAndTraceEachReading)
-{
+TEST_F(CalibrationCaptureTest, FiveTapsComputeTheNumbersAndTraceEachReading) {
     Start();
     for (const CalPoint& raw : g_worked) {
         Tap(raw);
@@ -154,8 +144,7 @@ TEST_F(CalibrationCaptureTest, FiveTapsComputeTheNumbersAndTraceEachReading)
                                }));
 }
 
-TEST_F(CalibrationCaptureTest, ReadingsWithoutASpanFail)
-{
+TEST_F(CalibrationCaptureTest, ReadingsWithoutASpanFail) {
     Start();
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
         Tap({512, 512});
@@ -187,8 +176,7 @@ class CalibrationCaptureKeyTest : public CalibrationCaptureTest,
 
 }  // namespace
 
-TEST_P(CalibrationCaptureKeyTest, KeysKeepNumbersOnlyOnceTheyExist)
-{
+TEST_P(CalibrationCaptureKeyTest, KeysKeepNumbersOnlyOnceTheyExist) {
     const KeyRow& row = GetParam();
     Start();
     for (int i = 0; i < row.nTargetsTapped; ++i) {
@@ -206,8 +194,8 @@ TEST_P(CalibrationCaptureKeyTest, KeysKeepNumbersOnlyOnceTheyExist)
     // A key after the end changes nothing and is no fault.
     m_capture.Cancel();
     m_capture.Enter();
-    EXPECT_EQ(m_capture.State(), row.expected == CaptureState::Finished ? CaptureState::Cancelled
-                                                                        : row.expected);
+    EXPECT_EQ(m_capture.State(),
+              row.expected == CaptureState::Finished ? CaptureState::Cancelled : row.expected);
     for (const std::string& strLine : m_trace.Lines()) {
         EXPECT_EQ(strLine.find("BUG"), std::string::npos) << strLine;
     }
@@ -216,8 +204,7 @@ TEST_P(CalibrationCaptureKeyTest, KeysKeepNumbersOnlyOnceTheyExist)
 INSTANTIATE_TEST_SUITE_P(Rows, CalibrationCaptureKeyTest, ::testing::ValuesIn(g_keyRows),
                          [](const auto& info) { return std::string(info.param.szName); });
 
-TEST_F(CalibrationCaptureTest, ImpossibleEventsAreTracedAsBugsAndIgnored)
-{
+TEST_F(CalibrationCaptureTest, ImpossibleEventsAreTracedAsBugsAndIgnored) {
     Hold(100, 200, 1);  // a poll before the start
     EXPECT_EQ(m_capture.State(), CaptureState::Idle);
     Start();
@@ -226,10 +213,9 @@ TEST_F(CalibrationCaptureTest, ImpossibleEventsAreTracedAsBugsAndIgnored)
     m_capture.Cancel();
     Lift();  // a poll after the end
     EXPECT_EQ(m_capture.State(), CaptureState::Cancelled);
-    EXPECT_EQ(m_trace.Lines(),
-              (std::vector<std::string>{
-                  "BUG: calibration capture: event TouchPoll in state Idle\n",
-                  "BUG: calibration capture: event Start in state Counting\n",
-                  "BUG: calibration capture: event LiftPoll in state Cancelled\n",
-              }));
+    EXPECT_EQ(m_trace.Lines(), (std::vector<std::string>{
+                                   "BUG: calibration capture: event TouchPoll in state Idle\n",
+                                   "BUG: calibration capture: event Start in state Counting\n",
+                                   "BUG: calibration capture: event LiftPoll in state Cancelled\n",
+                               }));
 }

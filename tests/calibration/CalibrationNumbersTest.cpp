@@ -22,10 +22,9 @@ struct NumbersRow {
 CalibrationNumbers Numbers(double dScaleX, double dScaleY, double dRawMinX, double dRawMaxX,
                            double dRawMinY, double dRawMaxY, double dCenterX, double dCenterY,
                            double dLeftX, double dRightX, double dSpanX, double dTopY,
-                           double dBottomY, double dSpanY)
-{
-    return {dScaleX, dScaleY, dRawMinX, dRawMaxX, dRawMinY, dRawMaxY, dCenterX,
-            dCenterY, dLeftX,  dRightX, dSpanX,   dTopY,    dBottomY, dSpanY};
+                           double dBottomY, double dSpanY) {
+    return {dScaleX,  dScaleY, dRawMinX, dRawMaxX, dRawMinY, dRawMaxY, dCenterX,
+            dCenterY, dLeftX,  dRightX,  dSpanX,   dTopY,    dBottomY, dSpanY};
 }
 
 // readings: top left, top right, bottom right, bottom left, centre.
@@ -54,14 +53,13 @@ const NumbersRow g_rows[] = {
      {{500, 200}, {500, 210}, {910, 800}, {110, 790}, {505, 500}},
      1920,
      1080,
-     Numbers(1920 / -500.0, 1.464406779661017, 755, 255, 131, 868, 505, 499, 305, 705, -500,
-             205, 795, 737.5)},
+     Numbers(1920 / -500.0, 1.464406779661017, 755, 255, 131, 868, 505, 499, 305, 705, -500, 205,
+             795, 737.5)},
     {"EqualLeftYTakesTheFallingBranch",
      {{100, 500}, {900, 210}, {910, 800}, {110, 500}, {505, 500}},
      1920,
      1080,
-     Numbers(1.92, 1080 / -368.75, 5, 1005, 686, 317, 505, 500, 105, 905, 1000, 355, 650,
-             -368.75)},
+     Numbers(1.92, 1080 / -368.75, 5, 1005, 686, 317, 505, 500, 105, 905, 1000, 355, 650, -368.75)},
     // Two targets that should be 80 % apart read alike: no span, no numbers.
     {"NoSpanInX",
      {{500, 200}, {500, 210}, {500, 800}, {500, 790}, {505, 500}},
@@ -84,8 +82,7 @@ class CalibrationNumbersTest : public ::testing::TestWithParam<NumbersRow> {};
 
 }  // namespace
 
-TEST_P(CalibrationNumbersTest, ComputesEveryNumberExactly)
-{
+TEST_P(CalibrationNumbersTest, ComputesEveryNumberExactly) {
     const NumbersRow& row = GetParam();
     const auto numbers = ComputeCalibration(row.readings, row.nWidth, row.nHeight);
     ASSERT_EQ(numbers.has_value(), row.expected.has_value());
@@ -114,8 +111,7 @@ TEST_P(CalibrationNumbersTest, ComputesEveryNumberExactly)
 INSTANTIATE_TEST_SUITE_P(Rows, CalibrationNumbersTest, ::testing::ValuesIn(g_rows),
                          [](const auto& info) { return std::string(info.param.szName); });
 
-TEST(CalibrationNumbers, StoringCopiesTheFourteenAndNothingElse)
-{
+TEST(CalibrationNumbers, StoringCopiesTheFourteenAndNothingElse) {
     TouchDevice device;
     device.m_strName = "Front";
     device.m_strMonitor = "DISPLAY1";
@@ -142,16 +138,14 @@ TEST(CalibrationNumbers, StoringCopiesTheFourteenAndNothingElse)
     EXPECT_EQ(device, expected);
 }
 
-TEST(CalibrationTargets, PositionsTruncateTowardZeroInTouchOrder)
-{
+TEST(CalibrationTargets, PositionsTruncateTowardZeroInTouchOrder) {
     using Positions = std::array<CalPoint, CAL_TARGET_COUNT>;
     // top left, bottom left, centre, top right, bottom right
     EXPECT_EQ(CalTargetPositions(1920, 1080),
               (Positions{{{192, 108}, {192, 972}, {960, 540}, {1728, 108}, {1728, 972}}}));
     EXPECT_EQ(CalTargetPositions(1366, 768),
               (Positions{{{136, 76}, {136, 691}, {683, 384}, {1229, 76}, {1229, 691}}}));
-    EXPECT_EQ(CalTargetPositions(9, 9),
-              (Positions{{{0, 0}, {0, 8}, {4, 4}, {8, 0}, {8, 8}}}));
+    EXPECT_EQ(CalTargetPositions(9, 9), (Positions{{{0, 0}, {0, 8}, {4, 4}, {8, 0}, {8, 8}}}));
 
     EXPECT_STREQ(CalTargetLabel(0), "1010");
     EXPECT_STREQ(CalTargetLabel(1), "1090");

@@ -24,10 +24,12 @@ const PanelRow g_panels[] = {
     {"Plain", {0, 0, 1920, 1080}, {50, 900.0 / 1920}, {80, 850.0 / 1080}, false},
     {"MirroredX", {0, 0, 1920, 1080}, {980, -900.0 / 1920}, {80, 850.0 / 1080}, false},
     {"MirroredBoth", {0, 0, 1280, 1024}, {1000, -960.0 / 1280}, {990, -950.0 / 1024}, false},
-    {"SwappedLeftOfPrimary", {-1280, 0, 0, 1024}, {30, 970.0 / 1280}, {1010, -990.0 / 1024},
+    {"SwappedLeftOfPrimary", {-1280, 0, 0, 1024}, {30, 970.0 / 1280}, {1010, -990.0 / 1024}, true},
+    {"SwappedMirroredOddSize",
+     {1920, 200, 3286, 968},
+     {1015, -1000.0 / 1366},
+     {12, 1000.0 / 768},
      true},
-    {"SwappedMirroredOddSize", {1920, 200, 3286, 968}, {1015, -1000.0 / 1366},
-     {12, 1000.0 / 768}, true},
     {"CoarsePanelOnALargeMonitor", {0, 0, 3840, 2160}, {60, 0.24}, {40, 0.44}, false},
 };
 
@@ -35,8 +37,7 @@ class CalibrationRoundTripTest : public ::testing::TestWithParam<PanelRow> {};
 
 }  // namespace
 
-TEST_P(CalibrationRoundTripTest, RandomPointsMapBackWithinTheDerivedBound)
-{
+TEST_P(CalibrationRoundTripTest, RandomPointsMapBackWithinTheDerivedBound) {
     const PanelRow& panel = GetParam();
     const ScreenRect& rc = panel.rcMonitor;
     const int nWidth = rc.right - rc.left;
@@ -82,13 +83,15 @@ TEST_P(CalibrationRoundTripTest, RandomPointsMapBackWithinTheDerivedBound)
         const int nPixelX = pickX(random);
         const int nPixelY = pickY(random);
         const CalPoint raw = Published(panel, ControllerRaw(panel, nPixelX, nPixelY));
-        double dX = MapAxis(raw.x, n.m_dLeftX, n.m_dRightX, n.m_dCenterX, n.m_dScaleX, nWidth,
-                            rc.left);
-        double dY = MapAxis(raw.y, n.m_dTopY, n.m_dBottomY, n.m_dCenterY, n.m_dScaleY, nHeight,
-                            rc.top);
+        double dX =
+            MapAxis(raw.x, n.m_dLeftX, n.m_dRightX, n.m_dCenterX, n.m_dScaleX, nWidth, rc.left);
+        double dY =
+            MapAxis(raw.y, n.m_dTopY, n.m_dBottomY, n.m_dCenterY, n.m_dScaleY, nHeight, rc.top);
         // Kept on the monitor as the pointer is: x two pixels inside, y on the edge.
-        if (dX < rc.left) dX = rc.left + 2;
-        if (dX > rc.right) dX = rc.right - 2;
+        if (dX < rc.left)
+            dX = rc.left + 2;
+        if (dX > rc.right)
+            dX = rc.right - 2;
         dY = std::clamp<double>(dY, rc.top, rc.bottom);
         const int nMappedX = static_cast<int>(dX);
         const int nMappedY = static_cast<int>(dY);

@@ -13,8 +13,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-CCalibrationThread::Options FastPolls(std::chrono::milliseconds pollPeriod = 1ms)
-{
+CCalibrationThread::Options FastPolls(std::chrono::milliseconds pollPeriod = 1ms) {
     CCalibrationThread::Options options;
     options.pollPeriod = pollPeriod;
     return options;
@@ -22,8 +21,7 @@ CCalibrationThread::Options FastPolls(std::chrono::milliseconds pollPeriod = 1ms
 
 }  // namespace
 
-TEST(CalibrationThread, FiveTapsEndTheThreadWithTheNumbers)
-{
+TEST(CalibrationThread, FiveTapsEndTheThreadWithTheNumbers) {
     CScriptedCalTouch touch;
     touch.Tap(100, 200).Tap(110, 790).Tap(505, 500).Tap(900, 210).Tap(910, 800);
     CRecordingTraceSink trace;
@@ -51,8 +49,7 @@ TEST(CalibrationThread, FiveTapsEndTheThreadWithTheNumbers)
     EXPECT_GE(nNotified.load(), 10);
 }
 
-TEST(CalibrationThread, AFingerLeftOnACapturedTargetTimesOutOnTheThreadsClock)
-{
+TEST(CalibrationThread, AFingerLeftOnACapturedTargetTimesOutOnTheThreadsClock) {
     CScriptedCalTouch touch;
     touch.Hold(100, 200, 30);  // and the finger stays down
     CSteppableClock clock;
@@ -72,8 +69,7 @@ TEST(CalibrationThread, AFingerLeftOnACapturedTargetTimesOutOnTheThreadsClock)
     EXPECT_EQ(thread.Snapshot().state, CaptureState::TimedOut);
 }
 
-TEST(CalibrationThread, CancelEndsTheThreadByItself)
-{
+TEST(CalibrationThread, CancelEndsTheThreadByItself) {
     CScriptedCalTouch touch;
     CCalibrationThread thread(touch, 1920, 1080, nullptr, {}, FastPolls(1h));
     thread.Start();
@@ -84,8 +80,7 @@ TEST(CalibrationThread, CancelEndsTheThreadByItself)
     EXPECT_EQ(touch.Reads(), 1u);
 }
 
-TEST(CalibrationThread, StopWakesTheWaitAndTheSourceIsNotReadAfterwards)
-{
+TEST(CalibrationThread, StopWakesTheWaitAndTheSourceIsNotReadAfterwards) {
     CScriptedCalTouch touch;
     CCalibrationThread thread(touch, 1920, 1080, nullptr, {}, FastPolls(1h));
     thread.Start();

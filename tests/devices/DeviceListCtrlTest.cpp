@@ -15,8 +15,7 @@
 
 namespace {
 
-std::string Line(const std::string& strName, int bConnect, int nIndex)
-{
+std::string Line(const std::string& strName, int bConnect, int nIndex) {
     TouchDevice device;
     device.m_strName = strName;
     device.m_strMonitor = "screen";
@@ -31,8 +30,7 @@ std::string Line(const std::string& strName, int bConnect, int nIndex)
 // test finds the list by its name, as a user's tool would.
 class DeviceListCtrl : public ::testing::Test {
 protected:
-    DeviceListCtrl()
-    {
+    DeviceListCtrl() {
         auto* pLayout = new QVBoxLayout(&m_window);
         pLayout->addWidget(new CDeviceListCtrl(&m_window));
         m_pCtrl = m_window.findChild<CDeviceListCtrl*>("ctl1001");
@@ -42,8 +40,7 @@ protected:
         m_window.resize(420, 240);
     }
 
-    void StartWith(const std::vector<std::string>& vecLines)
-    {
+    void StartWith(const std::vector<std::string>& vecLines) {
         for (const std::string& strLine : vecLines) {
             m_arrLines.Add(strLine);
         }
@@ -57,8 +54,7 @@ protected:
     }
 
     // Where the style draws the row's check box, in viewport coordinates.
-    QRect CheckIndicator(int nRow) const
-    {
+    QRect CheckIndicator(int nRow) const {
         const QModelIndex index = m_pCtrl->model()->index(nRow, 0);
         QStyleOptionViewItem option;
         option.initFrom(m_pCtrl->viewport());
@@ -71,25 +67,21 @@ protected:
         return m_pCtrl->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option,
                                                 m_pCtrl);
     }
-    void ClickCheckBox(int nRow)
-    {
+    void ClickCheckBox(int nRow) {
         QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, CheckIndicator(nRow).center());
     }
-    QPoint TextOf(int nRow) const
-    {
+    QPoint TextOf(int nRow) const {
         const QRect rect = m_pCtrl->visualRect(m_pCtrl->model()->index(nRow, 1));
         return rect.center();
     }
-    std::vector<bool> Checks() const
-    {
+    std::vector<bool> Checks() const {
         std::vector<bool> vecChecks;
         for (int i = 0; i < m_pCtrl->GetItemCount(); ++i) {
             vecChecks.push_back(m_pCtrl->GetCheck(i));
         }
         return vecChecks;
     }
-    std::vector<int> LineFlags() const
-    {
+    std::vector<int> LineFlags() const {
         std::vector<int> vecFlags;
         for (const std::string& strLine : m_arrLines.Lines()) {
             vecFlags.push_back(ParseDeviceLine(strLine).m_bConnect);
@@ -111,8 +103,7 @@ public:
         m_vecEvents.push_back("click " + std::to_string(nItem));
     }
     void OnDeviceListDblClick() override { m_vecEvents.push_back("dblclick"); }
-    void OnDeviceListItemChanged(int nItem) override
-    {
+    void OnDeviceListItemChanged(int nItem) override {
         m_vecEvents.push_back("changed " + std::to_string(nItem));
     }
     std::vector<std::string> m_vecEvents;
@@ -120,8 +111,7 @@ public:
 
 }  // namespace
 
-TEST_F(DeviceListCtrl, ShowsFourColumnsWithCheckBoxesAndWholeRowSelection)
-{
+TEST_F(DeviceListCtrl, ShowsFourColumnsWithCheckBoxesAndWholeRowSelection) {
     StartWith({Line("Front", 1, 0), Line("Back", 0, 1)});
     const char* const szHeaders[] = {"Device name", "Monitor", "Com port", "Baud rate"};
     const int nWidths[] = {138, 90, 60, 60};
@@ -140,8 +130,7 @@ TEST_F(DeviceListCtrl, ShowsFourColumnsWithCheckBoxesAndWholeRowSelection)
     EXPECT_EQ(Checks(), (std::vector<bool>{true, false}));
 }
 
-TEST_F(DeviceListCtrl, ClickingARowSelectsItAndRecordsItsCheckState)
-{
+TEST_F(DeviceListCtrl, ClickingARowSelectsItAndRecordsItsCheckState) {
     StartWith({Line("A", 1, 0), Line("B", 0, 1)});
     QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(0));
     EXPECT_EQ(m_pCtrl->GetFirstSelected(), 0);
@@ -153,8 +142,7 @@ TEST_F(DeviceListCtrl, ClickingARowSelectsItAndRecordsItsCheckState)
     EXPECT_EQ(m_pList->ClickCheck(), -1);
 }
 
-TEST_F(DeviceListCtrl, TickingARowByItsCheckBoxConnectsItAtOnce)
-{
+TEST_F(DeviceListCtrl, TickingARowByItsCheckBoxConnectsItAtOnce) {
     StartWith({Line("A", 1, 0), Line("B", 1, 1), Line("C", 0, 2)});
     ASSERT_EQ(m_pHost->m_strConnected, "A");
     ClickCheckBox(2);
@@ -164,8 +152,7 @@ TEST_F(DeviceListCtrl, TickingARowByItsCheckBoxConnectsItAtOnce)
     EXPECT_EQ(m_pCtrl->GetFirstSelected(), 2);
 }
 
-TEST_F(DeviceListCtrl, UntickingTheActiveRowByItsCheckBoxDisconnects)
-{
+TEST_F(DeviceListCtrl, UntickingTheActiveRowByItsCheckBoxDisconnects) {
     StartWith({Line("A", 0, 0), Line("B", 1, 1)});
     ClickCheckBox(1);
     EXPECT_EQ(m_pHost->m_strConnected, "");
@@ -176,8 +163,7 @@ TEST_F(DeviceListCtrl, UntickingTheActiveRowByItsCheckBoxDisconnects)
     EXPECT_EQ(m_pHost->m_strConnected, "B");
 }
 
-TEST_F(DeviceListCtrl, DoubleClickingARowOpensModifyForIt)
-{
+TEST_F(DeviceListCtrl, DoubleClickingARowOpensModifyForIt) {
     StartWith({Line("A", 0, 0), Line("B", 0, 1)});
     m_pHost->m_runDialog = [](DeviceSettingsValues& values) {
         values.m_strName = "Renamed";
@@ -192,8 +178,7 @@ TEST_F(DeviceListCtrl, DoubleClickingARowOpensModifyForIt)
     EXPECT_EQ(ParseDeviceLine(m_arrLines.GetAt(1)).m_strName, "Renamed");
 }
 
-TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges)
-{
+TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges) {
     StartWith({Line("A", 0, 0), Line("B", 0, 1)});
     RecordingEvents events;
     m_pCtrl->SetEventHandler(&events);
@@ -210,4 +195,3 @@ TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges)
     EXPECT_EQ(events.m_vecEvents, std::vector<std::string>{"changed 0"});
     m_pCtrl->SetEventHandler(m_pList.get());
 }
-

@@ -10,8 +10,7 @@
 namespace {
 
 std::string Line(const std::string& strName, int bConnect, int nIndex,
-                 const std::string& strPort = "COM1")
-{
+                 const std::string& strPort = "COM1") {
     TouchDevice device;
     device.m_strName = strName;
     device.m_strMonitor = "screen";
@@ -30,8 +29,7 @@ protected:
 
     // Loads lines and starts as the main window does: fill, pick the active device, connect
     // it without messages.
-    void StartWith(const std::vector<std::string>& vecLines)
-    {
+    void StartWith(const std::vector<std::string>& vecLines) {
         for (const std::string& strLine : vecLines) {
             m_arrLines.Add(strLine);
         }
@@ -42,16 +40,14 @@ protected:
         m_host.m_vecConnects.clear();
     }
     TouchDevice Parsed(int nRow) const { return ParseDeviceLine(m_arrLines.GetAt(nRow)); }
-    std::vector<int> LineFlags() const
-    {
+    std::vector<int> LineFlags() const {
         std::vector<int> vecFlags;
         for (int i = 0; i < m_arrLines.GetSize(); ++i) {
             vecFlags.push_back(Parsed(i).m_bConnect);
         }
         return vecFlags;
     }
-    void DialogReturns(DeviceSettingsValues values)
-    {
+    void DialogReturns(DeviceSettingsValues values) {
         m_host.m_runDialog = [values](DeviceSettingsValues& inOut) {
             inOut = values;
             return true;
@@ -66,8 +62,7 @@ protected:
 };
 
 DeviceSettingsValues NewDevice(const std::string& strName, int bConnect,
-                               const std::string& strPort = "COM4")
-{
+                               const std::string& strPort = "COM4") {
     DeviceSettingsValues values;
     values.m_strName = strName;
     values.m_strMonitor = "DP-1";
@@ -80,8 +75,7 @@ DeviceSettingsValues NewDevice(const std::string& strName, int bConnect,
 
 }  // namespace
 
-TEST_F(DeviceList, FillShowsEveryLineAndAnEmptyLineAsADefaultRow)
-{
+TEST_F(DeviceList, FillShowsEveryLineAndAnEmptyLineAsADefaultRow) {
     StartWith({Line("Front", 1, 0), "", Line("Back", 0, 2)});
     ASSERT_EQ(m_view.GetItemCount(), 3);
     EXPECT_EQ(m_view.m_vecRows[0].texts,
@@ -91,23 +85,19 @@ TEST_F(DeviceList, FillShowsEveryLineAndAnEmptyLineAsADefaultRow)
     EXPECT_EQ(m_host.m_strConnected, "Front");
 }
 
-TEST_F(DeviceList, TwoTickedLinesAtStartUpConnectTheLowerAndKeepBothTicked)
-{
+TEST_F(DeviceList, TwoTickedLinesAtStartUpConnectTheLowerAndKeepBothTicked) {
     StartWith({Line("A", 0, 0), Line("B", 1, 1), Line("C", 1, 2)});
     EXPECT_EQ(m_host.m_strConnected, "B");
     EXPECT_EQ(m_active.m_nIndex, 1);
     EXPECT_EQ(m_view.Checks(), (std::vector<bool>{false, true, true}));
 }
 
-
-TEST_F(DeviceList, ActiveDeviceTakesItsRowEvenWhenItsLineSaysOtherwise)
-{
+TEST_F(DeviceList, ActiveDeviceTakesItsRowEvenWhenItsLineSaysOtherwise) {
     StartWith({Line("A", 0, 5), Line("B", 1, 7)});
     EXPECT_EQ(m_active.m_nIndex, 1);
 }
 
-TEST_F(DeviceList, AddWithoutConnectAppendsAnUntickedRowAndConnectsNothing)
-{
+TEST_F(DeviceList, AddWithoutConnectAppendsAnUntickedRowAndConnectsNothing) {
     StartWith({Line("A", 1, 0), Line("B", 0, 1)});
     DeviceSettingsValues values = NewDevice("New", 0);
     values.m_dScaleX = 2.0;
@@ -128,8 +118,7 @@ TEST_F(DeviceList, AddWithoutConnectAppendsAnUntickedRowAndConnectsNothing)
     EXPECT_EQ(m_host.m_strConnected, "A");
 }
 
-TEST_F(DeviceList, AddWithConnectTakesOverFromTheActiveDevice)
-{
+TEST_F(DeviceList, AddWithConnectTakesOverFromTheActiveDevice) {
     StartWith({Line("A", 1, 0), Line("B", 0, 1)});
     DialogReturns(NewDevice("New", 1));
     m_list.OnAdd();
@@ -143,8 +132,7 @@ TEST_F(DeviceList, AddWithConnectTakesOverFromTheActiveDevice)
     EXPECT_TRUE(m_host.m_vecConnects.back().bShowErrors);
 }
 
-TEST_F(DeviceList, AddWithConnectWhosePortFailsEndsUnticked)
-{
+TEST_F(DeviceList, AddWithConnectWhosePortFailsEndsUnticked) {
     StartWith({Line("A", 0, 0)});
     m_host.m_setFailingPorts.insert("COM9");
     DialogReturns(NewDevice("New", 1, "COM9"));
@@ -152,7 +140,6 @@ TEST_F(DeviceList, AddWithConnectWhosePortFailsEndsUnticked)
     EXPECT_EQ(m_view.Checks(), (std::vector<bool>{false, false}));
     EXPECT_EQ(m_host.m_strConnected, "");
 }
-
 
 // Remove with the active device on row 1 of three.
 struct RemoveRow {
@@ -164,8 +151,7 @@ struct RemoveRow {
 
 class DeviceListRemove : public DeviceList, public ::testing::WithParamInterface<RemoveRow> {};
 
-TEST_P(DeviceListRemove, RenumbersTheLinesAndFollowsTheActiveDevice)
-{
+TEST_P(DeviceListRemove, RenumbersTheLinesAndFollowsTheActiveDevice) {
     StartWith({Line("A", 0, 0), Line("B", 1, 1), Line("C", 0, 2)});
     m_view.SelectItem(GetParam().nRemoved);
     m_list.OnRemove();
@@ -183,13 +169,12 @@ TEST_P(DeviceListRemove, RenumbersTheLinesAndFollowsTheActiveDevice)
     EXPECT_EQ(m_host.m_vecUpdateData, std::vector<bool>{false});
 }
 
-INSTANTIATE_TEST_SUITE_P(AboveAtBelow, DeviceListRemove, ::testing::Values(
-    RemoveRow{0, false, 0, {"B", "C"}},
-    RemoveRow{1, true, 1, {"A", "C"}},
-    RemoveRow{2, false, 1, {"A", "B"}}));
+INSTANTIATE_TEST_SUITE_P(AboveAtBelow, DeviceListRemove,
+                         ::testing::Values(RemoveRow{0, false, 0, {"B", "C"}},
+                                           RemoveRow{1, true, 1, {"A", "C"}},
+                                           RemoveRow{2, false, 1, {"A", "B"}}));
 
-TEST_F(DeviceList, RemoveTheOnlyRowLeavesNothing)
-{
+TEST_F(DeviceList, RemoveTheOnlyRowLeavesNothing) {
     StartWith({Line("A", 1, 0)});
     m_view.SelectItem(0);
     m_list.OnRemove();
@@ -198,8 +183,7 @@ TEST_F(DeviceList, RemoveTheOnlyRowLeavesNothing)
     EXPECT_EQ(m_host.m_strConnected, "");
 }
 
-TEST_F(DeviceList, ModifyAndRemoveWithoutASelectionDoNothing)
-{
+TEST_F(DeviceList, ModifyAndRemoveWithoutASelectionDoNothing) {
     StartWith({Line("A", 1, 0)});
     m_list.OnModify();
     m_list.OnRemove();
@@ -208,8 +192,7 @@ TEST_F(DeviceList, ModifyAndRemoveWithoutASelectionDoNothing)
     EXPECT_TRUE(m_host.m_vecUpdateData.empty());
 }
 
-TEST_F(DeviceList, TickingTheClickedRowConnectsItAndUnticksTheActiveOne)
-{
+TEST_F(DeviceList, TickingTheClickedRowConnectsItAndUnticksTheActiveOne) {
     StartWith({Line("A", 1, 0), Line("B", 0, 1, "COM2")});
     m_view.UserToggles(1);
     EXPECT_EQ(m_view.Checks(), (std::vector<bool>{false, true}));
@@ -219,8 +202,7 @@ TEST_F(DeviceList, TickingTheClickedRowConnectsItAndUnticksTheActiveOne)
     EXPECT_EQ(m_list.ClickCheck(), 1);
 }
 
-TEST_F(DeviceList, TickingAThirdRowWithTwoTickedConnectsTheThird)
-{
+TEST_F(DeviceList, TickingAThirdRowWithTwoTickedConnectsTheThird) {
     StartWith({Line("A", 1, 0), Line("B", 1, 1), Line("C", 0, 2)});
     ASSERT_EQ(m_host.m_strConnected, "A");
     m_view.UserToggles(2);
@@ -232,8 +214,7 @@ TEST_F(DeviceList, TickingAThirdRowWithTwoTickedConnectsTheThird)
     EXPECT_EQ(m_host.m_vecConnects[0].strDevice, "C");
 }
 
-TEST_F(DeviceList, UntickingTheActiveClickedRowDisconnects)
-{
+TEST_F(DeviceList, UntickingTheActiveClickedRowDisconnects) {
     StartWith({Line("A", 0, 0), Line("B", 1, 1)});
     m_view.UserToggles(1);
     EXPECT_EQ(m_host.m_strConnected, "");
@@ -242,8 +223,7 @@ TEST_F(DeviceList, UntickingTheActiveClickedRowDisconnects)
     EXPECT_FALSE(m_host.m_vecConnects[0].bConnect);
 }
 
-TEST_F(DeviceList, UntickingASecondTickedRowKeepsTheActiveDeviceConnected)
-{
+TEST_F(DeviceList, UntickingASecondTickedRowKeepsTheActiveDeviceConnected) {
     StartWith({Line("A", 1, 0), Line("B", 1, 1)});
     m_view.UserToggles(1);
     EXPECT_EQ(m_host.m_strConnected, "A");
@@ -251,8 +231,7 @@ TEST_F(DeviceList, UntickingASecondTickedRowKeepsTheActiveDeviceConnected)
     EXPECT_EQ(LineFlags(), (std::vector<int>{1, 0}));
 }
 
-TEST_F(DeviceList, TickingARowWhosePortFailsLeavesItUntickedAndCleared)
-{
+TEST_F(DeviceList, TickingARowWhosePortFailsLeavesItUntickedAndCleared) {
     StartWith({Line("A", 0, 0, "COM9")});
     m_host.m_setFailingPorts.insert("COM9");
     m_view.UserToggles(0);
@@ -264,8 +243,7 @@ TEST_F(DeviceList, TickingARowWhosePortFailsLeavesItUntickedAndCleared)
     EXPECT_EQ(m_host.m_strConnected, "A");
 }
 
-TEST_F(DeviceList, AfterAClickBesideTheRowsAChangeIsOnlyStored)
-{
+TEST_F(DeviceList, AfterAClickBesideTheRowsAChangeIsOnlyStored) {
     StartWith({Line("A", 0, 0)});
     m_list.OnDeviceListClick(0);
     m_list.OnDeviceListClick(-1);
@@ -275,8 +253,7 @@ TEST_F(DeviceList, AfterAClickBesideTheRowsAChangeIsOnlyStored)
     EXPECT_TRUE(m_host.m_vecConnects.empty());
 }
 
-TEST_F(DeviceList, ChangesOfRowsOtherThanTheClickedOneAreIgnored)
-{
+TEST_F(DeviceList, ChangesOfRowsOtherThanTheClickedOneAreIgnored) {
     StartWith({Line("A", 0, 0), Line("B", 0, 1)});
     m_list.OnDeviceListClick(0);
     m_view.SetCheck(1, true);
@@ -284,8 +261,7 @@ TEST_F(DeviceList, ChangesOfRowsOtherThanTheClickedOneAreIgnored)
     EXPECT_TRUE(m_host.m_vecConnects.empty());
 }
 
-TEST_F(DeviceList, ModifyHandsTheRecordInAndStoresWhatSaveGaveBack)
-{
+TEST_F(DeviceList, ModifyHandsTheRecordInAndStoresWhatSaveGaveBack) {
     TouchDevice device = ParseDeviceLine(Line("A", 0, 0));
     device.m_dRawMaxY = 868;
     device.m_dSpanY = 737.5;
@@ -312,9 +288,7 @@ TEST_F(DeviceList, ModifyHandsTheRecordInAndStoresWhatSaveGaveBack)
               (std::array<std::string, 4>{"Renamed", "DP-1", "COM4", "2400"}));
 }
 
-
-TEST_F(DeviceList, ModifyOfTheClickedActiveRowReconnectsWithTheNewValues)
-{
+TEST_F(DeviceList, ModifyOfTheClickedActiveRowReconnectsWithTheNewValues) {
     StartWith({Line("A", 1, 0), Line("B", 0, 1)});
     m_list.OnDeviceListClick(0);
     DialogReturns(NewDevice("A2", 1, "COM5"));
@@ -325,8 +299,7 @@ TEST_F(DeviceList, ModifyOfTheClickedActiveRowReconnectsWithTheNewValues)
     EXPECT_EQ(LineFlags(), (std::vector<int>{1, 0}));
 }
 
-TEST_F(DeviceList, ModifyClearingConnectOfTheClickedActiveRowDisconnects)
-{
+TEST_F(DeviceList, ModifyClearingConnectOfTheClickedActiveRowDisconnects) {
     StartWith({Line("A", 1, 0)});
     m_list.OnDeviceListClick(0);
     DialogReturns(NewDevice("A", 0));
@@ -335,4 +308,3 @@ TEST_F(DeviceList, ModifyClearingConnectOfTheClickedActiveRowDisconnects)
     EXPECT_EQ(m_view.Checks(), std::vector<bool>{false});
     EXPECT_EQ(LineFlags(), std::vector<int>{0});
 }
-

@@ -21,20 +21,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path)
-{
+std::string ReadFile(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-void WriteFile(const fs::path& path, const std::string& strContent)
-{
+void WriteFile(const fs::path& path, const std::string& strContent) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << strContent;
 }
 
-CDeviceLines MakeLines(const std::vector<std::string>& vecLines)
-{
+CDeviceLines MakeLines(const std::vector<std::string>& vecLines) {
     CDeviceLines arrLines;
     for (const std::string& strLine : vecLines) {
         arrLines.Add(strLine);
@@ -47,8 +44,7 @@ class DeviceStore : public ::testing::Test {
 protected:
     fs::path File() const { return fs::path(m_config.Path()) / "Settings.dat"; }
     CDeviceStore Store() { return CDeviceStore(m_replacer, File().string()); }
-    std::vector<fs::path> FolderEntries() const
-    {
+    std::vector<fs::path> FolderEntries() const {
         std::vector<fs::path> vecEntries;
         for (const auto& entry : fs::directory_iterator(m_config.Path())) {
             vecEntries.push_back(entry.path().filename());
@@ -68,8 +64,7 @@ const std::string g_strLineB = "Back;screen;COM1;2400;0;";
 
 }  // namespace
 
-TEST(DeviceLines, IndexesOutsideTheLinesAreRefused)
-{
+TEST(DeviceLines, IndexesOutsideTheLinesAreRefused) {
     CDeviceLines arrLines = MakeLines({"a", "b"});
     for (int nIndex : {-1, 2, 32767}) {
         EXPECT_THROW(arrLines.GetAt(nIndex), std::invalid_argument) << nIndex;
@@ -91,44 +86,40 @@ struct FileRow {
 
 class SettingsFileFormat : public ::testing::TestWithParam<FileRow> {};
 
-TEST_P(SettingsFileFormat, ReadsTheLines)
-{
+TEST_P(SettingsFileFormat, ReadsTheLines) {
     EXPECT_EQ(ParseSettingsFile(GetParam().strContent), GetParam().vecLines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SettingsFileFormat, ::testing::Values(
-    FileRow{"Empty", "", {}},
-    FileRow{"CrLf", "A\r\nB\r\n", {"A", "B"}},
-    FileRow{"LoneLf", "A\nB\n", {"A", "B"}},
-    FileRow{"Mixed", "A\r\nB\nC\r\n", {"A", "B", "C"}},
-    FileRow{"EmptyLineInTheMiddle", "A\r\n\r\nB\r\n", {"A", "", "B"}},
-    FileRow{"OnlyALineEnd", "\r\n", {""}},
-    FileRow{"LastLineWithoutEnd", "A\r\nB", {"A", "B"}},
-    FileRow{"LoneCrStaysInTheLine", "A\rB\r\n", {"A\rB"}},
-    FileRow{"TrailingEmptyLines", "A\n\n", {"A", ""}}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, SettingsFileFormat,
+    ::testing::Values(FileRow{"Empty", "", {}}, FileRow{"CrLf", "A\r\nB\r\n", {"A", "B"}},
+                      FileRow{"LoneLf", "A\nB\n", {"A", "B"}},
+                      FileRow{"Mixed", "A\r\nB\nC\r\n", {"A", "B", "C"}},
+                      FileRow{"EmptyLineInTheMiddle", "A\r\n\r\nB\r\n", {"A", "", "B"}},
+                      FileRow{"OnlyALineEnd", "\r\n", {""}},
+                      FileRow{"LastLineWithoutEnd", "A\r\nB", {"A", "B"}},
+                      FileRow{"LoneCrStaysInTheLine", "A\rB\r\n", {"A\rB"}},
+                      FileRow{"TrailingEmptyLines", "A\n\n", {"A", ""}}),
     [](const auto& info) { return std::string(info.param.szName); });
 
-TEST_F(DeviceStore, SaveThenLoadGivesTheSameLinesWithCrLf)
-{
+TEST_F(DeviceStore, SaveThenLoadGivesTheSameLinesWithCrLf) {
     const CDeviceLines arrSaved = MakeLines({g_strLineA, "", g_strLineB, std::string(5000, 'x')});
     ASSERT_TRUE(Store().SaveDevices(arrSaved));
-    EXPECT_EQ(ReadFile(File()), g_strLineA + "\r\n\r\n" + g_strLineB + "\r\n" +
-                                    std::string(5000, 'x') + "\r\n");
+    EXPECT_EQ(ReadFile(File()),
+              g_strLineA + "\r\n\r\n" + g_strLineB + "\r\n" + std::string(5000, 'x') + "\r\n");
     CDeviceLines arrLoaded;
     ASSERT_TRUE(Store().LoadDevices(arrLoaded));
     EXPECT_EQ(arrLoaded.Lines(), arrSaved.Lines());
 }
 
-TEST_F(DeviceStore, LoadAppendsToWhatIsThere)
-{
+TEST_F(DeviceStore, LoadAppendsToWhatIsThere) {
     WriteFile(File(), "B\nC\n");
     CDeviceLines arrLines = MakeLines({"A"});
     ASSERT_TRUE(Store().LoadDevices(arrLines));
     EXPECT_EQ(arrLines.Lines(), (std::vector<std::string>{"A", "B", "C"}));
 }
 
-TEST_F(DeviceStore, AnEmptyListIsAnEmptyFile)
-{
+TEST_F(DeviceStore, AnEmptyListIsAnEmptyFile) {
     WriteFile(File(), "old\r\n");
     ASSERT_TRUE(Store().SaveDevices(CDeviceLines()));
     EXPECT_TRUE(fs::exists(File()));
@@ -138,8 +129,7 @@ TEST_F(DeviceStore, AnEmptyListIsAnEmptyFile)
     EXPECT_TRUE(arrLines.IsEmpty());
 }
 
-TEST_F(DeviceStore, NoFileLoadsNothingAndTheFirstSaveCreatesIt)
-{
+TEST_F(DeviceStore, NoFileLoadsNothingAndTheFirstSaveCreatesIt) {
     CDeviceLines arrLines;
     EXPECT_FALSE(Store().LoadDevices(arrLines));
     EXPECT_TRUE(arrLines.IsEmpty());
@@ -148,9 +138,7 @@ TEST_F(DeviceStore, NoFileLoadsNothingAndTheFirstSaveCreatesIt)
     EXPECT_EQ(ReadFile(File()), g_strLineB + "\r\n");
 }
 
-
-TEST_F(DeviceStore, SavingKeepsTheFilesPermissionsAndASymbolicLink)
-{
+TEST_F(DeviceStore, SavingKeepsTheFilesPermissionsAndASymbolicLink) {
     const fs::path target = fs::path(m_config.Path()) / "real.dat";
     WriteFile(target, "old\r\n");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -162,8 +150,7 @@ TEST_F(DeviceStore, SavingKeepsTheFilesPermissionsAndASymbolicLink)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST_F(DeviceStore, AFolderThatCannotExistFailsTheSave)
-{
+TEST_F(DeviceStore, AFolderThatCannotExistFailsTheSave) {
     // The parent is a regular file: no one, not even root, can create a file below it.
     const fs::path blocker = fs::path(m_config.Path()) / "blocker";
     WriteFile(blocker, "x");
@@ -174,8 +161,7 @@ TEST_F(DeviceStore, AFolderThatCannotExistFailsTheSave)
 
 // A full disk, as far as this process is concerned: writes beyond the file-size limit fail
 // with EFBIG (once SIGXFSZ no longer ends the process).
-TEST_F(DeviceStore, AWriteThatFailsHalfwayLeavesTheOldFileWhole)
-{
+TEST_F(DeviceStore, AWriteThatFailsHalfwayLeavesTheOldFileWhole) {
     const std::string strOld = g_strLineA + "\r\n" + g_strLineB + "\r\n";
     WriteFile(File(), strOld);
     const CDeviceLines arrBig = MakeLines(std::vector<std::string>(200, g_strLineA));
@@ -196,9 +182,7 @@ TEST_F(DeviceStore, AWriteThatFailsHalfwayLeavesTheOldFileWhole)
     EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"Settings.dat"});
 }
 
-
-TEST(SettingsFilePath, PortableCopiesKeepTheFileBesideTheExecutable)
-{
+TEST(SettingsFilePath, PortableCopiesKeepTheFileBesideTheExecutable) {
     CTempConfigDir config;
     const std::string strConfig = config.Path() + "/Brenhold/";
     EXPECT_EQ(SettingsFilePath("/opt/tactilo/", "/usr/local/bin", strConfig),
@@ -210,20 +194,18 @@ TEST(SettingsFilePath, PortableCopiesKeepTheFileBesideTheExecutable)
     // A link to the bin directory is the bin directory.
     fs::create_directories(config.Path() + "/prefix/bin");
     fs::create_directory_symlink(config.Path() + "/prefix/bin", config.Path() + "/bin-link");
-    EXPECT_EQ(SettingsFilePath(config.Path() + "/bin-link/", config.Path() + "/prefix/bin",
-                               strConfig),
-              strConfig + "Settings.dat");
+    EXPECT_EQ(
+        SettingsFilePath(config.Path() + "/bin-link/", config.Path() + "/prefix/bin", strConfig),
+        strConfig + "Settings.dat");
 }
 
-TEST(SettingsFilePath, TheDefaultRuleFollowsTheRunningExecutable)
-{
+TEST(SettingsFilePath, TheDefaultRuleFollowsTheRunningExecutable) {
     CTempConfigDir config;
     // The test programs run from the build tree, never from the installation.
     EXPECT_EQ(SettingsFilePath(), GetAppDirectory() + "Settings.dat");
 }
 
-TEST(AppDirectory, NamesTheFolderOfTheRunningProgram)
-{
+TEST(AppDirectory, NamesTheFolderOfTheRunningProgram) {
     const std::string strDirectory = GetAppDirectory();
     ASSERT_FALSE(strDirectory.empty());
     EXPECT_EQ(strDirectory.front(), '/');

@@ -20,8 +20,7 @@
 
 namespace {
 
-QStringList Entries(const QComboBox* pCombo)
-{
+QStringList Entries(const QComboBox* pCombo) {
     QStringList entries;
     for (int i = 0; i < pCombo->count(); ++i) {
         entries << pCombo->itemText(i);
@@ -37,16 +36,14 @@ protected:
     SelectConnection()
         : m_monitors({{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}},
                       {"\\\\.\\DISPLAY2", {-1280, 0, 0, 1024}},
-                      {"DP-1", {1920, 0, 3840, 1080}}})
-    {
+                      {"DP-1", {1920, 0, 3840, 1080}}}) {
         for (int nPort = 1; nPort <= 13; ++nPort) {
             m_config.LinkPort(nPort, m_config.Path() + "/no-such-port");
         }
     }
 
     // The dialog as Add or Modify opens it (shown, not run: the test drives it).
-    CSelectConnection& Open(const DeviceSettingsValues& values = {}, bool bModify = false)
-    {
+    CSelectConnection& Open(const DeviceSettingsValues& values = {}, bool bModify = false) {
         m_pDlg = std::make_unique<CSelectConnection>(CSelectConnection::Dependencies{
             m_monitors, [] { return std::make_unique<CPosixSerialLine>(); }, m_messages});
         static_cast<DeviceSettingsValues&>(*m_pDlg) = values;
@@ -55,8 +52,7 @@ protected:
         return *m_pDlg;
     }
     template <typename Widget>
-    Widget* Control(const char* szName) const
-    {
+    Widget* Control(const char* szName) const {
         Widget* pWidget = m_pDlg->findChild<Widget*>(szName);
         EXPECT_NE(pWidget, nullptr) << szName;
         return pWidget;
@@ -74,8 +70,7 @@ protected:
     std::unique_ptr<CSelectConnection> m_pDlg;
 };
 
-DeviceSettingsValues Existing()
-{
+DeviceSettingsValues Existing() {
     DeviceSettingsValues values;
     values.m_strName = "Front";
     values.m_strMonitor = "DISPLAY2";
@@ -95,8 +90,7 @@ DeviceSettingsValues Existing()
 
 }  // namespace
 
-TEST_F(SelectConnection, AddShowsTheTemplatesControlsAndDefaults)
-{
+TEST_F(SelectConnection, AddShowsTheTemplatesControlsAndDefaults) {
     CSelectConnection& dlg = Open();
     EXPECT_EQ(dlg.windowTitle(), "Device Settings");
     EXPECT_EQ(Control<QCheckBox>("ctl1012")->text(), "Connect");
@@ -119,8 +113,7 @@ TEST_F(SelectConnection, AddShowsTheTemplatesControlsAndDefaults)
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 
-TEST_F(SelectConnection, ControlsKeepTheTemplatesProportionsAndOrder)
-{
+TEST_F(SelectConnection, ControlsKeepTheTemplatesProportionsAndOrder) {
     CSelectConnection& dlg = Open();
     // 268 by 151 dialog units: wider than high by about the template's ratio in any font.
     EXPECT_GT(dlg.width(), dlg.height());
@@ -139,8 +132,7 @@ TEST_F(SelectConnection, ControlsKeepTheTemplatesProportionsAndOrder)
     }
 }
 
-TEST_F(SelectConnection, TypingStopsAtTwentyCharacters)
-{
+TEST_F(SelectConnection, TypingStopsAtTwentyCharacters) {
     Open();
     Name()->setFocus();
     QTest::keyClicks(Name(), "abcdefghijklmnopqrstuvwxyz");
@@ -150,8 +142,7 @@ TEST_F(SelectConnection, TypingStopsAtTwentyCharacters)
     EXPECT_EQ(Name()->text(), "abcdefghijklmnopqrsX");
 }
 
-TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing)
-{
+TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing) {
     CPtyPair free;
     CPtyPair busy;
     m_config.LinkPort(2, free.SlavePath());
@@ -170,8 +161,7 @@ TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing)
     EXPECT_EQ(again.Open(2, 9600, 8, 0, 0), 0);
 }
 
-TEST_F(SelectConnection, ModifyPreselectsTheDevicesEntries)
-{
+TEST_F(SelectConnection, ModifyPreselectsTheDevicesEntries) {
     CPtyPair pty;
     m_config.LinkPort(1, pty.SlavePath());
     m_config.LinkPort(2, pty.SlavePath());
@@ -189,8 +179,7 @@ TEST_F(SelectConnection, ModifyPreselectsTheDevicesEntries)
     EXPECT_EQ(dlg.m_strPort, "COM2");
 }
 
-TEST_F(SelectConnection, ModifyOfAMissingPortAndMonitorSavesNoPortButKeepsTheMonitor)
-{
+TEST_F(SelectConnection, ModifyOfAMissingPortAndMonitorSavesNoPortButKeepsTheMonitor) {
     CPtyPair pty;
     m_config.LinkPort(1, pty.SlavePath());
     DeviceSettingsValues values = Existing();
@@ -210,8 +199,7 @@ TEST_F(SelectConnection, ModifyOfAMissingPortAndMonitorSavesNoPortButKeepsTheMon
     EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{5, 6, 7, 8}));
 }
 
-TEST_F(SelectConnection, SaveReadsTheControlsBackAndCarriesTheCalibration)
-{
+TEST_F(SelectConnection, SaveReadsTheControlsBackAndCarriesTheCalibration) {
     CPtyPair pty;
     m_config.LinkPort(4, pty.SlavePath());
     const DeviceSettingsValues given = Existing();
@@ -237,8 +225,7 @@ TEST_F(SelectConnection, SaveReadsTheControlsBackAndCarriesTheCalibration)
     EXPECT_EQ(static_cast<const DeviceSettingsValues&>(dlg), expected);
 }
 
-TEST_F(SelectConnection, SaveTakesTheRectangleTheMonitorHadWhenTheDialogOpened)
-{
+TEST_F(SelectConnection, SaveTakesTheRectangleTheMonitorHadWhenTheDialogOpened) {
     CSelectConnection& dlg = Open();
     m_monitors.SetMonitors({{"DISPLAY1", {0, 0, 800, 600}}});
     Save();
@@ -247,8 +234,7 @@ TEST_F(SelectConnection, SaveTakesTheRectangleTheMonitorHadWhenTheDialogOpened)
     EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{0, 0, 1920, 1080}));
 }
 
-TEST_F(SelectConnection, ListsEveryMonitorHoweverMany)
-{
+TEST_F(SelectConnection, ListsEveryMonitorHoweverMany) {
     std::vector<MonitorInfo> vecMonitors;
     for (int i = 1; i <= 14; ++i) {
         vecMonitors.push_back(
@@ -264,9 +250,7 @@ TEST_F(SelectConnection, ListsEveryMonitorHoweverMany)
     EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{1400, 0, 1500, 50}));
 }
 
-
-TEST_F(SelectConnection, ASemicolonInTheNameIsRefusedAndTheDialogStaysOpen)
-{
+TEST_F(SelectConnection, ASemicolonInTheNameIsRefusedAndTheDialogStaysOpen) {
     CSelectConnection& dlg = Open();
     for (const char* szName : {"Left;Right", ";", "Line\nbreak"}) {
         m_messages.Clear();
@@ -283,8 +267,7 @@ TEST_F(SelectConnection, ASemicolonInTheNameIsRefusedAndTheDialogStaysOpen)
     EXPECT_EQ(dlg.m_strName, "Left Right");
 }
 
-TEST_F(SelectConnection, AMonitorWhoseNameHoldsASemicolonCannotBeSaved)
-{
+TEST_F(SelectConnection, AMonitorWhoseNameHoldsASemicolonCannotBeSaved) {
     m_monitors.SetMonitors({{"odd;name", {0, 0, 10, 10}}, {"DP-1", {0, 0, 20, 20}}});
     CSelectConnection& dlg = Open();
     Save();
@@ -296,8 +279,7 @@ TEST_F(SelectConnection, AMonitorWhoseNameHoldsASemicolonCannotBeSaved)
     EXPECT_EQ(dlg.m_strMonitor, "DP-1");
 }
 
-TEST_F(SelectConnection, ALongNameFromTheFileIsShownWholeAndMustBeShortened)
-{
+TEST_F(SelectConnection, ALongNameFromTheFileIsShownWholeAndMustBeShortened) {
     DeviceSettingsValues values = Existing();
     values.m_strName = std::string(25, 'n');
     CSelectConnection& dlg = Open(values, true);
@@ -317,4 +299,3 @@ TEST_F(SelectConnection, ALongNameFromTheFileIsShownWholeAndMustBeShortened)
     ASSERT_TRUE(Accepted());
     EXPECT_EQ(dlg.m_strName, std::string(20, 'n'));
 }
-

@@ -10,8 +10,7 @@
 
 namespace {
 
-TouchDevice WorkedDevice()
-{
+TouchDevice WorkedDevice() {
     TouchDevice device;
     device.m_strName = "Front";
     device.m_strMonitor = "DISPLAY1";
@@ -43,15 +42,13 @@ const char* const g_szWorkedLine =
 
 }  // namespace
 
-TEST(DeviceLine, WorkedDeviceFormatsByteForByte)
-{
+TEST(DeviceLine, WorkedDeviceFormatsByteForByte) {
     const std::string strLine = FormatDeviceLine(WorkedDevice());
     EXPECT_EQ(strLine, g_szWorkedLine);
     EXPECT_EQ(strLine.size(), 195u);
 }
 
-TEST(DeviceLine, DefaultRecordFormatsAs144Characters)
-{
+TEST(DeviceLine, DefaultRecordFormatsAs144Characters) {
     const std::string strLine = FormatDeviceLine(TouchDevice{});
     EXPECT_EQ(strLine.size(), 144u);
     EXPECT_EQ(strLine.substr(0, 4), ";;;;");
@@ -59,8 +56,7 @@ TEST(DeviceLine, DefaultRecordFormatsAs144Characters)
     EXPECT_EQ(strLine.substr(4, 10), "0;0;0;0;0;");
 }
 
-TEST(DeviceLine, FormatsInTheClassicLocaleWhateverTheUserLocale)
-{
+TEST(DeviceLine, FormatsInTheClassicLocaleWhateverTheUserLocale) {
     // Some test machines lack the locale; the test only means something where it exists.
     const char* szOld = std::setlocale(LC_ALL, nullptr);
     const std::string strOld = szOld ? szOld : "C";
@@ -72,24 +68,21 @@ TEST(DeviceLine, FormatsInTheClassicLocaleWhateverTheUserLocale)
     std::setlocale(LC_ALL, strOld.c_str());
 }
 
-TEST(DeviceLine, WorkedLineParsesBack)
-{
+TEST(DeviceLine, WorkedLineParsesBack) {
     const TouchDevice parsed = ParseDeviceLine(g_szWorkedLine);
     TouchDevice expected = WorkedDevice();
     expected.m_dScaleY = 1.464407;  // six decimals survive the line
     EXPECT_EQ(parsed, expected);
 }
 
-TEST(DeviceLine, LinesWithoutSemicolonsGiveDefaultRecords)
-{
-    for (const std::string& strLine :
-         {std::string(), std::string("Front"), std::string("\0\0\x01", 3), std::string(100000, 'x')}) {
+TEST(DeviceLine, LinesWithoutSemicolonsGiveDefaultRecords) {
+    for (const std::string& strLine : {std::string(), std::string("Front"),
+                                       std::string("\0\0\x01", 3), std::string(100000, 'x')}) {
         EXPECT_EQ(ParseDeviceLine(strLine), TouchDevice{});
     }
 }
 
-TEST(DeviceLine, MissingAndExtraFields)
-{
+TEST(DeviceLine, MissingAndExtraFields) {
     const std::string strFull = FormatDeviceLine(WorkedDevice());
     // 24 fields: the swap flag is missing.
     TouchDevice swapped = WorkedDevice();
@@ -105,22 +98,20 @@ TEST(DeviceLine, MissingAndExtraFields)
     EXPECT_EQ(ParseDeviceLine(strFull + "9;9;9;junk"), ParseDeviceLine(strFull));
 }
 
-TEST(DeviceLine, IndexKeepsItsLowSixteenBits)
-{
+TEST(DeviceLine, IndexKeepsItsLowSixteenBits) {
     struct Row {
         const char* szToken;
         int nIndex;
     };
-    for (const Row& row : {Row{"65537", 1}, Row{"40000", -25536}, Row{"70000", 4464},
-                           Row{"-1", -1}, Row{"32767", 32767}, Row{"32768", -32768}}) {
-        std::string strLine = std::string(";;;;0;0;0;0;0;") + "0;0;0;0;0;0;0;0;0;0;0;0;0;0;" +
-                              row.szToken + ";0;";
+    for (const Row& row : {Row{"65537", 1}, Row{"40000", -25536}, Row{"70000", 4464}, Row{"-1", -1},
+                           Row{"32767", 32767}, Row{"32768", -32768}}) {
+        std::string strLine =
+            std::string(";;;;0;0;0;0;0;") + "0;0;0;0;0;0;0;0;0;0;0;0;0;0;" + row.szToken + ";0;";
         EXPECT_EQ(ParseDeviceLine(strLine).m_nIndex, row.nIndex) << row.szToken;
     }
 }
 
-TEST(DeviceLine, NegativeRectangleRoundTrips)
-{
+TEST(DeviceLine, NegativeRectangleRoundTrips) {
     TouchDevice device;
     device.m_rcMonitor = {-1280, 0, 0, 1024};
     const std::string strLine = FormatDeviceLine(device);
@@ -128,8 +119,7 @@ TEST(DeviceLine, NegativeRectangleRoundTrips)
     EXPECT_EQ(ParseDeviceLine(strLine).m_rcMonitor, device.m_rcMonitor);
 }
 
-TEST(DeviceLine, TextFieldsAreKeptByteForByte)
-{
+TEST(DeviceLine, TextFieldsAreKeptByteForByte) {
     TouchDevice device;
     device.m_strName = std::string(" \xe4\xf6 tab\there ");
     device.m_strMonitor = "DISPLAY\x01";
@@ -139,8 +129,7 @@ TEST(DeviceLine, TextFieldsAreKeptByteForByte)
 }
 
 // Formatting what was parsed from a formatted line gives the same line, for any values.
-TEST(DeviceLine, FormatParseFormatIsStable)
-{
+TEST(DeviceLine, FormatParseFormatIsStable) {
     std::mt19937_64 random(42);
     std::uniform_real_distribution<double> number(-1e6, 1e6);
     for (int nRound = 0; nRound < 2000; ++nRound) {
@@ -171,24 +160,22 @@ struct DoubleRow {
 
 }  // namespace
 
-TEST(NumberText, IntegersReadLikeAtoi)
-{
-    for (const IntRow& row : {IntRow{"12abc", 12}, IntRow{"abc", 0}, IntRow{"", 0},
-                              IntRow{" 3", 3}, IntRow{"1.9", 1}, IntRow{"-42", -42},
-                              IntRow{"+7", 7}, IntRow{"\t\n 5", 5}, IntRow{"- 5", 0},
-                              IntRow{"--5", 0}, IntRow{"2147483647", 2147483647},
-                              IntRow{"99999999999999999999999", -1}}) {
+TEST(NumberText, IntegersReadLikeAtoi) {
+    for (const IntRow& row :
+         {IntRow{"12abc", 12}, IntRow{"abc", 0}, IntRow{"", 0}, IntRow{" 3", 3}, IntRow{"1.9", 1},
+          IntRow{"-42", -42}, IntRow{"+7", 7}, IntRow{"\t\n 5", 5}, IntRow{"- 5", 0},
+          IntRow{"--5", 0}, IntRow{"2147483647", 2147483647},
+          IntRow{"99999999999999999999999", -1}}) {
         EXPECT_EQ(TextToInt(row.szToken), row.nValue) << '"' << row.szToken << '"';
     }
 }
 
-TEST(NumberText, NumbersReadLikeAtof)
-{
+TEST(NumberText, NumbersReadLikeAtof) {
     for (const DoubleRow& row :
          {DoubleRow{"2.5e1", 25.0}, DoubleRow{"1.5", 1.5}, DoubleRow{"abc", 0.0},
           DoubleRow{"", 0.0}, DoubleRow{" -3.25x", -3.25}, DoubleRow{".5", 0.5},
-          DoubleRow{"5.", 5.0}, DoubleRow{"1e", 1.0}, DoubleRow{"0x10", 16.0},
-          DoubleRow{"+2", 2.0}, DoubleRow{"1e-400", 0.0}}) {
+          DoubleRow{"5.", 5.0}, DoubleRow{"1e", 1.0}, DoubleRow{"0x10", 16.0}, DoubleRow{"+2", 2.0},
+          DoubleRow{"1e-400", 0.0}}) {
         EXPECT_DOUBLE_EQ(TextToDouble(row.szToken), row.dValue) << '"' << row.szToken << '"';
     }
     EXPECT_TRUE(std::isinf(TextToDouble("1e400")));
@@ -196,8 +183,7 @@ TEST(NumberText, NumbersReadLikeAtof)
     EXPECT_TRUE(std::isnan(TextToDouble("nan")));
 }
 
-TEST(NumberText, FixedPointWithSixDecimals)
-{
+TEST(NumberText, FixedPointWithSixDecimals) {
     EXPECT_EQ(DoubleToText(1.5), "1.500000");
     EXPECT_EQ(DoubleToText(-1), "-1.000000");
     EXPECT_EQ(DoubleToText(0.1234567), "0.123457");

@@ -15,15 +15,13 @@ struct NameRow {
 
 class MonitorNames : public ::testing::TestWithParam<NameRow> {};
 
-std::string DeviceNameOf(const CMonitor& monitor)
-{
+std::string DeviceNameOf(const CMonitor& monitor) {
     std::string strName = "left over";
     monitor.GetDeviceName(strName);
     return strName;
 }
 
-ScreenRect RectOf(const CMonitor& monitor)
-{
+ScreenRect RectOf(const CMonitor& monitor) {
     ScreenRect rc = {-7, -7, -7, -7};
     monitor.GetMonitorRect(&rc);
     return rc;
@@ -31,30 +29,26 @@ ScreenRect RectOf(const CMonitor& monitor)
 
 }  // namespace
 
-TEST_P(MonitorNames, LoseEveryBackslashAndDot)
-{
+TEST_P(MonitorNames, LoseEveryBackslashAndDot) {
     EXPECT_EQ(MonitorName(GetParam().szDeviceName), GetParam().szMonitorName);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, MonitorNames,
-    ::testing::Values(NameRow{R"(\\.\DISPLAY2)", "DISPLAY2"},
-                      NameRow{R"(\\.\DISP.LAY\3.)", "DISPLAY3"},
-                      NameRow{"screen", "screen"}, NameRow{"DP-1", "DP-1"},
-                      NameRow{"HDMI-A-0", "HDMI-A-0"}, NameRow{R"(.\.\)", ""},
-                      NameRow{"", ""}));
+INSTANTIATE_TEST_SUITE_P(Table, MonitorNames,
+                         ::testing::Values(NameRow{R"(\\.\DISPLAY2)", "DISPLAY2"},
+                                           NameRow{R"(\\.\DISP.LAY\3.)", "DISPLAY3"},
+                                           NameRow{"screen", "screen"}, NameRow{"DP-1", "DP-1"},
+                                           NameRow{"HDMI-A-0", "HDMI-A-0"}, NameRow{R"(.\.\)", ""},
+                                           NameRow{"", ""}));
 
-TEST(MonitorName, ComparisonIsCaseSensitive)
-{
+TEST(MonitorName, ComparisonIsCaseSensitive) {
     EXPECT_NE(MonitorName("display1"), MonitorName(R"(\\.\DISPLAY1)"));
     EXPECT_EQ(MonitorName("DISPLAY1"), MonitorName(R"(\\.\DISPLAY1)"));
 }
 
-TEST(Monitors, ListsTheSourceInItsOrder)
-{
+TEST(Monitors, ListsTheSourceInItsOrder) {
     // A secondary monitor left of the primary one has a negative left edge.
-    CFakeMonitorSource source({{R"(\\.\DISPLAY1)", {0, 0, 1920, 1080}},
-                               {R"(\\.\DISPLAY2)", {-1280, -200, 0, 824}}});
+    CFakeMonitorSource source(
+        {{R"(\\.\DISPLAY1)", {0, 0, 1920, 1080}}, {R"(\\.\DISPLAY2)", {-1280, -200, 0, 824}}});
     const CMonitors monitors(source);
 
     ASSERT_EQ(monitors.GetCount(), 2);
@@ -64,8 +58,7 @@ TEST(Monitors, ListsTheSourceInItsOrder)
     EXPECT_EQ(RectOf(monitors.GetMonitor(1)), (ScreenRect{-1280, -200, 0, 824}));
 }
 
-TEST(Monitors, IndexOutsideTheListIsAnInvalidArgument)
-{
+TEST(Monitors, IndexOutsideTheListIsAnInvalidArgument) {
     CFakeMonitorSource source({{"A", {0, 0, 10, 10}}, {"B", {10, 0, 20, 10}}});
     const CMonitors monitors(source);
 
@@ -79,8 +72,7 @@ TEST(Monitors, IndexOutsideTheListIsAnInvalidArgument)
     EXPECT_THROW(empty.GetMonitor(0), std::invalid_argument);
 }
 
-TEST(Monitors, ListKeepsTheMonitorsOfItsConstruction)
-{
+TEST(Monitors, ListKeepsTheMonitorsOfItsConstruction) {
     CFakeMonitorSource source({{"A", {0, 0, 10, 10}}});
     const CMonitors before(source);
     source.SetMonitors({{"B", {0, 0, 20, 20}}, {"C", {20, 0, 40, 20}}});
@@ -92,8 +84,7 @@ TEST(Monitors, ListKeepsTheMonitorsOfItsConstruction)
     EXPECT_EQ(DeviceNameOf(after.GetMonitor(0)), "B");
 }
 
-TEST(Monitor, DefaultOneHasNoNameAndAnEmptyRectangle)
-{
+TEST(Monitor, DefaultOneHasNoNameAndAnEmptyRectangle) {
     const CMonitor monitor;
     EXPECT_EQ(DeviceNameOf(monitor), "");
     EXPECT_EQ(RectOf(monitor), ScreenRect{});

@@ -13,8 +13,7 @@
 namespace {
 
 void ExpectMonitors(const std::vector<MonitorInfo>& vecActual,
-                    const std::vector<MonitorInfo>& vecExpected)
-{
+                    const std::vector<MonitorInfo>& vecExpected) {
     ASSERT_EQ(vecActual.size(), vecExpected.size());
     for (std::size_t i = 0; i < vecExpected.size(); ++i) {
         SCOPED_TRACE("monitor " + std::to_string(i));
@@ -25,8 +24,7 @@ void ExpectMonitors(const std::vector<MonitorInfo>& vecActual,
 
 }  // namespace
 
-TEST(XRandrMonitorSource, PlainXvfbHasOneMonitorCalledScreen)
-{
+TEST(XRandrMonitorSource, PlainXvfbHasOneMonitorCalledScreen) {
     CXvfb xvfb("1600x900x24");
     ASSERT_TRUE(xvfb.Ok()) << xvfb.Log();
 
@@ -34,8 +32,7 @@ TEST(XRandrMonitorSource, PlainXvfbHasOneMonitorCalledScreen)
     ExpectMonitors(source.EnumMonitors(), {{"screen", {0, 0, 1600, 900}}});
 }
 
-TEST(XRandrMonitorSource, ListsMonitorsInTheServersOrder)
-{
+TEST(XRandrMonitorSource, ListsMonitorsInTheServersOrder) {
     CXvfb xvfb("3840x1080x24");
     ASSERT_TRUE(xvfb.Ok()) << xvfb.Log();
     // The server may place a monitor left of or above the root window's origin, as a
@@ -65,8 +62,7 @@ TEST(XRandrMonitorSource, ListsMonitorsInTheServersOrder)
     EXPECT_EQ(strName, "HDMI-2");
 }
 
-TEST(XRandrMonitorSource, UsesAConnectionHandedIn)
-{
+TEST(XRandrMonitorSource, UsesAConnectionHandedIn) {
     CXvfb xvfb("1024x768x24");
     ASSERT_TRUE(xvfb.Ok()) << xvfb.Log();
     Display* pDisplay = XOpenDisplay(xvfb.Display().c_str());
@@ -79,8 +75,7 @@ TEST(XRandrMonitorSource, UsesAConnectionHandedIn)
     XCloseDisplay(pDisplay);
 }
 
-TEST(XRandrMonitorSource, NoDisplayGivesNoMonitors)
-{
+TEST(XRandrMonitorSource, NoDisplayGivesNoMonitors) {
     CXRandrMonitorSource source(":64999");
     EXPECT_TRUE(source.EnumMonitors().empty());
     const CMonitors monitors(source);

@@ -27,8 +27,7 @@ protected:
           m_touch({m_output, m_timer, m_trace, {}, nullptr}),
           m_reader(m_port, {[this](std::string s) { m_touch.ProcessPacket(std::move(s)); }, {}}),
           m_connection({m_port, m_reader, m_touch, m_view, m_messages,
-                        [this](int nMs) { m_vecSleeps.push_back(nMs); }})
-    {
+                        [this](int nMs) { m_vecSleeps.push_back(nMs); }}) {
         m_device.m_strName = "Touch 1";
         m_device.m_strMonitor = "DISPLAY1";
         m_device.m_strPort = "COM3";
@@ -52,8 +51,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DeviceConnectionTest, ConnectOpensWithTheLineSettingsAndShowsIt)
-{
+TEST_F(DeviceConnectionTest, ConnectOpensWithTheLineSettingsAndShowsIt) {
     m_touch.SetTrayRightClick(true);
     m_connection.Connect(m_device, true, true);
     EXPECT_EQ(m_pLine->OpenedPort(), 3);
@@ -72,8 +70,7 @@ TEST_F(DeviceConnectionTest, ConnectOpensWithTheLineSettingsAndShowsIt)
     EXPECT_TRUE(m_vecSleeps.empty());  // nothing was open: no pause
 }
 
-TEST_F(DeviceConnectionTest, ConnectingTwiceLeavesOneReaderOnAReopenedPort)
-{
+TEST_F(DeviceConnectionTest, ConnectingTwiceLeavesOneReaderOnAReopenedPort) {
     m_connection.Connect(m_device, true, true);
     m_connection.Connect(m_device, true, true);
     EXPECT_EQ(m_vecSleeps, std::vector<int>{500});
@@ -82,8 +79,7 @@ TEST_F(DeviceConnectionTest, ConnectingTwiceLeavesOneReaderOnAReopenedPort)
     EXPECT_TRUE(m_reader.Started());
 }
 
-TEST_F(DeviceConnectionTest, FailedConnectShowsTheErrorOnlyWhenAsked)
-{
+TEST_F(DeviceConnectionTest, FailedConnectShowsTheErrorOnlyWhenAsked) {
     m_pLine->SetFailures({ENOENT, 0, 0});
     m_view.m_mapChecks[2] = true;
     m_connection.Connect(m_device, true, false);
@@ -101,8 +97,7 @@ TEST_F(DeviceConnectionTest, FailedConnectShowsTheErrorOnlyWhenAsked)
     EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Error);
 }
 
-TEST_F(DeviceConnectionTest, DisconnectStopsPausesClosesAndSaysNotConnected)
-{
+TEST_F(DeviceConnectionTest, DisconnectStopsPausesClosesAndSaysNotConnected) {
     m_connection.Connect(m_device, true, true);
     m_connection.Connect(m_device, false, true);
     EXPECT_FALSE(m_reader.Started());
@@ -114,8 +109,7 @@ TEST_F(DeviceConnectionTest, DisconnectStopsPausesClosesAndSaysNotConnected)
     EXPECT_EQ(m_device.m_bConnect, 0);
 }
 
-TEST_F(DeviceConnectionTest, DisconnectWithNoPortOpenDoesNotPause)
-{
+TEST_F(DeviceConnectionTest, DisconnectWithNoPortOpenDoesNotPause) {
     EXPECT_FALSE(m_connection.Disconnect());
     m_view.m_mapChecks[2] = true;
     m_connection.Connect(m_device, false, true);
@@ -124,8 +118,7 @@ TEST_F(DeviceConnectionTest, DisconnectWithNoPortOpenDoesNotPause)
     EXPECT_EQ(m_view.m_strTooltip, "Tactilo - Not connected");
 }
 
-TEST_F(DeviceConnectionTest, PacketsReachTheProcessorUntilTheStop)
-{
+TEST_F(DeviceConnectionTest, PacketsReachTheProcessorUntilTheStop) {
     m_touch.SetActiveDevice(m_device);
     m_connection.Connect(m_device, true, true);
     m_pLine->Feed({0xC1, 0x10, 0x10, 0x81, 0x10, 0x10});
@@ -136,8 +129,7 @@ TEST_F(DeviceConnectionTest, PacketsReachTheProcessorUntilTheStop)
     EXPECT_EQ(m_output.Inputs().size(), nSent);  // the reader has been joined: nothing more
 }
 
-TEST(PortNumber, ComIsRemovedAndTheRestRead)
-{
+TEST(PortNumber, ComIsRemovedAndTheRestRead) {
     struct Row {
         const char* szPort;
         int nPort;

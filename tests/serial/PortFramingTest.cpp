@@ -21,22 +21,19 @@ struct Framed {
 
 class PortFraming : public ::testing::Test {
 protected:
-    PortFraming()
-    {
+    PortFraming() {
         auto pLine = std::make_unique<CFakeSerialLine>();
         m_pLine = pLine.get();
         m_pPort = std::make_unique<CPort>(std::move(pLine), &m_trace);
     }
 
-    Framed Next()
-    {
+    Framed Next() {
         Framed framed{};
         framed.status = m_pPort->ReadPacket(framed.strText);
         return framed;
     }
 
-    static std::string Packet(unsigned char b0, unsigned char b1, unsigned char b2)
-    {
+    static std::string Packet(unsigned char b0, unsigned char b1, unsigned char b2) {
         return ByteToBits(b0) + ByteToBits(b1) + ByteToBits(b2);
     }
 
@@ -47,8 +44,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PortFraming, StrayDataBytesAreDroppedBeforeTheFirstLeadByte)
-{
+TEST_F(PortFraming, StrayDataBytesAreDroppedBeforeTheFirstLeadByte) {
     m_pLine->Feed({0x05, 0x7F, 0xC5, 0x12, 0x34});
     const Framed framed = Next();
     EXPECT_EQ(framed.status, PacketStatus::Whole);
@@ -56,8 +52,7 @@ TEST_F(PortFraming, StrayDataBytesAreDroppedBeforeTheFirstLeadByte)
     EXPECT_TRUE(m_trace.Lines().empty());
 }
 
-TEST_F(PortFraming, EarlyLeadByteCutsThePacketAndStartsTheNext)
-{
+TEST_F(PortFraming, EarlyLeadByteCutsThePacketAndStartsTheNext) {
     m_pLine->Feed({0xC0, 0x01, 0xC3, 0x02, 0x03});
     const Framed cut = Next();
     EXPECT_EQ(cut.status, PacketStatus::CutShort);
@@ -72,8 +67,7 @@ TEST_F(PortFraming, EarlyLeadByteCutsThePacketAndStartsTheNext)
     EXPECT_TRUE(m_pPort->Pending().empty());
 }
 
-TEST_F(PortFraming, CutShortTextCarriesStaleSlotsButIsFlagged)
-{
+TEST_F(PortFraming, CutShortTextCarriesStaleSlotsButIsFlagged) {
     // A whole packet fills all slots; a cut one then mixes its lead byte with those.
     m_pLine->Feed({0xC1, 0x11, 0x22, 0xC2, 0x33, 0xC4, 0x44, 0x55});
     EXPECT_EQ(Next().status, PacketStatus::Whole);
@@ -85,8 +79,7 @@ TEST_F(PortFraming, CutShortTextCarriesStaleSlotsButIsFlagged)
     EXPECT_EQ(next.strText, Packet(0xC4, 0x44, 0x55));
 }
 
-TEST_F(PortFraming, TwoLeadBytesInARowAfterAPendingOne)
-{
+TEST_F(PortFraming, TwoLeadBytesInARowAfterAPendingOne) {
     m_pLine->Feed({0xC1, 0x11, 0x22, 0xC2, 0x33, 0xC4, 0xC8, 0x01, 0x02});
     EXPECT_EQ(Next().status, PacketStatus::Whole);
     EXPECT_EQ(Next().status, PacketStatus::CutShort);  // 0xC4 pending
@@ -101,8 +94,7 @@ TEST_F(PortFraming, TwoLeadBytesInARowAfterAPendingOne)
     EXPECT_EQ(m_trace.Lines().size(), 2u);
 }
 
-TEST_F(PortFraming, FailedOrVanishedLineIsReportedNotRetriedForever)
-{
+TEST_F(PortFraming, FailedOrVanishedLineIsReportedNotRetriedForever) {
     for (ReadStatus status : {ReadStatus::Failed, ReadStatus::Gone}) {
         m_pLine->FailNextReads(1, status);
         EXPECT_EQ(Next().status, PacketStatus::DeviceGone);
@@ -113,16 +105,14 @@ TEST_F(PortFraming, FailedOrVanishedLineIsReportedNotRetriedForever)
     EXPECT_EQ(Next().status, PacketStatus::Whole);
 }
 
-TEST_F(PortFraming, ReadWithoutAByteCountsAsZero)
-{
+TEST_F(PortFraming, ReadWithoutAByteCountsAsZero) {
     m_pLine->FailNextReads(1, ReadStatus::NoByte);
     m_pLine->Feed({0xC5, 0x12, 0x34});
     // Taken as the data byte 0x00 between packets: dropped.
     EXPECT_EQ(Next().strText, Packet(0xC5, 0x12, 0x34));
 }
 
-TEST_F(PortFraming, WakeEndsTheReadWithStopped)
-{
+TEST_F(PortFraming, WakeEndsTheReadWithStopped) {
     m_pPort->Wake();
     m_pLine->Feed({0xC5, 0x12, 0x34});
     EXPECT_EQ(Next().status, PacketStatus::Stopped);
@@ -132,8 +122,7 @@ TEST_F(PortFraming, WakeEndsTheReadWithStopped)
 
 // Any byte stream, split anywhere, never breaks the framer: after garbage the first whole
 // packet that follows is framed exactly, and resynchronisation costs at most one packet.
-TEST_F(PortFraming, RandomGarbageThenPacketsResynchronises)
-{
+TEST_F(PortFraming, RandomGarbageThenPacketsResynchronises) {
     std::mt19937 random(20261207);
     for (int nRound = 0; nRound < 300; ++nRound) {
         std::vector<unsigned char> vecGarbage(random() % 12);

@@ -23,8 +23,7 @@ class PosixPort : public ::testing::Test {
 protected:
     PosixPort() { m_config.LinkPort(4, m_pty.SlavePath()); }
 
-    std::unique_ptr<CPort> MakePort(CPosixSerialLine** ppLine = nullptr)
-    {
+    std::unique_ptr<CPort> MakePort(CPosixSerialLine** ppLine = nullptr) {
         auto pLine = std::make_unique<CPosixSerialLine>();
         if (ppLine) {
             *ppLine = pLine.get();
@@ -45,8 +44,7 @@ class PosixPortRates : public PosixPort, public ::testing::WithParamInterface<Ra
 
 }  // namespace
 
-TEST(PortNames, LinkWinsOverTheBuiltInPort)
-{
+TEST(PortNames, LinkWinsOverTheBuiltInPort) {
     CTempConfigDir config;
     EXPECT_EQ(PortDevicePath(3), "/dev/ttyS2");
     config.LinkPort(3, "/dev/null");
@@ -56,8 +54,7 @@ TEST(PortNames, LinkWinsOverTheBuiltInPort)
     EXPECT_EQ(PortDevicePath(5), config.Path() + "/Brenhold/ports/COM5");
 }
 
-TEST_P(PosixPortRates, EveryRateIsSetExactly)
-{
+TEST_P(PosixPortRates, EveryRateIsSetExactly) {
     CPosixSerialLine* pLine = nullptr;
     auto pPort = MakePort(&pLine);
     ASSERT_EQ(pPort->Open(4, GetParam().nRequested, 8, 0, 0), 0);
@@ -71,22 +68,25 @@ TEST_P(PosixPortRates, EveryRateIsSetExactly)
     EXPECT_TRUE(framing.bRaw);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, PosixPortRates, ::testing::Values(
-    RateRow{110, 110}, RateRow{300, 300}, RateRow{600, 600}, RateRow{1200, 1200},
-    RateRow{2400, 2400}, RateRow{4800, 4800}, RateRow{9600, 9600}, RateRow{14400, 14400},
-    RateRow{19200, 19200}, RateRow{38400, 38400}, RateRow{56000, 56000},
-    RateRow{57600, 57600}, RateRow{115200, 115200}, RateRow{128000, 128000},
-    RateRow{256000, 256000}, RateRow{57601, 57600}, RateRow{0, 57600}));
+INSTANTIATE_TEST_SUITE_P(Table, PosixPortRates,
+                         ::testing::Values(RateRow{110, 110}, RateRow{300, 300}, RateRow{600, 600},
+                                           RateRow{1200, 1200}, RateRow{2400, 2400},
+                                           RateRow{4800, 4800}, RateRow{9600, 9600},
+                                           RateRow{14400, 14400}, RateRow{19200, 19200},
+                                           RateRow{38400, 38400}, RateRow{56000, 56000},
+                                           RateRow{57600, 57600}, RateRow{115200, 115200},
+                                           RateRow{128000, 128000}, RateRow{256000, 256000},
+                                           RateRow{57601, 57600}, RateRow{0, 57600}));
 
 // A pseudo-terminal always keeps 8 data bits and no parity (the kernel forces them), so
 // byte size and parity are checked against the fake line; stop bits reach the real one.
-TEST_F(PosixPort, StopBitsAreClampedOnTheRealLine)
-{
+TEST_F(PosixPort, StopBitsAreClampedOnTheRealLine) {
     struct Row {
         int nStopBits;
         bool bTwoStop;
     };
-    for (const Row& row : {Row{0, false}, Row{1, true}, Row{2, true}, Row{3, false}, Row{-1, false}}) {
+    for (const Row& row :
+         {Row{0, false}, Row{1, true}, Row{2, true}, Row{3, false}, Row{-1, false}}) {
         CPosixSerialLine* pLine = nullptr;
         auto pPort = MakePort(&pLine);
         ASSERT_EQ(pPort->Open(4, 9600, 8, 0, row.nStopBits), 0);
@@ -96,8 +96,7 @@ TEST_F(PosixPort, StopBitsAreClampedOnTheRealLine)
     }
 }
 
-TEST_F(PosixPort, SecondOpenFailsAsInUseEvenForAnotherProcess)
-{
+TEST_F(PosixPort, SecondOpenFailsAsInUseEvenForAnotherProcess) {
     auto pFirst = MakePort();
     ASSERT_EQ(pFirst->Open(4, 9600, 8, 0, 0), 0);
 
@@ -127,8 +126,7 @@ TEST_F(PosixPort, SecondOpenFailsAsInUseEvenForAnotherProcess)
     EXPECT_EQ(pSecond->Open(4, 9600, 8, 0, 0), 0);
 }
 
-TEST_F(PosixPort, MissingAndNonTtyPortsThrowTheirMessages)
-{
+TEST_F(PosixPort, MissingAndNonTtyPortsThrowTheirMessages) {
     auto pPort = MakePort();
     for (int nPort : {0, 40}) {  // COM0 names /dev/ttyS-1; COM40 has no device
         try {
@@ -151,8 +149,7 @@ TEST_F(PosixPort, MissingAndNonTtyPortsThrowTheirMessages)
     EXPECT_FALSE(pPort->IsOpen());
 }
 
-TEST_F(PosixPort, PacketsWrittenOnThePtyAreFramed)
-{
+TEST_F(PosixPort, PacketsWrittenOnThePtyAreFramed) {
     auto pPort = MakePort();
     ASSERT_EQ(pPort->Open(4, 9600, 8, 0, 0), 0);
     ASSERT_TRUE(pPort->SetTimeouts(0, 0, 0, 0, 0));
@@ -164,8 +161,7 @@ TEST_F(PosixPort, PacketsWrittenOnThePtyAreFramed)
     EXPECT_EQ(strPacket, ByteToBits(0x80) + ByteToBits(0x7F) + ByteToBits(0x7F));
 }
 
-TEST_F(PosixPort, WakeEndsAReadBlockedOnASilentLine)
-{
+TEST_F(PosixPort, WakeEndsAReadBlockedOnASilentLine) {
     auto pPort = MakePort();
     ASSERT_EQ(pPort->Open(4, 9600, 8, 0, 0), 0);
     auto reader = std::async(std::launch::async, [&] {
@@ -179,8 +175,7 @@ TEST_F(PosixPort, WakeEndsAReadBlockedOnASilentLine)
     EXPECT_EQ(reader.get(), PacketStatus::Stopped);
 }
 
-TEST_F(PosixPort, ClosedControllerSideReadsAsGone)
-{
+TEST_F(PosixPort, ClosedControllerSideReadsAsGone) {
     auto pPort = MakePort();
     ASSERT_EQ(pPort->Open(4, 9600, 8, 0, 0), 0);
     ASSERT_TRUE(m_pty.Write({0xC5, 0x12}));

@@ -12,8 +12,7 @@
 #include <stdexcept>
 
 CChildProcess::CChildProcess(const std::vector<std::string>& vecArgs,
-                             const std::map<std::string, std::string>& mapEnv)
-{
+                             const std::map<std::string, std::string>& mapEnv) {
     char szLog[] = "/tmp/tactilo-child-XXXXXX";
     const int logFd = mkstemp(szLog);
     if (logFd < 0) {
@@ -47,8 +46,7 @@ CChildProcess::CChildProcess(const std::vector<std::string>& vecArgs,
     close(logFd);
 }
 
-CChildProcess::~CChildProcess()
-{
+CChildProcess::~CChildProcess() {
     if (Running()) {
         Signal(SIGTERM);
         if (Wait(std::chrono::seconds(3)) == -1) {
@@ -59,8 +57,7 @@ CChildProcess::~CChildProcess()
     unlink(m_strLogPath.c_str());
 }
 
-bool CChildProcess::Running()
-{
+bool CChildProcess::Running() {
     if (m_bReaped) {
         return false;
     }
@@ -74,21 +71,18 @@ bool CChildProcess::Running()
     return result == 0;
 }
 
-bool CChildProcess::Signal(int nSignal)
-{
+bool CChildProcess::Signal(int nSignal) {
     return !m_bReaped && kill(m_pid, nSignal) == 0;
 }
 
-int CChildProcess::Wait(std::chrono::milliseconds timeout)
-{
+int CChildProcess::Wait(std::chrono::milliseconds timeout) {
     if (WaitUntil([this] { return !Running(); }, timeout)) {
         return m_nStatus;
     }
     return -1;
 }
 
-std::string CChildProcess::Log() const
-{
+std::string CChildProcess::Log() const {
     std::ifstream file(m_strLogPath);
     std::stringstream text;
     text << file.rdbuf();

@@ -1,8 +1,7 @@
 #include <thread>
 
 template <typename Condition>
-bool WaitUntil(Condition bCondition, std::chrono::milliseconds timeout)
-{
+bool WaitUntil(Condition bCondition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (bCondition()) {

@@ -13,14 +13,12 @@ public:
         std::string strArguments;
     };
 
-    bool Write(const std::string& strProgram, const std::string& strArguments) override
-    {
+    bool Write(const std::string& strProgram, const std::string& strArguments) override {
         ++m_nWrites;
         m_entry = Entry{strProgram, strArguments};
         return true;
     }
-    bool Remove() override
-    {
+    bool Remove() override {
         ++m_nRemoves;
         m_entry.reset();
         return true;

@@ -12,19 +12,16 @@
 // the finger stays where the last step left it (lifted when the script is empty).
 class CScriptedCalTouch final : public ICalTouchSource {
 public:
-    CScriptedCalTouch& Hold(int nRawX, int nRawY, int nPolls)
-    {
+    CScriptedCalTouch& Hold(int nRawX, int nRawY, int nPolls) {
         return Add({true, nRawX, nRawY}, nPolls);
     }
-    CScriptedCalTouch& Lift(int nPolls)
-    {
+    CScriptedCalTouch& Lift(int nPolls) {
         return Add({false, CAL_RELEASED_RAW, CAL_RELEASED_RAW}, nPolls);
     }
     // Holds for 30 polls (one capture) and lifts for one poll: one target done.
     CScriptedCalTouch& Tap(int nRawX, int nRawY) { return Hold(nRawX, nRawY, 30).Lift(1); }
 
-    CalTouchSample ReadTouch() const override
-    {
+    CalTouchSample ReadTouch() const override {
         std::lock_guard lock(m_mutex);
         ++m_nReads;
         if (m_nNext < m_vecSteps.size()) {
@@ -33,20 +30,17 @@ public:
         return m_last;
     }
 
-    std::size_t Reads() const
-    {
+    std::size_t Reads() const {
         std::lock_guard lock(m_mutex);
         return m_nReads;
     }
-    bool Exhausted() const
-    {
+    bool Exhausted() const {
         std::lock_guard lock(m_mutex);
         return m_nNext >= m_vecSteps.size();
     }
 
 private:
-    CScriptedCalTouch& Add(CalTouchSample sample, int nPolls)
-    {
+    CScriptedCalTouch& Add(CalTouchSample sample, int nPolls) {
         std::lock_guard lock(m_mutex);
         m_vecSteps.insert(m_vecSteps.end(), static_cast<std::size_t>(nPolls), sample);
         return *this;

@@ -12,13 +12,11 @@ class CFakeConnectionView final : public IConnectionView {
 public:
     void SetTrayIcon(unsigned nIconId) override { m_nIcon = nIconId; }
     void SetTrayTooltip(const std::string& strText) override { m_strTooltip = strText; }
-    bool GetRowCheck(int nRow) const override
-    {
+    bool GetRowCheck(int nRow) const override {
         const auto it = m_mapChecks.find(nRow);
         return it != m_mapChecks.end() && it->second;
     }
-    void SetRowCheck(int nRow, bool bChecked) override
-    {
+    void SetRowCheck(int nRow, bool bChecked) override {
         m_mapChecks[nRow] = bChecked;
         ++m_nCheckChanges;
         if (m_onCheckChanged) {

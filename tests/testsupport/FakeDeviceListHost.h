@@ -26,12 +26,9 @@ public:
     };
 
     CFakeDeviceListHost(IDeviceListView& view, TouchDevice& activeDevice)
-        : m_view(view), m_activeDevice(activeDevice)
-    {
-    }
+        : m_view(view), m_activeDevice(activeDevice) {}
 
-    void Connect(bool bConnect, bool bShowErrors) override
-    {
+    void Connect(bool bConnect, bool bShowErrors) override {
         m_vecConnects.push_back({bConnect, bShowErrors, m_activeDevice.m_strName});
         m_strConnected.clear();
         const int nRow = m_activeDevice.m_nIndex;
@@ -48,13 +45,11 @@ public:
             m_view.SetCheck(nRow, false);
         }
     }
-    bool UpdateData(bool bSaveAndValidate) override
-    {
+    bool UpdateData(bool bSaveAndValidate) override {
         m_vecUpdateData.push_back(bSaveAndValidate);
         return true;
     }
-    bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override
-    {
+    bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override {
         m_vecDialogs.push_back({values, bModify});
         return m_runDialog ? m_runDialog(values) : false;
     }

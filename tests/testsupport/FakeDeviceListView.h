@@ -18,8 +18,7 @@ public:
     void SetEvents(IDeviceListEvents* pEvents) { m_pEvents = pEvents; }
 
     int GetItemCount() const override { return static_cast<int>(m_vecRows.size()); }
-    void InsertItem(int nRow, const std::string& strName) override
-    {
+    void InsertItem(int nRow, const std::string& strName) override {
         Row row;
         row.texts[0] = strName;
         m_vecRows.insert(m_vecRows.begin() + nRow, row);
@@ -27,17 +26,14 @@ public:
             ++m_nSelected;
         }
     }
-    void SetItemText(int nRow, int nColumn, const std::string& strText) override
-    {
+    void SetItemText(int nRow, int nColumn, const std::string& strText) override {
         m_vecRows.at(static_cast<std::size_t>(nRow)).texts.at(static_cast<std::size_t>(nColumn)) =
             strText;
     }
-    bool GetCheck(int nRow) const override
-    {
+    bool GetCheck(int nRow) const override {
         return m_vecRows.at(static_cast<std::size_t>(nRow)).bChecked;
     }
-    void SetCheck(int nRow, bool bChecked) override
-    {
+    void SetCheck(int nRow, bool bChecked) override {
         Row& row = m_vecRows.at(static_cast<std::size_t>(nRow));
         if (row.bChecked == bChecked) {
             return;
@@ -50,8 +46,7 @@ public:
     }
     void SelectItem(int nRow) override { m_nSelected = nRow; }
     int GetFirstSelected() const override { return m_nSelected; }
-    void DeleteItem(int nRow) override
-    {
+    void DeleteItem(int nRow) override {
         m_vecRows.erase(m_vecRows.begin() + nRow);
         if (m_nSelected == nRow) {
             m_nSelected = -1;
@@ -62,8 +57,7 @@ public:
 
     // What a user's click on a row's check box does, in the order the real list reports it:
     // the click first, then the change.
-    void UserToggles(int nRow)
-    {
+    void UserToggles(int nRow) {
         if (m_pEvents) {
             m_pEvents->OnDeviceListClick(nRow);
         }
@@ -71,8 +65,7 @@ public:
         SetCheck(nRow, !GetCheck(nRow));
     }
 
-    std::vector<bool> Checks() const
-    {
+    std::vector<bool> Checks() const {
         std::vector<bool> vecChecks;
         for (const Row& row : m_vecRows) {
             vecChecks.push_back(row.bChecked);

@@ -15,15 +15,13 @@ public:
         std::uint64_t nTouch;
     };
 
-    unsigned SetTimer(unsigned nId, unsigned nElapseMs, std::uint64_t nTouch) override
-    {
+    unsigned SetTimer(unsigned nId, unsigned nElapseMs, std::uint64_t nTouch) override {
         m_armed = Armed{nId, nElapseMs, nTouch};
         m_lastArmed = m_armed;
         ++m_nArmCount;
         return m_nFailArming ? 0 : nId;
     }
-    void KillTimer(unsigned nId) override
-    {
+    void KillTimer(unsigned nId) override {
         if (m_armed && m_armed->nId == nId) {
             m_armed.reset();
         }

@@ -10,16 +10,15 @@ class CFakeMonitorSource final : public IMonitorSource {
 public:
     CFakeMonitorSource() = default;
     explicit CFakeMonitorSource(std::vector<MonitorInfo> vecMonitors)
-        : m_vecMonitors(std::move(vecMonitors))
-    {
-    }
+        : m_vecMonitors(std::move(vecMonitors)) {}
 
-    std::vector<MonitorInfo> EnumMonitors() override
-    {
+    std::vector<MonitorInfo> EnumMonitors() override {
         ++m_nCalls;
         return m_vecMonitors;
     }
-    void SetMonitors(std::vector<MonitorInfo> vecMonitors) { m_vecMonitors = std::move(vecMonitors); }
+    void SetMonitors(std::vector<MonitorInfo> vecMonitors) {
+        m_vecMonitors = std::move(vecMonitors);
+    }
     int Calls() const { return m_nCalls; }
 
 private:

@@ -11,8 +11,7 @@
 // fail with m_nError and leave the value alone.
 class CFakeOptionsStore final : public IOptionsStore {
 public:
-    int GetProfileInt(const char* szSection, const char* szEntry, int nDefault) override
-    {
+    int GetProfileInt(const char* szSection, const char* szEntry, int nDefault) override {
         const auto it = m_mapValues.find(Key(szSection, szEntry));
         if (it == m_mapValues.end()) {
             return nDefault;
@@ -24,18 +23,15 @@ public:
         }
     }
     std::string GetProfileString(const char* szSection, const char* szEntry,
-                                 const std::string& strDefault) override
-    {
+                                 const std::string& strDefault) override {
         const auto it = m_mapValues.find(Key(szSection, szEntry));
         return it == m_mapValues.end() ? strDefault : it->second;
     }
-    int WriteProfileInt(const char* szSection, const char* szEntry, int nValue) override
-    {
+    int WriteProfileInt(const char* szSection, const char* szEntry, int nValue) override {
         return WriteProfileString(szSection, szEntry, std::to_string(nValue));
     }
     int WriteProfileString(const char* szSection, const char* szEntry,
-                           const std::string& strValue) override
-    {
+                           const std::string& strValue) override {
         const std::string strKey = Key(szSection, szEntry);
         m_vecWrites.push_back(strKey);
         if (m_setFailing.count(szEntry) != 0) {
@@ -45,8 +41,7 @@ public:
         return 0;
     }
 
-    static std::string Key(const char* szSection, const char* szEntry)
-    {
+    static std::string Key(const char* szSection, const char* szEntry) {
         return std::string(szSection) + "/" + szEntry;
     }
 

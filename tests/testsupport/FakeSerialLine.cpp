@@ -2,8 +2,7 @@
 
 #include <chrono>
 
-void CFakeSerialLine::Feed(const std::vector<unsigned char>& vecBytes)
-{
+void CFakeSerialLine::Feed(const std::vector<unsigned char>& vecBytes) {
     {
         std::lock_guard lock(m_mutex);
         m_bytes.insert(m_bytes.end(), vecBytes.begin(), vecBytes.end());
@@ -11,15 +10,13 @@ void CFakeSerialLine::Feed(const std::vector<unsigned char>& vecBytes)
     m_changed.notify_all();
 }
 
-void CFakeSerialLine::FailNextReads(int nCount, ReadStatus status)
-{
+void CFakeSerialLine::FailNextReads(int nCount, ReadStatus status) {
     std::lock_guard lock(m_mutex);
     m_nFailReads = nCount;
     m_failStatus = status;
 }
 
-int CFakeSerialLine::OpenPort(int nPort)
-{
+int CFakeSerialLine::OpenPort(int nPort) {
     m_nOpenedPort = nPort;
     if (m_failures.nOpen != 0) {
         return m_failures.nOpen;
@@ -28,26 +25,22 @@ int CFakeSerialLine::OpenPort(int nPort)
     return 0;
 }
 
-int CFakeSerialLine::WriteSettings(const LineSettings& settings)
-{
+int CFakeSerialLine::WriteSettings(const LineSettings& settings) {
     m_written = settings;
     return m_failures.nWriteSettings;
 }
 
-bool CFakeSerialLine::SetTimeouts(const CommTimeouts& timeouts)
-{
+bool CFakeSerialLine::SetTimeouts(const CommTimeouts& timeouts) {
     m_timeouts = timeouts;
     return m_bOpen;
 }
 
-void CFakeSerialLine::ClosePort()
-{
+void CFakeSerialLine::ClosePort() {
     m_bOpen = false;
     ++m_nCloseCount;
 }
 
-ReadStatus CFakeSerialLine::ReadByte(unsigned char& nByte)
-{
+ReadStatus CFakeSerialLine::ReadByte(unsigned char& nByte) {
     std::unique_lock lock(m_mutex);
     ++m_nReadCount;
     if (m_nFailReads > 0) {
@@ -68,15 +61,13 @@ ReadStatus CFakeSerialLine::ReadByte(unsigned char& nByte)
     return ReadStatus::Byte;
 }
 
-bool CFakeSerialLine::WaitForWake(int nTimeoutMs)
-{
+bool CFakeSerialLine::WaitForWake(int nTimeoutMs) {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
                               [this] { return m_bWoken; });
 }
 
-void CFakeSerialLine::Wake()
-{
+void CFakeSerialLine::Wake() {
     {
         std::lock_guard lock(m_mutex);
         m_bWoken = true;
@@ -84,8 +75,7 @@ void CFakeSerialLine::Wake()
     m_changed.notify_all();
 }
 
-void CFakeSerialLine::ClearWake()
-{
+void CFakeSerialLine::ClearWake() {
     std::lock_guard lock(m_mutex);
     m_bWoken = false;
 }

@@ -33,37 +33,33 @@ public:
     std::set<unsigned> m_setIcons = {132, 139, 140};
 
     ITrayEvents* Events() const { return m_pEvents; }
-    std::vector<Call> Calls() const
-    {
+    std::vector<Call> Calls() const {
         std::lock_guard lock(m_mutex);
         return m_vecCalls;
     }
-    void ClearCalls()
-    {
+    void ClearCalls() {
         std::lock_guard lock(m_mutex);
         m_vecCalls.clear();
     }
     const std::vector<MenuShown>& MenusShown() const { return m_vecMenus; }
 
     void SetEvents(ITrayEvents* pEvents) override { m_pEvents = pEvents; }
-    bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& nid) override
-    {
+    bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& nid) override {
         std::lock_guard lock(m_mutex);
         m_vecCalls.push_back({message, nid});
         switch (message) {
-        case NotifyIconMessage::Add:
-            return m_bAddSucceeds;
-        case NotifyIconMessage::Delete:
-            return m_bDeleteSucceeds;
-        case NotifyIconMessage::Modify:
-            return true;
+            case NotifyIconMessage::Add:
+                return m_bAddSucceeds;
+            case NotifyIconMessage::Delete:
+                return m_bDeleteSucceeds;
+            case NotifyIconMessage::Modify:
+                return true;
         }
         return false;
     }
     bool LoadIcon(unsigned nResourceId) override { return m_setIcons.count(nResourceId) != 0; }
     bool HasMenu(unsigned nMenuId) override { return m_bHasMenu && nMenuId == 132; }
-    std::optional<unsigned> MenuItemId(unsigned nMenuId, unsigned nPos) override
-    {
+    std::optional<unsigned> MenuItemId(unsigned nMenuId, unsigned nPos) override {
         static constexpr unsigned s_items[] = {32775, 0xFFFFFFFF, 32776, 32777, 32778};
         if (!HasMenu(nMenuId)) {
             return std::nullopt;
@@ -71,8 +67,7 @@ public:
         return nPos < 5 ? s_items[nPos] : 0xFFFFFFFF;
     }
     void TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefaultByPos,
-                   TrayPoint ptCursor) override
-    {
+                   TrayPoint ptCursor) override {
         m_vecMenus.push_back({nMenuId, nDefaultItem, bDefaultByPos, ptCursor});
     }
 

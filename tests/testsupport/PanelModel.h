@@ -10,38 +10,36 @@
 #include "devices/TouchDevice.h"
 
 struct AxisModel {
-    double dRaw0;       // raw value at the monitor's first pixel
-    double dPerPixel;   // raw units per pixel; negative: mirrored
+    double dRaw0;      // raw value at the monitor's first pixel
+    double dPerPixel;  // raw units per pixel; negative: mirrored
     double Raw(double dPixel) const { return dRaw0 + dPerPixel * dPixel; }
 };
 
 struct PanelRow {
     const char* szName;
     ScreenRect rcMonitor;
-    AxisModel x;     // raw along the screen's x axis
+    AxisModel x;  // raw along the screen's x axis
     AxisModel y;
-    bool bSwapXY;    // the controller reports the screen's x axis in its y channel
+    bool bSwapXY;  // the controller reports the screen's x axis in its y channel
 };
 
 // The controller's two channels for a point in monitor pixels, rounded as a controller does.
-inline CalPoint ControllerRaw(const PanelRow& panel, double dPixelX, double dPixelY)
-{
+inline CalPoint ControllerRaw(const PanelRow& panel, double dPixelX, double dPixelY) {
     const int nX = static_cast<int>(std::lround(panel.x.Raw(dPixelX)));
     const int nY = static_cast<int>(std::lround(panel.y.Raw(dPixelY)));
     return panel.bSwapXY ? CalPoint{nY, nX} : CalPoint{nX, nY};
 }
 
 // What the touch processor publishes: the channels after the device's swap.
-inline CalPoint Published(const PanelRow& panel, CalPoint controller)
-{
+inline CalPoint Published(const PanelRow& panel, CalPoint controller) {
     return panel.bSwapXY ? CalPoint{controller.y, controller.x} : controller;
 }
 
 // The pointer mapping of one axis, written from its rules and kept apart from the
 // application's own: anchor on the centre, the 10 % or the 90 % line, whichever the raw value
 // is nearest in its half; direction from the order of the two lines.
-inline double MapAxis(double dRaw, double dA, double dB, double dC, double dScale, int nSize, int nOrigin)
-{
+inline double MapAxis(double dRaw, double dA, double dB, double dC, double dScale, int nSize,
+                      int nOrigin) {
     const bool bForward = dB > dA;
     const double dR = dRaw;
     enum { Centre, Line10, Line90 } anchor;
@@ -68,9 +66,12 @@ inline double MapAxis(double dRaw, double dA, double dB, double dC, double dScal
     }
     const double dSign = bForward ? 1.0 : -1.0;
     switch (anchor) {
-        case Centre: return (nSize / 2.0 + nOrigin) + dSign * (dR - dC) * dScale;
-        case Line10: return (nSize / 10.0 + nOrigin) + dSign * (dR - dA) * dScale;
-        case Line90: return ((9 * nSize) / 10.0 + nOrigin) + dSign * (dR - dB) * dScale;
+        case Centre:
+            return (nSize / 2.0 + nOrigin) + dSign * (dR - dC) * dScale;
+        case Line10:
+            return (nSize / 10.0 + nOrigin) + dSign * (dR - dA) * dScale;
+        case Line90:
+            return ((9 * nSize) / 10.0 + nOrigin) + dSign * (dR - dB) * dScale;
     }
     return 0;
 }
@@ -97,8 +98,7 @@ inline double MapAxis(double dRaw, double dA, double dB, double dC, double dScal
 //     its anchor, is at most 0.2 N (points are mapped from the nearer anchor, each anchor
 //     serving 0.2 N either side) plus what the anchor errors move the boundaries: 2 e_max u.
 //  6. The pointer takes the integer part: 1 more pixel.
-inline double Bound(const AxisModel& axis, int nSize)
-{
+inline double Bound(const AxisModel& axis, int nSize) {
     const double dG = std::abs(axis.dPerPixel);
     const double dU = 1.0 / dG;
     const double dErrLine = 1.5 + dG;

@@ -8,8 +8,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-CPtyPair::CPtyPair()
-{
+CPtyPair::CPtyPair() {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
         throw std::runtime_error("cannot make a pseudo-terminal");
@@ -23,13 +22,11 @@ CPtyPair::CPtyPair()
     }
 }
 
-CPtyPair::~CPtyPair()
-{
+CPtyPair::~CPtyPair() {
     CloseMaster();
 }
 
-bool CPtyPair::Write(const std::vector<unsigned char>& vecBytes)
-{
+bool CPtyPair::Write(const std::vector<unsigned char>& vecBytes) {
     std::size_t nDone = 0;
     while (nDone < vecBytes.size()) {
         const ssize_t nWritten = write(m_master, vecBytes.data() + nDone, vecBytes.size() - nDone);
@@ -44,8 +41,7 @@ bool CPtyPair::Write(const std::vector<unsigned char>& vecBytes)
     return true;
 }
 
-void CPtyPair::CloseMaster()
-{
+void CPtyPair::CloseMaster() {
     if (m_master >= 0) {
         close(m_master);
         m_master = -1;

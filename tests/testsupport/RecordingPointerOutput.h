@@ -11,20 +11,17 @@ public:
     explicit CRecordingPointerOutput(ScreenSize size = {1920, 1080}) : m_size(size) {}
 
     ScreenSize PrimaryScreenSize() override { return m_size; }
-    void SendInput(const MouseInput& input) override
-    {
+    void SendInput(const MouseInput& input) override {
         std::lock_guard lock(m_mutex);
         m_vecInputs.push_back(input);
     }
 
-    std::vector<MouseInput> Inputs() const
-    {
+    std::vector<MouseInput> Inputs() const {
         std::lock_guard lock(m_mutex);
         return m_vecInputs;
     }
     // Only the flags, in order: the button sequence a test usually asserts.
-    std::vector<unsigned> Flags() const
-    {
+    std::vector<unsigned> Flags() const {
         std::lock_guard lock(m_mutex);
         std::vector<unsigned> vecFlags;
         for (const MouseInput& input : m_vecInputs) {
@@ -32,8 +29,7 @@ public:
         }
         return vecFlags;
     }
-    void Clear()
-    {
+    void Clear() {
         std::lock_guard lock(m_mutex);
         m_vecInputs.clear();
     }

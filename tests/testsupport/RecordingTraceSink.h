@@ -9,18 +9,15 @@
 // Keeps every trace line, in order, from any thread.
 class CRecordingTraceSink final : public ITraceSink {
 public:
-    void Trace(const char* szText) override
-    {
+    void Trace(const char* szText) override {
         std::lock_guard lock(m_mutex);
         m_vecLines.emplace_back(szText);
     }
-    std::vector<std::string> Lines() const
-    {
+    std::vector<std::string> Lines() const {
         std::lock_guard lock(m_mutex);
         return m_vecLines;
     }
-    void Clear()
-    {
+    void Clear() {
         std::lock_guard lock(m_mutex);
         m_vecLines.clear();
     }

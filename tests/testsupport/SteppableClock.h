@@ -8,9 +8,7 @@
 class CSteppableClock {
 public:
     explicit CSteppableClock(std::chrono::milliseconds start = std::chrono::milliseconds{1000})
-        : m_nNowMs(start.count())
-    {
-    }
+        : m_nNowMs(start.count()) {}
     std::chrono::milliseconds Now() const { return std::chrono::milliseconds{m_nNowMs.load()}; }
     void Advance(std::chrono::milliseconds step) { m_nNowMs += step.count(); }
 

@@ -12,8 +12,7 @@
 namespace {
 
 // Runs a shell command against the server and returns its standard output.
-std::string Capture(const CXvfb& xvfb, const std::string& strCommand)
-{
+std::string Capture(const CXvfb& xvfb, const std::string& strCommand) {
     const std::string strLine = "DISPLAY=" + xvfb.Display() + " " + strCommand + " 2>/dev/null";
     std::string strOutput;
     if (FILE* pPipe = popen(strLine.c_str(), "r")) {
@@ -36,8 +35,7 @@ struct TreeLine {
 // "xwininfo -root -tree" prints one window a line, children indented under their parent:
 //      0x400026 (has no name): ()  22x30+1+1  +301+569
 // that is id, name, class, size and position in the parent, then position on the root.
-std::vector<TreeLine> WindowTree(const CXvfb& xvfb)
-{
+std::vector<TreeLine> WindowTree(const CXvfb& xvfb) {
     static const std::regex s_line(
         R"(^(\s*)(0x[0-9a-f]+) .*\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$)");
     std::vector<TreeLine> vecLines;
@@ -61,22 +59,19 @@ std::vector<TreeLine> WindowTree(const CXvfb& xvfb)
     return vecLines;
 }
 
-std::string HexId(unsigned long nId)
-{
+std::string HexId(unsigned long nId) {
     char szId[32];
     std::snprintf(szId, sizeof(szId), "0x%lx", nId);
     return szId;
 }
 
-bool OwnedBy(const CXvfb& xvfb, unsigned long nId, int nPid)
-{
+bool OwnedBy(const CXvfb& xvfb, unsigned long nId, int nPid) {
     const std::string strOutput = Capture(xvfb, "xprop -id " + HexId(nId) + " _NET_WM_PID");
     return strOutput.find("= " + std::to_string(nPid) + "\n") != std::string::npos;
 }
 
 // Whether some client owns the system tray selection of screen 0: a host is in charge.
-bool TraySelectionOwned(const CXvfb& xvfb)
-{
+bool TraySelectionOwned(const CXvfb& xvfb) {
     Display* pDisplay = XOpenDisplay(xvfb.Display().c_str());
     if (!pDisplay) {
         return false;
@@ -87,27 +82,26 @@ bool TraySelectionOwned(const CXvfb& xvfb)
     return bOwned;
 }
 
-bool Larger1x1(const XWindowBox& box)
-{
+bool Larger1x1(const XWindowBox& box) {
     return box.nWidth > 1 && box.nHeight > 1;
 }
 
 }  // namespace
 
-CTrayer::CTrayer(const CXvfb& xvfb) : m_xvfb(xvfb)
-{
+CTrayer::CTrayer(const CXvfb& xvfb) : m_xvfb(xvfb) {
     m_pProcess = std::make_unique<CChildProcess>(
-        std::vector<std::string>{"trayer", "--SetDockType", "true", "--SetPartialStrut", "false",
-                                 "--transparent", "false", "--expand", "true", "--edge", "top",
-                                 "--align", "left", "--widthtype", "pixel", "--width", "200",
-                                 "--heighttype", "pixel", "--height", "32"},
+        std::vector<std::string>{"trayer", "--SetDockType", "true",  "--SetPartialStrut",
+                                 "false",  "--transparent", "false", "--expand",
+                                 "true",   "--edge",        "top",   "--align",
+                                 "left",   "--widthtype",   "pixel", "--width",
+                                 "200",    "--heighttype",  "pixel", "--height",
+                                 "32"},
         std::map<std::string, std::string>{{"DISPLAY", xvfb.Display()}});
 }
 
 CTrayer::~CTrayer() = default;
 
-bool CTrayer::WaitReady()
-{
+bool CTrayer::WaitReady() {
     return WaitUntil([this] {
         if (!TraySelectionOwned(m_xvfb)) {
             return false;
@@ -121,8 +115,7 @@ bool CTrayer::WaitReady()
     });
 }
 
-std::vector<XWindowBox> CTrayer::EmbeddedWindows(int nPid) const
-{
+std::vector<XWindowBox> CTrayer::EmbeddedWindows(int nPid) const {
     const std::vector<TreeLine> vecTree = WindowTree(m_xvfb);
     std::vector<XWindowBox> vecWindows;
     for (size_t i = 0; i < vecTree.size(); ++i) {
@@ -130,8 +123,7 @@ std::vector<XWindowBox> CTrayer::EmbeddedWindows(int nPid) const
             continue;
         }
         // The panel's subtree: the lines indented deeper than the panel.
-        for (size_t j = i + 1; j < vecTree.size() && vecTree[j].nIndent > vecTree[i].nIndent;
-             ++j) {
+        for (size_t j = i + 1; j < vecTree.size() && vecTree[j].nIndent > vecTree[i].nIndent; ++j) {
             if (Larger1x1(vecTree[j].box) && OwnedBy(m_xvfb, vecTree[j].box.nId, nPid)) {
                 vecWindows.push_back(vecTree[j].box);
             }
@@ -140,8 +132,7 @@ std::vector<XWindowBox> CTrayer::EmbeddedWindows(int nPid) const
     return vecWindows;
 }
 
-std::vector<XWindowBox> MappedTopLevelWindows(const CXvfb& xvfb, int nPid)
-{
+std::vector<XWindowBox> MappedTopLevelWindows(const CXvfb& xvfb, int nPid) {
     const std::vector<TreeLine> vecTree = WindowTree(xvfb);
     if (vecTree.empty()) {
         return {};
@@ -165,14 +156,12 @@ std::vector<XWindowBox> MappedTopLevelWindows(const CXvfb& xvfb, int nPid)
     return vecWindows;
 }
 
-bool WindowViewable(const CXvfb& xvfb, const std::string& strTitle)
-{
+bool WindowViewable(const CXvfb& xvfb, const std::string& strTitle) {
     return Capture(xvfb, "xwininfo -name '" + strTitle + "'").find("IsViewable") !=
            std::string::npos;
 }
 
-long RootPixel(const CXvfb& xvfb, int x, int y)
-{
+long RootPixel(const CXvfb& xvfb, int x, int y) {
     // ImageMagick's text format: "0,0: (47,158,68)  #2F9E44  srgb(47,158,68)".
     const std::string strOutput =
         Capture(xvfb, "import -window root -crop 1x1+" + std::to_string(x) + "+" +

@@ -7,8 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-CXvfb::CXvfb(const std::string& strScreen)
-{
+CXvfb::CXvfb(const std::string& strScreen) {
     int fds[2];
     if (pipe(fds) != 0) {
         return;
@@ -38,8 +37,7 @@ CXvfb::CXvfb(const std::string& strScreen)
 
 CXvfb::~CXvfb() = default;
 
-int CXvfb::Run(const std::string& strCommand) const
-{
+int CXvfb::Run(const std::string& strCommand) const {
     const std::string strLine = "DISPLAY=" + m_strDisplay + " " + strCommand;
     return std::system(strLine.c_str());
 }

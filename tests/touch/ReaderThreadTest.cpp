@@ -23,12 +23,9 @@ protected:
                                 std::lock_guard lock(m_mutex);
                                 m_vecPackets.push_back(std::move(strPacket));
                             },
-                            [this] { ++m_nGone; }})
-    {
-    }
+                            [this] { ++m_nGone; }}) {}
 
-    std::vector<std::string> Packets()
-    {
+    std::vector<std::string> Packets() {
         std::lock_guard lock(m_mutex);
         return m_vecPackets;
     }
@@ -48,8 +45,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ReaderThreadTest, HandsOnWholePacketsOnly)
-{
+TEST_F(ReaderThreadTest, HandsOnWholePacketsOnly) {
     m_reader.RunReader(true);
     m_pLine->Feed({0xC0, 0x01, 0xC3, 0x02, 0x03});
     ASSERT_TRUE(WaitUntil([this] { return m_reader.PacketCount() == 1; }));
@@ -58,8 +54,7 @@ TEST_F(ReaderThreadTest, HandsOnWholePacketsOnly)
     m_reader.RunReader(false);
 }
 
-TEST_F(ReaderThreadTest, StopWakesAReadBlockedOnASilentLine)
-{
+TEST_F(ReaderThreadTest, StopWakesAReadBlockedOnASilentLine) {
     m_reader.RunReader(true);
     ASSERT_TRUE(WaitUntil([this] { return m_reader.ReaderRunning(); }));
     m_reader.RunReader(false);  // returns only once the thread is joined
@@ -67,8 +62,7 @@ TEST_F(ReaderThreadTest, StopWakesAReadBlockedOnASilentLine)
     EXPECT_FALSE(m_reader.ReaderRunning());
 }
 
-TEST_F(ReaderThreadTest, StopBeforeTheLoopBeganWorks)
-{
+TEST_F(ReaderThreadTest, StopBeforeTheLoopBeganWorks) {
     for (int nRound = 0; nRound < 50; ++nRound) {
         m_reader.RunReader(true);
         m_reader.RunReader(false);
@@ -76,8 +70,7 @@ TEST_F(ReaderThreadTest, StopBeforeTheLoopBeganWorks)
     }
 }
 
-TEST_F(ReaderThreadTest, RestartingLeavesOneReader)
-{
+TEST_F(ReaderThreadTest, RestartingLeavesOneReader) {
     m_reader.RunReader(true);
     m_reader.RunReader(true);
     m_pLine->Feed(TouchPacketBytes(true, 5, 6));
@@ -86,8 +79,7 @@ TEST_F(ReaderThreadTest, RestartingLeavesOneReader)
     EXPECT_EQ(Packets().size(), 1u);
 }
 
-TEST_F(ReaderThreadOnDeadLine, DeviceGoneIsReportedOnceAndTheWaitDoesNotSpin)
-{
+TEST_F(ReaderThreadOnDeadLine, DeviceGoneIsReportedOnceAndTheWaitDoesNotSpin) {
     m_reader.RunReader(true);
     ASSERT_TRUE(WaitUntil([this] { return m_nGone == 1; }));
     const int nReadsAtOutage = m_pLine->ReadCount();
@@ -101,8 +93,7 @@ TEST_F(ReaderThreadOnDeadLine, DeviceGoneIsReportedOnceAndTheWaitDoesNotSpin)
     EXPECT_FALSE(m_reader.Started());
 }
 
-TEST_F(ReaderThreadTest, LineThatRecoversGoesOnFraming)
-{
+TEST_F(ReaderThreadTest, LineThatRecoversGoesOnFraming) {
     m_pLine->FailNextReads(2, ReadStatus::Failed);
     m_pLine->Feed(TouchPacketBytes(false, 1, 2));
     m_reader.RunReader(true);

@@ -20,8 +20,7 @@ constexpr unsigned RUP = MOUSEEVENTF_RIGHTUP;
 
 // A calibration under which raw values are pixels: monitor 0..1000 on both axes with the
 // 10 %, centre and 90 % lines at 100, 500 and 900 and a scale of 1, shifted by the origin.
-TouchDevice IdentityDevice(int nLeft = 0, int nTop = 0)
-{
+TouchDevice IdentityDevice(int nLeft = 0, int nTop = 0) {
     TouchDevice device;
     device.m_rcMonitor = {nLeft, nTop, nLeft + 1000, nTop + 1000};
     device.m_dLeftX = device.m_dTopY = 100;
@@ -35,8 +34,7 @@ class TouchProcessorTest : public ::testing::Test {
 protected:
     TouchProcessorTest()
         : m_touch({m_output, m_timer, m_trace, [this](unsigned nId) { m_vecIcons.push_back(nId); },
-                   &m_uiOutput})
-    {
+                   &m_uiOutput}) {
         m_touch.SetActiveDevice(IdentityDevice());
         m_touch.SetPrecision(10);
         m_touch.SetRightClickTime(2000);
@@ -45,19 +43,16 @@ protected:
     void Touch(int x, int y) { m_touch.ProcessPacket(TouchPacketText(true, x, y)); }
     void Lift(int x, int y) { m_touch.ProcessPacket(TouchPacketText(false, x, y)); }
     // The hold timer of the current touch runs out.
-    void Expire()
-    {
+    void Expire() {
         ASSERT_TRUE(m_timer.LastArmed().has_value());
         m_touch.OnTimer(m_timer.LastArmed()->nId, m_timer.LastArmed()->nTouch);
     }
-    std::vector<unsigned> TakeFlags()
-    {
+    std::vector<unsigned> TakeFlags() {
         std::vector<unsigned> vecFlags = m_output.Flags();
         m_output.Clear();
         return vecFlags;
     }
-    MouseInput LastMove() const
-    {
+    MouseInput LastMove() const {
         for (auto inputs = m_output.Inputs(); !inputs.empty(); inputs.pop_back()) {
             if (inputs.back().dwFlags == MOVE) {
                 return inputs.back();
@@ -78,8 +73,7 @@ using Flags = std::vector<unsigned>;
 
 }  // namespace
 
-TEST_F(TouchProcessorTest, TapPressesAndReleasesTheLeftButton)
-{
+TEST_F(TouchProcessorTest, TapPressesAndReleasesTheLeftButton) {
     Touch(300, 400);
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN}));
     ASSERT_TRUE(m_timer.Running());
@@ -90,8 +84,7 @@ TEST_F(TouchProcessorTest, TapPressesAndReleasesTheLeftButton)
     EXPECT_FALSE(m_touch.TouchDown());
 }
 
-TEST_F(TouchProcessorTest, DragMovesWithTheButtonDown)
-{
+TEST_F(TouchProcessorTest, DragMovesWithTheButtonDown) {
     Touch(300, 400);
     Touch(350, 420);
     Touch(400, 440);
@@ -99,15 +92,13 @@ TEST_F(TouchProcessorTest, DragMovesWithTheButtonDown)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN, MOVE, MOVE, MOVE, LUP}));
 }
 
-TEST_F(TouchProcessorTest, ReleaseWithNothingHeldOnlyMoves)
-{
+TEST_F(TouchProcessorTest, ReleaseWithNothingHeldOnlyMoves) {
     Lift(300, 400);
     EXPECT_EQ(LastMove().nPixelX, 300);
     EXPECT_EQ(TakeFlags(), Flags{MOVE});
 }
 
-TEST_F(TouchProcessorTest, MovesAreNormalisedOnThePrimaryMonitor)
-{
+TEST_F(TouchProcessorTest, MovesAreNormalisedOnThePrimaryMonitor) {
     // The worked axis on a 1920 x 1080 primary display.
     TouchDevice device = IdentityDevice();
     device.m_rcMonitor = {0, 0, 1920, 1080};
@@ -133,8 +124,7 @@ TEST_F(TouchProcessorTest, MovesAreNormalisedOnThePrimaryMonitor)
     EXPECT_GT(LastMove().dx, 65535);
 }
 
-TEST_F(TouchProcessorTest, PointsOffTheMonitorAreKeptOnIt)
-{
+TEST_F(TouchProcessorTest, PointsOffTheMonitorAreKeptOnIt) {
     // A monitor from 100 to 900 with a calibration that maps raw values onto themselves.
     TouchDevice device;
     device.m_rcMonitor = {100, 100, 900, 900};
@@ -146,18 +136,17 @@ TEST_F(TouchProcessorTest, PointsOffTheMonitorAreKeptOnIt)
     struct Row {
         int nRawX, nRawY, nPixelX, nPixelY;
     };
-    for (const Row& row : {Row{0, 500, 102, 500}, Row{1023, 500, 898, 500},
-                           Row{500, 0, 500, 100}, Row{500, 1023, 500, 899},
-                           Row{500, 900, 500, 899},  // bottom itself is the monitor below
-                           Row{500, 899, 500, 899}, Row{100, 100, 100, 100}}) {
+    for (const Row& row :
+         {Row{0, 500, 102, 500}, Row{1023, 500, 898, 500}, Row{500, 0, 500, 100},
+          Row{500, 1023, 500, 899}, Row{500, 900, 500, 899},  // bottom itself is the monitor below
+          Row{500, 899, 500, 899}, Row{100, 100, 100, 100}}) {
         Lift(row.nRawX, row.nRawY);
         EXPECT_EQ(LastMove().nPixelX, row.nPixelX) << row.nRawX << "," << row.nRawY;
         EXPECT_EQ(LastMove().nPixelY, row.nPixelY) << row.nRawX << "," << row.nRawY;
     }
 }
 
-TEST_F(TouchProcessorTest, SwapExchangesTheAxesBeforeMapping)
-{
+TEST_F(TouchProcessorTest, SwapExchangesTheAxesBeforeMapping) {
     TouchDevice device = IdentityDevice();
     device.m_bSwapXY = 1;
     m_touch.SetActiveDevice(device);
@@ -166,8 +155,7 @@ TEST_F(TouchProcessorTest, SwapExchangesTheAxesBeforeMapping)
     EXPECT_EQ(LastMove().nPixelY, 300);
 }
 
-TEST_F(TouchProcessorTest, SecondTapWithinThePrecisionSnapsOntoTheFirst)
-{
+TEST_F(TouchProcessorTest, SecondTapWithinThePrecisionSnapsOntoTheFirst) {
     Touch(500, 400);
     Lift(500, 400);
     m_output.Clear();
@@ -190,8 +178,7 @@ TEST_F(TouchProcessorTest, SecondTapWithinThePrecisionSnapsOntoTheFirst)
     EXPECT_EQ(LastMove().nPixelX, 511);
 }
 
-TEST_F(TouchProcessorTest, HoldingStillMakesARightClickWithTheNextPacket)
-{
+TEST_F(TouchProcessorTest, HoldingStillMakesARightClickWithTheNextPacket) {
     Touch(300, 400);
     TakeFlags();
     Expire();
@@ -207,8 +194,7 @@ TEST_F(TouchProcessorTest, HoldingStillMakesARightClickWithTheNextPacket)
     EXPECT_FALSE(m_touch.HoldElapsed());
 }
 
-TEST_F(TouchProcessorTest, MovingAwayAfterTheHoldKeepsTheLeftPress)
-{
+TEST_F(TouchProcessorTest, MovingAwayAfterTheHoldKeepsTheLeftPress) {
     Touch(300, 400);
     Expire();
     TakeFlags();
@@ -220,8 +206,7 @@ TEST_F(TouchProcessorTest, MovingAwayAfterTheHoldKeepsTheLeftPress)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LUP}));
 }
 
-TEST_F(TouchProcessorTest, LiftAfterTheHoldTimeReleasesTheLeftButton)
-{
+TEST_F(TouchProcessorTest, LiftAfterTheHoldTimeReleasesTheLeftButton) {
     Touch(300, 400);
     Expire();
     TakeFlags();
@@ -232,8 +217,7 @@ TEST_F(TouchProcessorTest, LiftAfterTheHoldTimeReleasesTheLeftButton)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN}));
 }
 
-TEST_F(TouchProcessorTest, LateExpiryOfALiftedTouchIsDropped)
-{
+TEST_F(TouchProcessorTest, LateExpiryOfALiftedTouchIsDropped) {
     Touch(300, 400);
     Lift(300, 400);
     Expire();  // the lift's kill and the expiry crossed
@@ -244,8 +228,7 @@ TEST_F(TouchProcessorTest, LateExpiryOfALiftedTouchIsDropped)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN, MOVE, LUP}));
 }
 
-TEST_F(TouchProcessorTest, ExpiryOfAnEarlierTouchDoesNotCutTheCurrentOne)
-{
+TEST_F(TouchProcessorTest, ExpiryOfAnEarlierTouchDoesNotCutTheCurrentOne) {
     Touch(300, 400);
     const auto earlier = *m_timer.LastArmed();
     Lift(300, 400);
@@ -258,8 +241,7 @@ TEST_F(TouchProcessorTest, ExpiryOfAnEarlierTouchDoesNotCutTheCurrentOne)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LUP}));
 }
 
-TEST_F(TouchProcessorTest, NoHoldTimerWhenTheDelayIsZeroOrArmingFails)
-{
+TEST_F(TouchProcessorTest, NoHoldTimerWhenTheDelayIsZeroOrArmingFails) {
     m_touch.SetRightClickTime(0);
     Touch(300, 400);
     EXPECT_EQ(m_timer.ArmCount(), 0);
@@ -271,8 +253,7 @@ TEST_F(TouchProcessorTest, NoHoldTimerWhenTheDelayIsZeroOrArmingFails)
     EXPECT_FALSE(m_touch.HoldElapsed());
 }
 
-TEST_F(TouchProcessorTest, TrayRightClickIsOneRightClickAndItsLiftSendsNothing)
-{
+TEST_F(TouchProcessorTest, TrayRightClickIsOneRightClickAndItsLiftSendsNothing) {
     m_touch.SetTrayRightClick(true);
     Touch(300, 400);
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, RDOWN, RUP}));
@@ -288,18 +269,16 @@ TEST_F(TouchProcessorTest, TrayRightClickIsOneRightClickAndItsLiftSendsNothing)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN, MOVE, LUP}));
 }
 
-TEST_F(TouchProcessorTest, HoldExpiryDisarmsTheTrayRightClick)
-{
+TEST_F(TouchProcessorTest, HoldExpiryDisarmsTheTrayRightClick) {
     Touch(300, 400);
     m_touch.SetTrayRightClick(true);
     Expire();
     EXPECT_FALSE(m_touch.TrayRightClick());
 }
 
-TEST_F(TouchProcessorTest, NonFiniteCalibrationMovesNothingButReleasesTheButton)
-{
-    for (double dBad : {std::numeric_limits<double>::infinity(),
-                        std::numeric_limits<double>::quiet_NaN()}) {
+TEST_F(TouchProcessorTest, NonFiniteCalibrationMovesNothingButReleasesTheButton) {
+    for (double dBad :
+         {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
         TouchDevice device = IdentityDevice();
         device.m_dScaleX = dBad;
         m_touch.SetActiveDevice(device);
@@ -313,8 +292,7 @@ TEST_F(TouchProcessorTest, NonFiniteCalibrationMovesNothingButReleasesTheButton)
     EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN}));
 }
 
-TEST_F(TouchProcessorTest, CalibrationModePublishesRawValuesOnly)
-{
+TEST_F(TouchProcessorTest, CalibrationModePublishesRawValuesOnly) {
     TouchDevice device = IdentityDevice();
     device.m_bSwapXY = 1;
     m_touch.SetActiveDevice(device);
@@ -334,8 +312,7 @@ TEST_F(TouchProcessorTest, CalibrationModePublishesRawValuesOnly)
     EXPECT_EQ(m_trace.Lines(), (std::vector<std::string>{"MousePressed\n", "Released\n"}));
 }
 
-TEST_F(TouchProcessorTest, EnteringCalibrationReleasesAPressInProgress)
-{
+TEST_F(TouchProcessorTest, EnteringCalibrationReleasesAPressInProgress) {
     Touch(300, 400);
     m_touch.SetCalibrating(true);
     EXPECT_EQ(m_uiOutput.Flags(), Flags{LUP});
@@ -349,8 +326,7 @@ TEST_F(TouchProcessorTest, EnteringCalibrationReleasesAPressInProgress)
     EXPECT_EQ(TakeFlags(), Flags{MOVE});
 }
 
-TEST_F(TouchProcessorTest, DeviceGoneReleasesOnlyAHeldLeftButton)
-{
+TEST_F(TouchProcessorTest, DeviceGoneReleasesOnlyAHeldLeftButton) {
     Touch(300, 400);
     TakeFlags();
     m_touch.ReleaseHeldButtons();
@@ -366,8 +342,7 @@ TEST_F(TouchProcessorTest, DeviceGoneReleasesOnlyAHeldLeftButton)
     EXPECT_TRUE(TakeFlags().empty());
 }
 
-TEST_F(TouchProcessorTest, ShortTextsDoNotCrash)
-{
+TEST_F(TouchProcessorTest, ShortTextsDoNotCrash) {
     for (const char* szText : {"", "1", "11", "1100000000000001"}) {
         m_touch.ProcessPacket(szText);
     }

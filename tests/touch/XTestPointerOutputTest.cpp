@@ -9,15 +9,13 @@
 #include "Xvfb.h"
 #include "touch/XTestPointerOutput.h"
 
-static void PrintTo(const ScreenSize& size, std::ostream* pOut)
-{
+static void PrintTo(const ScreenSize& size, std::ostream* pOut) {
     *pOut << size.cx << "x" << size.cy;
 }
 
 namespace {
 
-MouseInput MoveTo(int x, int y)
-{
+MouseInput MoveTo(int x, int y) {
     MouseInput input;
     input.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     input.nPixelX = x;
@@ -25,8 +23,7 @@ MouseInput MoveTo(int x, int y)
     return input;
 }
 
-MouseInput Buttons(unsigned dwFlags)
-{
+MouseInput Buttons(unsigned dwFlags) {
     MouseInput input;
     input.dwFlags = dwFlags;
     return input;
@@ -36,29 +33,25 @@ MouseInput Buttons(unsigned dwFlags)
 // root window. Tests that change the monitors start a server of their own.
 class XTestOutput : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         s_pXvfb = new CXvfb("3840x1080x24");
         s_bMonitors = s_pXvfb->Ok() &&
                       AddRandrMonitor(*s_pXvfb, "LEFT", {0, 0, 1920, 1080}, true) &&
                       AddRandrMonitor(*s_pXvfb, "RIGHT", {1920, 0, 3840, 1080});
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete s_pXvfb;
         s_pXvfb = nullptr;
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(s_bMonitors) << s_pXvfb->Log();
         m_pObserver = std::make_unique<CXObserver>(s_pXvfb->Display());
         ASSERT_TRUE(m_pObserver->Ok());
         m_pOutput = std::make_unique<CXTestPointerOutput>(s_pXvfb->Display());
     }
 
-    bool PointerReaches(int x, int y)
-    {
+    bool PointerReaches(int x, int y) {
         return WaitUntil([&] {
             const PointerState state = m_pObserver->QueryPointer();
             return state.x == x && state.y == y;
@@ -83,8 +76,7 @@ class XTestOutputPixels : public XTestOutput, public ::testing::WithParamInterfa
 
 }  // namespace
 
-TEST_P(XTestOutputPixels, MovePutsThePointerOnTheExactPixel)
-{
+TEST_P(XTestOutputPixels, MovePutsThePointerOnTheExactPixel) {
     const Pixel pixel = GetParam();
     m_pOutput->SendInput(MoveTo(pixel.x, pixel.y));
     EXPECT_TRUE(PointerReaches(pixel.x, pixel.y));
@@ -96,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Points, XTestOutputPixels,
                          ::testing::Values(Pixel{0, 0}, Pixel{1, 1}, Pixel{1919, 1079},
                                            Pixel{1920, 0}, Pixel{2743, 517}, Pixel{3839, 1079}));
 
-TEST_F(XTestOutput, LeftButtonPressesAndReleasesWhereThePointerIs)
-{
+TEST_F(XTestOutput, LeftButtonPressesAndReleasesWhereThePointerIs) {
     m_pOutput->SendInput(MoveTo(640, 480));
     m_pOutput->SendInput(Buttons(MOUSEEVENTF_LEFTDOWN));
     ASSERT_TRUE(m_pObserver->WaitForButtonEvents(1));
@@ -122,8 +113,7 @@ TEST_F(XTestOutput, LeftButtonPressesAndReleasesWhereThePointerIs)
     EXPECT_EQ(vecButtons[1].y, 490);
 }
 
-TEST_F(XTestOutput, RightClickAfterAHeldLeftPressKeepsItsOrder)
-{
+TEST_F(XTestOutput, RightClickAfterAHeldLeftPressKeepsItsOrder) {
     // What a touch held for the right-click time sends: left down, later left up, right
     // down, right up, all on the second monitor.
     m_pOutput->SendInput(MoveTo(2500, 300));
@@ -151,8 +141,7 @@ TEST_F(XTestOutput, RightClickAfterAHeldLeftPressKeepsItsOrder)
     EXPECT_FALSE(m_pObserver->QueryPointer().bRight);
 }
 
-TEST_F(XTestOutput, OneRecordMovesBeforeItPresses)
-{
+TEST_F(XTestOutput, OneRecordMovesBeforeItPresses) {
     MouseInput input = MoveTo(1000, 100);
     input.dwFlags |= MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
     m_pOutput->SendInput(input);
@@ -168,13 +157,11 @@ TEST_F(XTestOutput, OneRecordMovesBeforeItPresses)
     }
 }
 
-TEST_F(XTestOutput, PrimaryScreenSizeIsThePrimaryMonitors)
-{
+TEST_F(XTestOutput, PrimaryScreenSizeIsThePrimaryMonitors) {
     EXPECT_EQ(m_pOutput->PrimaryScreenSize(), (ScreenSize{1920, 1080}));
 }
 
-TEST(XTestOutputSize, FollowsMonitorsDefinedLater)
-{
+TEST(XTestOutputSize, FollowsMonitorsDefinedLater) {
     CXvfb xvfb("3840x1080x24");
     ASSERT_TRUE(xvfb.Ok()) << xvfb.Log();
     // No age limit to the cache: every call reads the monitors.
@@ -187,8 +174,7 @@ TEST(XTestOutputSize, FollowsMonitorsDefinedLater)
     EXPECT_EQ(output.PrimaryScreenSize(), (ScreenSize{2560, 1080}));  // the primary one
 }
 
-TEST(XTestOutputSize, FollowsAModeChangeAtOnce)
-{
+TEST(XTestOutputSize, FollowsAModeChangeAtOnce) {
     CXvfb xvfb("3840x1080x24");
     ASSERT_TRUE(xvfb.Ok()) << xvfb.Log();
     // The cache would hold for an hour: only the RandR event can renew it.
@@ -201,8 +187,7 @@ TEST(XTestOutputSize, FollowsAModeChangeAtOnce)
     EXPECT_TRUE(WaitUntil([&] { return output.PrimaryScreenSize() == ScreenSize{1920, 1080}; }));
 }
 
-TEST(XTestOutputNoDisplay, DropsInputAndWarnsOnce)
-{
+TEST(XTestOutputNoDisplay, DropsInputAndWarnsOnce) {
     std::vector<std::string> vecWarnings;
     CXTestPointerOutput output(":64998",
                                [&](const std::string& strText) { vecWarnings.push_back(strText); });

@@ -16,8 +16,7 @@
 namespace {
 
 // One application for the whole binary, never destroyed: Qt's globals outlive the tests.
-void EnsureApplication()
-{
+void EnsureApplication() {
     if (!qApp) {
         static int s_argc = 1;
         static char s_szName[] = "tray_ui_tests";
@@ -28,8 +27,7 @@ void EnsureApplication()
 
 // Runs the event loop until the condition holds or the deadline passes.
 template <typename Condition>
-bool EventsUntil(Condition bCondition)
-{
+bool EventsUntil(Condition bCondition) {
     return WaitUntil([&] {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return bCondition();
@@ -38,8 +36,7 @@ bool EventsUntil(Condition bCondition)
 
 // The colour at (3, middle) of the icon drawn 32 pixels wide: the background, left of the
 // picture.
-QRgb Background(const QIcon& icon)
-{
+QRgb Background(const QIcon& icon) {
     return icon.pixmap(32).toImage().pixel(3, 16) & 0xFFFFFF;
 }
 
@@ -52,8 +49,7 @@ protected:
     CSystemTray m_tray{m_shell, &m_target};
 };
 
-TEST_F(QtTrayShell, TheMenuHoldsTheFiveEntries)
-{
+TEST_F(QtTrayShell, TheMenuHoldsTheFiveEntries) {
     struct Entry {
         unsigned nId;
         const char* szText;
@@ -78,8 +74,7 @@ TEST_F(QtTrayShell, TheMenuHoldsTheFiveEntries)
     EXPECT_FALSE(m_shell.HasMenu(133));
 }
 
-TEST_F(QtTrayShell, ChoosingExitSendsItsCommandToTheReceiver)
-{
+TEST_F(QtTrayShell, ChoosingExitSendsItsCommandToTheReceiver) {
     m_tray.Create("Tactilo - not connected", 132, 132);
     for (QAction* pAction : m_shell.Menu()->actions()) {
         if (pAction->text() == QLatin1String("Exit")) {
@@ -89,8 +84,7 @@ TEST_F(QtTrayShell, ChoosingExitSendsItsCommandToTheReceiver)
     EXPECT_EQ(m_target.Commands(), std::vector<unsigned>{32778});
 }
 
-TEST_F(QtTrayShell, TheContextRequestOpensTheMenuAtTheCursor)
-{
+TEST_F(QtTrayShell, TheContextRequestOpensTheMenuAtTheCursor) {
     m_tray.Create("Tactilo - not connected", 132, 132);
     m_tray.SetDefaultMenuItem(32779, false);
     EXPECT_EQ(m_tray.OnTrayNotification(132, TrayMouse::ContextMenu, {50, 60}), 1);
@@ -102,8 +96,7 @@ TEST_F(QtTrayShell, TheContextRequestOpensTheMenuAtTheCursor)
     EXPECT_TRUE(m_target.Commands().empty());
 }
 
-TEST_F(QtTrayShell, TheIconsLoadFromTheProgramsResources)
-{
+TEST_F(QtTrayShell, TheIconsLoadFromTheProgramsResources) {
     struct Row {
         unsigned nId;
         QRgb rgbBackground;
@@ -122,8 +115,7 @@ TEST_F(QtTrayShell, TheIconsLoadFromTheProgramsResources)
     EXPECT_FALSE(QIcon(QStringLiteral(":/icons/tactilo.png")).isNull());
 }
 
-TEST_F(QtTrayShell, ChangesFromAnotherThreadWaitForTheUserInterfaceThreadInOrder)
-{
+TEST_F(QtTrayShell, ChangesFromAnotherThreadWaitForTheUserInterfaceThreadInOrder) {
     const auto fromThread = [this](TrayIcon hIcon, const std::string& strTip) {
         std::thread reader([&] {
             EXPECT_TRUE(m_shell.NotifyIcon(NotifyIconMessage::Modify,
@@ -149,8 +141,7 @@ TEST_F(QtTrayShell, ChangesFromAnotherThreadWaitForTheUserInterfaceThreadInOrder
     EXPECT_EQ(m_shell.ShownIcon(), 132u);
 }
 
-TEST(HideToTray, HidesAndRestoresTheWindow)
-{
+TEST(HideToTray, HidesAndRestoresTheWindow) {
     EnsureApplication();
     QWidget window;
     window.show();

@@ -12,22 +12,19 @@ namespace {
 using Call = CFakeTrayShell::Call;
 constexpr unsigned kAllFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
-NotifyIconData Nid(unsigned uFlags, TrayIcon hIcon, const std::string& strTip)
-{
+NotifyIconData Nid(unsigned uFlags, TrayIcon hIcon, const std::string& strTip) {
     return NotifyIconData{132, uFlags, hIcon, strTip};
 }
 
 // The one call that adds the icon with every field.
-std::vector<Call> AddedAs(TrayIcon hIcon, const std::string& strTip)
-{
+std::vector<Call> AddedAs(TrayIcon hIcon, const std::string& strTip) {
     return {{NotifyIconMessage::Add, Nid(kAllFlags, hIcon, strTip)}};
 }
 
 class SystemTray : public ::testing::Test {
 protected:
     // Created as the main window does: icon 132, double click shows, left press arms.
-    bool CreateIcon()
-    {
+    bool CreateIcon() {
         const bool bCreated = m_tray.Create("Tactilo - not connected", 132, 132);
         m_tray.SetDefaultMenuItem(32779, false);
         m_tray.SetClickCommand(32781);
@@ -39,8 +36,7 @@ protected:
     CSystemTray m_tray{m_shell, &m_target};
 };
 
-TEST_F(SystemTray, StartsNotAddedAndRegistersWithTheShell)
-{
+TEST_F(SystemTray, StartsNotAddedAndRegistersWithTheShell) {
     EXPECT_TRUE(m_tray.IsHidden());
     EXPECT_TRUE(m_tray.IsRemoved());
     EXPECT_FALSE(m_tray.IsShowPending());
@@ -52,8 +48,7 @@ TEST_F(SystemTray, StartsNotAddedAndRegistersWithTheShell)
     EXPECT_TRUE(m_shell.Calls().empty());
 }
 
-TEST_F(SystemTray, CreateAddsTheIconWithEveryField)
-{
+TEST_F(SystemTray, CreateAddsTheIconWithEveryField) {
     ASSERT_TRUE(CreateIcon());
     EXPECT_FALSE(m_tray.IsHidden());
     EXPECT_FALSE(m_tray.IsRemoved());
@@ -61,8 +56,7 @@ TEST_F(SystemTray, CreateAddsTheIconWithEveryField)
     EXPECT_EQ(m_shell.Calls(), AddedAs(132, "Tactilo - not connected"));
 }
 
-TEST_F(SystemTray, ChangesReachTheShellWithOnlyTheirOwnFlag)
-{
+TEST_F(SystemTray, ChangesReachTheShellWithOnlyTheirOwnFlag) {
     ASSERT_TRUE(CreateIcon());
     m_shell.ClearCalls();
     EXPECT_TRUE(m_tray.SetIconFromResource(139));
@@ -73,8 +67,7 @@ TEST_F(SystemTray, ChangesReachTheShellWithOnlyTheirOwnFlag)
                   {NotifyIconMessage::Modify, Nid(NIF_TIP, 139, "Touch 1 - screen COM3 9600")}}));
 }
 
-TEST_F(SystemTray, AnUnknownIconResourceFailsAndKeepsThePicture)
-{
+TEST_F(SystemTray, AnUnknownIconResourceFailsAndKeepsThePicture) {
     ASSERT_TRUE(CreateIcon());
     m_shell.ClearCalls();
     EXPECT_FALSE(m_tray.SetIconFromResource(141));
@@ -83,8 +76,7 @@ TEST_F(SystemTray, AnUnknownIconResourceFailsAndKeepsThePicture)
     EXPECT_TRUE(m_shell.Calls().empty());
 }
 
-TEST_F(SystemTray, WithoutAHostTheIconWaitsAndKeepsItsChanges)
-{
+TEST_F(SystemTray, WithoutAHostTheIconWaitsAndKeepsItsChanges) {
     m_shell.m_bAddSucceeds = false;
     EXPECT_FALSE(CreateIcon());
     EXPECT_TRUE(m_tray.IsHidden());
@@ -113,8 +105,7 @@ TEST_F(SystemTray, WithoutAHostTheIconWaitsAndKeepsItsChanges)
     EXPECT_EQ(m_target.Commands(), std::vector<unsigned>{32781});
 }
 
-TEST_F(SystemTray, AHostThatFailsToTakeTheIconLeavesItWaiting)
-{
+TEST_F(SystemTray, AHostThatFailsToTakeTheIconLeavesItWaiting) {
     m_shell.m_bAddSucceeds = false;
     CreateIcon();
     m_tray.OnTaskbarCreated();
@@ -123,8 +114,7 @@ TEST_F(SystemTray, AHostThatFailsToTakeTheIconLeavesItWaiting)
     EXPECT_EQ(m_shell.Calls().size(), 2u);
 }
 
-TEST_F(SystemTray, ANewHostGetsAShownIconAgain)
-{
+TEST_F(SystemTray, ANewHostGetsAShownIconAgain) {
     ASSERT_TRUE(CreateIcon());
     m_tray.SetIconFromResource(139);
     m_shell.ClearCalls();
@@ -133,8 +123,7 @@ TEST_F(SystemTray, ANewHostGetsAShownIconAgain)
     EXPECT_FALSE(m_tray.IsHidden());
 }
 
-TEST_F(SystemTray, ARemovedIconStaysAwayAndIgnoresChanges)
-{
+TEST_F(SystemTray, ARemovedIconStaysAwayAndIgnoresChanges) {
     ASSERT_TRUE(CreateIcon());
     EXPECT_TRUE(m_tray.RemoveIcon());
     EXPECT_TRUE(m_tray.IsRemoved());
@@ -151,8 +140,7 @@ TEST_F(SystemTray, ARemovedIconStaysAwayAndIgnoresChanges)
     EXPECT_FALSE(m_tray.IsShowPending());
 }
 
-TEST_F(SystemTray, RemovingAWaitingIconEndsTheWait)
-{
+TEST_F(SystemTray, RemovingAWaitingIconEndsTheWait) {
     m_shell.m_bAddSucceeds = false;
     CreateIcon();
     EXPECT_TRUE(m_tray.RemoveIcon());
@@ -162,8 +150,7 @@ TEST_F(SystemTray, RemovingAWaitingIconEndsTheWait)
     EXPECT_TRUE(m_shell.Calls().empty());
 }
 
-TEST_F(SystemTray, AFailedDeleteKeepsTheIconShown)
-{
+TEST_F(SystemTray, AFailedDeleteKeepsTheIconShown) {
     ASSERT_TRUE(CreateIcon());
     m_shell.m_bDeleteSucceeds = false;
     EXPECT_FALSE(m_tray.RemoveIcon());
@@ -173,8 +160,7 @@ TEST_F(SystemTray, AFailedDeleteKeepsTheIconShown)
     EXPECT_EQ(m_shell.Calls().size(), 1u);
 }
 
-TEST_F(SystemTray, AHiddenCreateOnlyPreparesTheIcon)
-{
+TEST_F(SystemTray, AHiddenCreateOnlyPreparesTheIcon) {
     EXPECT_TRUE(m_tray.Create("Tactilo - not connected", 132, 132, true));
     EXPECT_TRUE(m_tray.IsHidden());
     EXPECT_FALSE(m_tray.IsShowPending());
@@ -190,8 +176,7 @@ struct TooltipRow {
 
 class SystemTrayTooltip : public SystemTray, public ::testing::WithParamInterface<TooltipRow> {};
 
-TEST_P(SystemTrayTooltip, IsCutTo127Bytes)
-{
+TEST_P(SystemTrayTooltip, IsCutTo127Bytes) {
     ASSERT_TRUE(m_tray.Create(GetParam().strIn, 132, 132));
     EXPECT_EQ(m_shell.Calls().back().nid.szTip, GetParam().strExpected);
     EXPECT_TRUE(m_tray.SetTooltip(GetParam().strIn));
@@ -201,12 +186,12 @@ TEST_P(SystemTrayTooltip, IsCutTo127Bytes)
 // "é" is two bytes in UTF-8: at bytes 126..127 it straddles the cut and goes whole.
 INSTANTIATE_TEST_SUITE_P(
     Lengths, SystemTrayTooltip,
-    ::testing::Values(
-        TooltipRow{"", ""}, TooltipRow{std::string(127, 'a'), std::string(127, 'a')},
-        TooltipRow{std::string(128, 'a'), std::string(127, 'a')},
-        TooltipRow{std::string(300, 'b'), std::string(127, 'b')},
-        TooltipRow{std::string(126, 'a') + "\xc3\xa9z", std::string(126, 'a')},
-        TooltipRow{std::string(125, 'a') + "\xc3\xa9z", std::string(125, 'a') + "\xc3\xa9"}));
+    ::testing::Values(TooltipRow{"", ""}, TooltipRow{std::string(127, 'a'), std::string(127, 'a')},
+                      TooltipRow{std::string(128, 'a'), std::string(127, 'a')},
+                      TooltipRow{std::string(300, 'b'), std::string(127, 'b')},
+                      TooltipRow{std::string(126, 'a') + "\xc3\xa9z", std::string(126, 'a')},
+                      TooltipRow{std::string(125, 'a') + "\xc3\xa9z",
+                                 std::string(125, 'a') + "\xc3\xa9"}));
 
 struct MouseRow {
     const char* szName;
@@ -218,8 +203,7 @@ struct MouseRow {
 
 class SystemTrayMouse : public SystemTray, public ::testing::WithParamInterface<MouseRow> {};
 
-TEST_P(SystemTrayMouse, SendsItsCommand)
-{
+TEST_P(SystemTrayMouse, SendsItsCommand) {
     const MouseRow& row = GetParam();
     ASSERT_TRUE(CreateIcon());
     m_tray.SetDefaultMenuItem(row.nDefaultItem, row.bDefaultByPos);
@@ -235,13 +219,12 @@ INSTANTIATE_TEST_SUITE_P(
         MouseRow{"DoubleClickWhileHiddenShows", 32779, false, TrayMouse::DoubleClick, {32779}},
         MouseRow{"DoubleClickWhileShownHides", 32780, false, TrayMouse::DoubleClick, {32780}},
         MouseRow{"DoubleClickByPositionSendsThatItem", 2, true, TrayMouse::DoubleClick, {32776}},
-        MouseRow{"DoubleClickOnASeparatorSendsNoItem", 1, true, TrayMouse::DoubleClick,
-                 {0xFFFFFFFF}},
+        MouseRow{
+            "DoubleClickOnASeparatorSendsNoItem", 1, true, TrayMouse::DoubleClick, {0xFFFFFFFF}},
         MouseRow{"OtherButtonsDoNothing", 32779, false, TrayMouse::Other, {}}),
     [](const auto& info) { return std::string(info.param.szName); });
 
-TEST_F(SystemTray, ContextRequestShowsTheMenuAtTheCursor)
-{
+TEST_F(SystemTray, ContextRequestShowsTheMenuAtTheCursor) {
     ASSERT_TRUE(CreateIcon());
     EXPECT_EQ(m_tray.OnTrayNotification(132, TrayMouse::ContextMenu, {40, 12}), 1);
     ASSERT_EQ(m_shell.MenusShown().size(), 1u);
@@ -253,8 +236,7 @@ TEST_F(SystemTray, ContextRequestShowsTheMenuAtTheCursor)
     EXPECT_EQ(m_target.Commands(), std::vector<unsigned>{32778});
 }
 
-TEST_F(SystemTray, ANotificationForAnotherIconIsIgnored)
-{
+TEST_F(SystemTray, ANotificationForAnotherIconIsIgnored) {
     ASSERT_TRUE(CreateIcon());
     for (TrayMouse mouse : {TrayMouse::LeftPress, TrayMouse::DoubleClick, TrayMouse::ContextMenu}) {
         EXPECT_EQ(m_tray.OnTrayNotification(133, mouse, {}), 0);
@@ -263,8 +245,7 @@ TEST_F(SystemTray, ANotificationForAnotherIconIsIgnored)
     EXPECT_TRUE(m_shell.MenusShown().empty());
 }
 
-TEST_F(SystemTray, AMissingMenuAnswersZeroWhereItIsNeeded)
-{
+TEST_F(SystemTray, AMissingMenuAnswersZeroWhereItIsNeeded) {
     ASSERT_TRUE(CreateIcon());
     m_shell.m_bHasMenu = false;
     EXPECT_FALSE(m_tray.SetDefaultMenuItem(0, true));
@@ -276,8 +257,7 @@ TEST_F(SystemTray, AMissingMenuAnswersZeroWhereItIsNeeded)
     EXPECT_EQ(m_target.Commands(), std::vector<unsigned>{32780});
 }
 
-TEST_F(SystemTray, AnExplicitTargetTakesTheCommands)
-{
+TEST_F(SystemTray, AnExplicitTargetTakesTheCommands) {
     ASSERT_TRUE(CreateIcon());
     CRecordingCommandTarget other;
     m_tray.SetTargetWindow(&other);
@@ -287,16 +267,14 @@ TEST_F(SystemTray, AnExplicitTargetTakesTheCommands)
     EXPECT_TRUE(m_target.Commands().empty());
 }
 
-TEST(SystemTrayNoTarget, AnswersZero)
-{
+TEST(SystemTrayNoTarget, AnswersZero) {
     CFakeTrayShell shell;
     CSystemTray tray(shell, nullptr);
     ASSERT_TRUE(tray.Create("Tactilo - not connected", 132, 132));
     EXPECT_EQ(tray.OnTrayNotification(132, TrayMouse::LeftPress, {}), 0);
 }
 
-TEST(SystemTrayLifetime, DestructionRemovesTheIconAndUnregisters)
-{
+TEST(SystemTrayLifetime, DestructionRemovesTheIconAndUnregisters) {
     CFakeTrayShell shell;
     {
         CSystemTray tray(shell, nullptr);
@@ -308,8 +286,7 @@ TEST(SystemTrayLifetime, DestructionRemovesTheIconAndUnregisters)
 
 // The reader thread changes the picture while the user-interface thread changes the
 // tooltip: every change reaches the shell whole, and the last of each wins.
-TEST_F(SystemTray, ChangesFromTwoThreadsKeepTheRecordWhole)
-{
+TEST_F(SystemTray, ChangesFromTwoThreadsKeepTheRecordWhole) {
     ASSERT_TRUE(CreateIcon());
     m_shell.ClearCalls();
     std::thread reader([this] {

@@ -15,13 +15,11 @@
 
 namespace {
 
-bool Contains(const std::string& strText, const std::string& strPart)
-{
+bool Contains(const std::string& strText, const std::string& strPart) {
     return strText.find(strPart) != std::string::npos;
 }
 
-size_t CountOf(const std::string& strText, const std::string& strPart)
-{
+size_t CountOf(const std::string& strText, const std::string& strPart) {
     size_t nCount = 0;
     for (size_t nPos = strText.find(strPart); nPos != std::string::npos;
          nPos = strText.find(strPart, nPos + 1)) {
@@ -30,15 +28,13 @@ size_t CountOf(const std::string& strText, const std::string& strPart)
     return nCount;
 }
 
-bool IsGreen(long nRgb)
-{
+bool IsGreen(long nRgb) {
     const long nRed = (nRgb >> 16) & 0xFF;
     const long nGreen = (nRgb >> 8) & 0xFF;
     return nRgb >= 0 && nGreen > nRed + 60;
 }
 
-bool IsGrey(long nRgb)
-{
+bool IsGrey(long nRgb) {
     const long nRed = (nRgb >> 16) & 0xFF;
     const long nGreen = (nRgb >> 8) & 0xFF;
     return nRgb >= 0 && nRed > 0x60 && std::abs(nGreen - nRed) < 16;
@@ -48,8 +44,7 @@ class TrayIntegration : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_xvfb.Ok()) << m_xvfb.Log(); }
 
-    void StartProbe(const std::vector<std::string>& vecOptions = {})
-    {
+    void StartProbe(const std::vector<std::string>& vecOptions = {}) {
         std::vector<std::string> vecArgs = {TRAY_PROBE_PATH};
         vecArgs.insert(vecArgs.end(), vecOptions.begin(), vecOptions.end());
         // The XEmbed tray of the X server, not a StatusNotifierItem on some session bus.
@@ -59,8 +54,7 @@ protected:
                                                         {"DBUS_SESSION_BUS_ADDRESS", ""}});
     }
 
-    bool ProbeSaid(const std::string& strLine, size_t nTimes = 1)
-    {
+    bool ProbeSaid(const std::string& strLine, size_t nTimes = 1) {
         return WaitUntil([&] { return CountOf(m_pProbe->Log(), strLine + "\n") >= nTimes; });
     }
 
@@ -68,13 +62,11 @@ protected:
     // that bColour accepts. The window is looked up anew each time, as the host may still
     // move or resize it.
     template <typename Colour>
-    XWindowBox WaitForIcon(Colour bColour)
-    {
+    XWindowBox WaitForIcon(Colour bColour) {
         XWindowBox box;
         long nPixel = -1;
         const bool bShown = WaitUntil([&] {
-            const std::vector<XWindowBox> vecWindows =
-                m_pTrayer->EmbeddedWindows(m_pProbe->Pid());
+            const std::vector<XWindowBox> vecWindows = m_pTrayer->EmbeddedWindows(m_pProbe->Pid());
             if (vecWindows.empty()) {
                 return false;
             }
@@ -89,16 +81,14 @@ protected:
         return box;
     }
 
-    void StartTrayer()
-    {
+    void StartTrayer() {
         m_pTrayer = std::make_unique<CTrayer>(m_xvfb);
         ASSERT_TRUE(m_pTrayer->WaitReady()) << m_pTrayer->Log();
     }
 
     // Each gesture presses another spot of the icon, 12 pixels from the last: two presses
     // in one place within the double-click time would make a double click of two gestures.
-    void Click(const XWindowBox& box, const std::string& strButtons)
-    {
+    void Click(const XWindowBox& box, const std::string& strButtons) {
         m_bLeftSpot = !m_bLeftSpot;
         const int x = m_bLeftSpot ? box.CenterX() - 6 : box.CenterX() + 6;
         ASSERT_EQ(m_xvfb.Run("xdotool mousemove " + std::to_string(x) + " " +
@@ -112,8 +102,7 @@ protected:
     bool m_bLeftSpot = false;
 };
 
-TEST_F(TrayIntegration, TheIconSitsInTheTrayAndTurnsClicksIntoCommands)
-{
+TEST_F(TrayIntegration, TheIconSitsInTheTrayAndTurnsClicksIntoCommands) {
     StartTrayer();
     StartProbe();
     ASSERT_TRUE(ProbeSaid("created 1")) << m_pProbe->Log();
@@ -138,8 +127,7 @@ TEST_F(TrayIntegration, TheIconSitsInTheTrayAndTurnsClicksIntoCommands)
     EXPECT_TRUE(WaitUntil([&] { return !WindowViewable(m_xvfb, "Tactilo probe"); }));
 }
 
-TEST_F(TrayIntegration, TheMenuOpensOnTheRightPressAndExitIsSent)
-{
+TEST_F(TrayIntegration, TheMenuOpensOnTheRightPressAndExitIsSent) {
     StartTrayer();
     StartProbe();
     const XWindowBox box = WaitForIcon(IsGrey);
@@ -156,8 +144,7 @@ TEST_F(TrayIntegration, TheMenuOpensOnTheRightPressAndExitIsSent)
     EXPECT_NE(m_pProbe->Wait(std::chrono::seconds(10)), -1) << "Exit did not end the probe";
 }
 
-TEST_F(TrayIntegration, AnIconStartedWithoutAHostAppearsWhenOneComesAndAgainAfterARestart)
-{
+TEST_F(TrayIntegration, AnIconStartedWithoutAHostAppearsWhenOneComesAndAgainAfterARestart) {
     StartProbe({"--change-while-hidden"});
     ASSERT_TRUE(ProbeSaid("created 0")) << m_pProbe->Log();
 

@@ -28,16 +28,14 @@
 
 namespace {
 
-void Say(const char* szFormat, unsigned nValue)
-{
+void Say(const char* szFormat, unsigned nValue) {
     std::printf(szFormat, nValue);
     std::fflush(stdout);
 }
 
 class CProbeWindow final : public QWidget {
 protected:
-    void changeEvent(QEvent* pEvent) override
-    {
+    void changeEvent(QEvent* pEvent) override {
         if (pEvent->type() == QEvent::ActivationChange) {
             Say("active %u\n", isActiveWindow() ? 1 : 0);
         }
@@ -49,26 +47,25 @@ class CProbeTarget final : public ICommandTarget {
 public:
     explicit CProbeTarget(CProbeWindow& window) : m_window(window) {}
 
-    void OnCommand(unsigned nId) override
-    {
+    void OnCommand(unsigned nId) override {
         Say("command %u\n", nId);
         switch (nId) {
-        case 32781: {
-            std::thread reader([this] { m_pTray->SetIconFromResource(139); });
-            reader.join();
-            break;
-        }
-        case 32779:
-            CSystemTray::RestoreFromTray(&m_window);
-            m_pTray->SetDefaultMenuItem(32780, false);
-            break;
-        case 32780:
-            CSystemTray::HideToTray(&m_window);
-            m_pTray->SetDefaultMenuItem(32779, false);
-            break;
-        case 32778:
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-            break;
+            case 32781: {
+                std::thread reader([this] { m_pTray->SetIconFromResource(139); });
+                reader.join();
+                break;
+            }
+            case 32779:
+                CSystemTray::RestoreFromTray(&m_window);
+                m_pTray->SetDefaultMenuItem(32780, false);
+                break;
+            case 32780:
+                CSystemTray::HideToTray(&m_window);
+                m_pTray->SetDefaultMenuItem(32779, false);
+                break;
+            case 32778:
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                break;
         }
     }
     CSystemTray* m_pTray = nullptr;
@@ -79,11 +76,9 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const bool bChangeWhileHidden =
-        argc > 1 && std::strcmp(argv[1], "--change-while-hidden") == 0;
+    const bool bChangeWhileHidden = argc > 1 && std::strcmp(argv[1], "--change-while-hidden") == 0;
 
     CProbeWindow window;
     window.setWindowTitle(QStringLiteral("Tactilo probe"));
