@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -39,4 +41,8 @@ private:
     int m_fd = -1;
     int m_wakeFd = -1;
     int m_nReadTimeoutMs = -1;  // -1: wait for a byte without limit
+    std::atomic<bool> m_bWoken{false};
+    unsigned char m_aBuffer[256];  // bytes read but not yet handed out (reader thread only)
+    std::size_t m_nBuffered = 0;
+    std::size_t m_nNext = 0;
 };

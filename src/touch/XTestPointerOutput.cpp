@@ -73,8 +73,17 @@ bool CXTestPointerOutput::EnsureDisplay() {
 // Reads whatever events have arrived, without waiting; true when one of them says that the
 // monitors may have changed. Only RandR events are selected on this connection.
 bool CXTestPointerOutput::TakeRandrChanges() {
+    // Reading the connection costs a system call that almost always finds nothing, and this
+    // runs for every packet: look at the connection only every kEventCheckPeriod, and in
+    // between take only what Xlib has read already.
+    const auto tpNow = std::chrono::steady_clock::now();
+    int nMode = QueuedAlready;
+    if (tpNow - m_tpEventsChecked >= kEventCheckPeriod) {
+        m_tpEventsChecked = tpNow;
+        nMode = QueuedAfterReading;
+    }
     bool bChanged = false;
-    while (XEventsQueued(m_pDisplay, QueuedAfterReading) > 0) {
+    while (XEventsQueued(m_pDisplay, nMode) > 0) {
         XEvent event;
         XNextEvent(m_pDisplay, &event);
         if (m_bHasRandr) {

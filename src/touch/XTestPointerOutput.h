@@ -61,4 +61,6 @@ private:
     ScreenSize m_sizePrimary;
     bool m_bSizeKnown = false;
     std::chrono::steady_clock::time_point m_tpSizeRead;
+    std::chrono::steady_clock::time_point m_tpEventsChecked;
+    static constexpr std::chrono::milliseconds kEventCheckPeriod{50};
 };

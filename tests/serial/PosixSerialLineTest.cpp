@@ -185,3 +185,18 @@ TEST_F(PosixPort, ClosedControllerSideReadsAsGone) {
     // And it keeps saying so at once, rather than blocking or spinning inside.
     EXPECT_EQ(pPort->ReadPacket(strPacket), PacketStatus::DeviceGone);
 }
+
+TEST_F(PosixPort, WakeWinsOverBytesAlreadyRead)
+{
+    auto pPort = MakePort();
+    ASSERT_EQ(pPort->Open(4, 9600, 8, 0, 0), 0);
+    ASSERT_TRUE(m_pty.Write({0xC1, 0x01, 0x02, 0xC3, 0x04, 0x05}));
+    std::string strPacket;
+    ASSERT_EQ(pPort->ReadPacket(strPacket), PacketStatus::Whole);
+    // The second packet may already sit in the line's buffer; a stop must not wait for it.
+    pPort->Wake();
+    EXPECT_EQ(pPort->ReadPacket(strPacket), PacketStatus::Stopped);
+    pPort->ClearWake();
+    ASSERT_EQ(pPort->ReadPacket(strPacket), PacketStatus::Whole);
+    EXPECT_EQ(strPacket, ByteToBits(0xC3) + ByteToBits(0x04) + ByteToBits(0x05));
+}
