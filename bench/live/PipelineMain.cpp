@@ -5,8 +5,9 @@
 // resolved through the port links), a CReaderThread that hands each packet to a
 // CTouchProcessor, the processor's hold timer on the Qt event loop of the main thread, the
 // program's trace sink, and XTest output on $DISPLAY; CDeviceConnection opens the port and
-// starts the reader. So a figure measured here is the program's figure minus its windows,
-// and the real executable can take its place once it connects at start-up.
+// starts the reader. So a figure measured here is the program's figure minus its windows;
+// the scripts measure the Tactilo executable itself by default, and this program when asked
+// (--inprocess), for it also tells how many packets the reader handed on.
 //
 //   tactilo-live-pipeline SETTINGS_FILE [--precision N] [--right-click-ms N]
 //

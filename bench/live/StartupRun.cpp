@@ -1,7 +1,7 @@
 // Start-up of the real program: from the moment Tactilo is launched (resident mode, a tray
 // host already running) to its tray icon being embedded in the host, and its resident memory
 // then and once it has settled. The device of its Settings.dat is a pseudo-terminal, so the
-// start-up includes connecting it.
+// start-up includes connecting it (each run tells whether the port was open by then).
 //
 // "Embedded" means: a window of the Tactilo process (its _NET_WM_PID) lies inside the tray
 // host's panel, is mapped and viewable, and is larger than 1 by 1 pixel. The watch wakes on
@@ -125,6 +125,20 @@ void WaitForChange(Display* pDisplay, int nTimeoutMs) {
     }
 }
 
+// Whether process nPid has the file strPath open: Tactilo holds its device's port open
+// once it has connected it.
+bool HoldsOpen(long nPid, const std::string& strPath) {
+    std::error_code error;
+    const std::filesystem::path fds = "/proc/" + std::to_string(nPid) + "/fd";
+    for (const auto& entry : std::filesystem::directory_iterator(fds, error)) {
+        std::error_code linkError;
+        if (std::filesystem::read_symlink(entry.path(), linkError) == strPath) {
+            return true;
+        }
+    }
+    return false;
+}
+
 double Median(std::vector<double> vec) {
     if (vec.empty()) {
         return 0.0;
@@ -179,6 +193,7 @@ int RunStartup(const LiveOptions& options) {
     std::vector<double> vecRssMb;
     std::vector<double> vecSettledMb;
     int nFailures = 0;
+    int nConnected = 0;
     for (int nRun = 0; nRun < options.nRuns; ++nRun) {
         const Clock::time_point tpLaunch = Clock::now();
         CBenchChild tactilo({strCopy});
@@ -205,11 +220,13 @@ int RunStartup(const LiveOptions& options) {
         vecMs.push_back(dMs);
         vecRssMb.push_back(atEmbed.nVmRssKb / 1024.0);
         vecSettledMb.push_back(settled.nVmRssKb / 1024.0);
+        const bool bConnected = HoldsOpen(nPid, pty.SlavePath());
+        nConnected += bConnected ? 1 : 0;
         std::printf(
             "  run %2d: %7.1f ms  VmRSS %6.1f MB at the icon, %6.1f MB %d ms later "
-            "(VmHWM %6.1f MB)\n",
+            "(VmHWM %6.1f MB), device %s\n",
             nRun + 1, dMs, atEmbed.nVmRssKb / 1024.0, settled.nVmRssKb / 1024.0, options.nSettleMs,
-            settled.nVmHwmKb / 1024.0);
+            settled.nVmHwmKb / 1024.0, bConnected ? "connected" : "NOT connected");
         tactilo.Stop();
         // The next launch starts with the host holding no icon of ours.
         const Clock::time_point gone = Clock::now() + std::chrono::seconds(5);
@@ -223,6 +240,7 @@ int RunStartup(const LiveOptions& options) {
             "%.1f MB settled (aims: 300 ms, 40 MB)\n",
             Median(vecMs), *std::min_element(vecMs.begin(), vecMs.end()),
             *std::max_element(vecMs.begin(), vecMs.end()), Median(vecRssMb), Median(vecSettledMb));
+        std::printf("  the device was connected in %d of %zu runs\n", nConnected, vecMs.size());
     }
     XCloseDisplay(pDisplay);
     return nFailures == 0 ? 0 : 1;

@@ -92,18 +92,22 @@ live_run() {
     return "$status"
 }
 
-# --tactilo anywhere in the arguments: measure the Tactilo executable itself; --floor: the
-# floor program in the pipeline's place.
-pipeline_args=()
+# What reads the line: by default the Tactilo executable (TACTILO_EXE, default the release
+# build's), which connects the ticked device of its Settings.dat at start-up;
+# --inprocess: tactilo-live-pipeline, the same parts wired in a process of their own, which
+# also reports the reader's packet count; --floor: the floor program.
+pipeline_args=(--pipeline tactilo --tactilo-exe "${TACTILO_EXE:-$build/bin/Tactilo}")
 driver_args=()
 live_parse_args() {
     for arg in "$@"; do
-        if [ "$arg" = "--tactilo" ]; then
-            pipeline_args=(--pipeline tactilo --tactilo-exe "${TACTILO_EXE:-$build/bin/Tactilo}")
-        elif [ "$arg" = "--floor" ]; then
-            pipeline_args=(--pipeline floor)
-        else
-            driver_args+=("$arg")
-        fi
+        case "$arg" in
+            --tactilo) ;;
+            --inprocess) pipeline_args=(--pipeline inprocess) ;;
+            --floor) pipeline_args=(--pipeline floor) ;;
+            *) driver_args+=("$arg") ;;
+        esac
     done
 }
+
+# Every program the live scripts may run.
+live_targets=(tactilo-live-bench tactilo-live-pipeline tactilo-live-floor Tactilo)
