@@ -27,6 +27,8 @@ CBenchPty::CBenchPty() {
     }
     cfmakeraw(&tio);
     tcsetattr(master, TCSANOW, &tio);
+    // Writes wait in poll, with a limit: a reader that stops taking bytes must not hang us.
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     m_master = master;
     m_strSlavePath = ptsname(master);
     m_slave = open(m_strSlavePath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -64,6 +66,14 @@ bool CBenchPty::Write(const unsigned char* pBytes, std::size_t nCount) {
         const ssize_t nWritten = write(m_master, pBytes, nCount);
         if (nWritten < 0) {
             if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN) {
+                pollfd fd = {m_master, POLLOUT, 0};
+                if (poll(&fd, 1, kStallMs) == 0) {
+                    m_strError = "the reader took no bytes for " + std::to_string(kStallMs) + " ms";
+                    return false;
+                }
                 continue;
             }
             m_strError = std::string("write on the pseudo-terminal: ") + std::strerror(errno);

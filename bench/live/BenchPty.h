@@ -26,8 +26,10 @@ public:
     // the link is removed again with the object.
     bool LinkAs(int nPort);
 
-    // Writes all of the bytes, waiting for room if the reader lags. False on an error.
+    // Writes all of the bytes, waiting for room if the reader lags. False on an error, or
+    // when the line stays full for kStallMs (the reader has stopped).
     bool Write(const unsigned char* pBytes, std::size_t nCount);
+    static constexpr int kStallMs = 2000;
     // Bytes written but not yet taken by the reader.
     int Queued() const;
 

@@ -77,6 +77,8 @@ public:
     bool Count(unsigned long long& nPackets, unsigned long long& nCutShort);
     void Stop();
     const LiveSetup& Setup() const { return m_setup; }
+    // Why the last write failed.
+    const std::string& LineError() const { return m_pty.Error(); }
 
 private:
     LiveSetup m_setup;

@@ -183,7 +183,8 @@ int RunLatency(const LiveOptions& options) {
                 bWritten = floor.Send(pixel.first, pixel.second);
             }
             if (!bWritten) {
-                std::fprintf(stderr, "writing a packet failed\n");
+                std::fprintf(stderr, "writing a packet failed: %s\n",
+                             (bPipeline ? pipeline.LineError() : floor.pty.Error()).c_str());
                 return 1;
             }
             const auto tpSeen = watch.WaitFor(pixel.first, pixel.second, tpWritten + timeout);
@@ -255,7 +256,7 @@ int RunLineRate(const LiveOptions& options) {
         maxLate = std::max(maxLate, Clock::now() - tpDue);
         const unsigned long long nCount = std::min<unsigned long long>(nPerWrite, nTotal - k);
         if (!pipeline.SendBytes(vecBytes.data() + k * 3, nCount * 3)) {
-            std::fprintf(stderr, "writing packets failed\n");
+            std::fprintf(stderr, "writing packets failed: %s\n", pipeline.LineError().c_str());
             return 1;
         }
         watch.Read(0);
