@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "app/MessageBox.h"
 #include "monitors/Monitor.h"
@@ -60,13 +59,9 @@ bool FitsSettingsLine(const std::string& strText) {
 }
 
 // A port the probe could not open stays listed only when it is there but in use, which the
-// open reports as EBUSY: the text of the failure then ends in "#<EBUSY>". Any other failure
-// (no such port, no device behind the node) drops it.
+// open reports as EBUSY. Any other failure (no such port, no device behind the node) drops it.
 bool ListedDespite(const CPortException& error) {
-    char szMessage[100];
-    error.GetErrorMessage(szMessage, sizeof szMessage);
-    const char* pHash = std::strchr(szMessage, '#');
-    return pHash != nullptr && std::string(pHash) == "#" + std::to_string(EBUSY);
+    return error.Error() == EBUSY;
 }
 
 void SelectExact(QComboBox* pCombo, const std::string& strValue) {
