@@ -48,16 +48,16 @@ Range RangeOf(ArgKind kind) {
     return {0, 0, ""};
 }
 
-struct Spec {
+struct CommandForm {
     SimOp op;
     std::vector<ArgKind> vecArgs;  // required, in order
     int nOptional;                 // how many of the last arguments may be left out
     const char* szUsage;
 };
 
-const std::map<std::string, Spec>& Specs() {
+const std::map<std::string, CommandForm>& CommandForms() {
     using A = ArgKind;
-    static const std::map<std::string, Spec> s_specs = {
+    static const std::map<std::string, CommandForm> s_forms = {
         {"rate", {SimOp::Rate, {A::Rate}, 0, "<packets/s>"}},
         {"seed", {SimOp::Seed, {A::Seed}, 0, "<number>"}},
         {"down", {SimOp::Down, {A::Raw, A::Raw}, 0, "<x> <y>"}},
@@ -86,7 +86,7 @@ const std::map<std::string, Spec>& Specs() {
         {"reopen", {SimOp::Reopen, {}, 0, "no arguments"}},
         {"quit", {SimOp::Quit, {}, 0, "no arguments"}},
     };
-    return s_specs;
+    return s_forms;
 }
 
 bool IsBlank(char c) {
@@ -172,27 +172,27 @@ std::string RestAfterWord(const std::string& strLine) {
     return Trim(strTrimmed.substr(nSpace));
 }
 
-bool ParseFixed(const std::string& strName, const Spec& spec,
+bool ParseFixed(const std::string& strName, const CommandForm& form,
                 const std::vector<std::string>& vecWords, SimCommand& parsed,
                 std::string& strError) {
     const std::size_t nGiven = vecWords.size() - 1;
-    const std::size_t nMax = spec.vecArgs.size();
-    const std::size_t nMin = nMax - static_cast<std::size_t>(spec.nOptional);
+    const std::size_t nMax = form.vecArgs.size();
+    const std::size_t nMin = nMax - static_cast<std::size_t>(form.nOptional);
     if (nGiven < nMin || nGiven > nMax) {
-        strError = strName + ": expected " + spec.szUsage + ", got " + std::to_string(nGiven) +
+        strError = strName + ": expected " + form.szUsage + ", got " + std::to_string(nGiven) +
                    (nGiven == 1 ? " argument" : " arguments");
         return false;
     }
     long long anValues[5] = {0, 0, 0, 0, 0};
     for (std::size_t i = 0; i < nGiven; ++i) {
-        if (!ParseNumber(vecWords[i + 1], spec.vecArgs[i], anValues[i])) {
-            strError = strName + ": expected " + spec.szUsage + ", " +
-                       RangeOf(spec.vecArgs[i]).szWhat + ", got '" + vecWords[i + 1] + "'";
+        if (!ParseNumber(vecWords[i + 1], form.vecArgs[i], anValues[i])) {
+            strError = strName + ": expected " + form.szUsage + ", " +
+                       RangeOf(form.vecArgs[i]).szWhat + ", got '" + vecWords[i + 1] + "'";
             return false;
         }
     }
-    parsed.op = spec.op;
-    switch (spec.op) {
+    parsed.op = form.op;
+    switch (form.op) {
         case SimOp::Rate:
         case SimOp::Hold:
         case SimOp::Wait:
@@ -276,7 +276,7 @@ bool ParseScriptLine(const std::string& strLine, SimCommand& command, std::strin
         parsed.op = SimOp::CalibrationFile;
         parsed.strText = vecWords[1];
         parsed.strName = vecWords.size() == 3 ? vecWords[2] : std::string();
-    } else if (const auto it = Specs().find(strName); it != Specs().end()) {
+    } else if (const auto it = CommandForms().find(strName); it != CommandForms().end()) {
         if (!ParseFixed(strName, it->second, vecWords, parsed, strError)) {
             return false;
         }
