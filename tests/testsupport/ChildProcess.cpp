@@ -47,17 +47,11 @@ CChildProcess::CChildProcess(const std::vector<std::string>& vecArgs,
 }
 
 CChildProcess::~CChildProcess() {
-    if (Running()) {
-        Signal(SIGTERM);
-        if (Wait(std::chrono::seconds(3)) == -1) {
-            Signal(SIGKILL);
-            Wait(std::chrono::seconds(3));
-        }
-    }
+    End();
     unlink(m_strLogPath.c_str());
 }
 
-bool CChildProcess::Running() {
+bool CProcessLife::Running() {
     if (m_bReaped) {
         return false;
     }
@@ -71,20 +65,34 @@ bool CChildProcess::Running() {
     return result == 0;
 }
 
-bool CChildProcess::Signal(int nSignal) {
+bool CProcessLife::Signal(int nSignal) {
     return !m_bReaped && kill(m_pid, nSignal) == 0;
 }
 
-int CChildProcess::Wait(std::chrono::milliseconds timeout) {
+int CProcessLife::Wait(std::chrono::milliseconds timeout) {
     if (WaitUntil([this] { return !Running(); }, timeout)) {
         return m_nStatus;
     }
     return -1;
 }
 
-std::string CChildProcess::Log() const {
-    std::ifstream file(m_strLogPath);
+void CProcessLife::End() {
+    if (Running()) {
+        Signal(SIGTERM);
+        if (Wait(std::chrono::seconds(3)) == -1) {
+            Signal(SIGKILL);
+            Wait(std::chrono::seconds(3));
+        }
+    }
+}
+
+std::string ReadTextFile(const std::string& strPath) {
+    std::ifstream file(strPath);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+std::string CChildProcess::Log() const {
+    return ReadTextFile(m_strLogPath);
 }

@@ -8,8 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "ChildProcess.h"
@@ -57,13 +55,7 @@ CPipedProcess::CPipedProcess(const std::vector<std::string>& vecArgs,
 
 CPipedProcess::~CPipedProcess() {
     CloseInput();
-    if (Running()) {
-        Signal(SIGTERM);
-        if (Wait(std::chrono::seconds(3)) == -1) {
-            Signal(SIGKILL);
-            Wait(std::chrono::seconds(3));
-        }
-    }
+    End();
     if (m_outFd >= 0) {
         close(m_outFd);
     }
@@ -135,36 +127,8 @@ bool CPipedProcess::WaitForLine(const std::string& strWanted, std::chrono::milli
     return false;
 }
 
-bool CPipedProcess::Running() {
-    if (m_bReaped) {
-        return false;
-    }
-    int nStatus = 0;
-    const pid_t result = waitpid(m_pid, &nStatus, WNOHANG);
-    if (result == m_pid) {
-        m_bReaped = true;
-        m_nStatus = nStatus;
-        return false;
-    }
-    return result == 0;
-}
-
-bool CPipedProcess::Signal(int nSignal) {
-    return !m_bReaped && kill(m_pid, nSignal) == 0;
-}
-
-int CPipedProcess::Wait(std::chrono::milliseconds timeout) {
-    if (WaitUntil([this] { return !Running(); }, timeout)) {
-        return m_nStatus;
-    }
-    return -1;
-}
-
 std::string CPipedProcess::ErrorLog() const {
-    std::ifstream file(m_strLogPath);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return ReadTextFile(m_strLogPath);
 }
 
 std::string CPipedProcess::ToolPath(const std::string& strName) {

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 // A program started for a test with pipes on both ends: the test writes to its standard
 // input and reads its standard output line by line, each wait bounded by a deadline. Its
 // standard error goes to a log file for failure messages. Ended with SIGTERM (then SIGKILL)
 // when the object goes.
-class CPipedProcess {
+class CPipedProcess : public CProcessLife {
 public:
     // vecArgs[0] is a path or a name looked up in PATH; mapEnv adds to the environment.
     explicit CPipedProcess(const std::vector<std::string>& vecArgs,
@@ -33,21 +35,14 @@ public:
     // Every output line read so far, in order.
     const std::vector<std::string>& Lines() const { return m_vecLines; }
 
-    bool Signal(int nSignal);
-    // Waits for the program to end; its wait status, or -1 on time-out.
-    int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    bool Running();
     std::string ErrorLog() const;
 
     // <build>/tools/<strName>: where the build puts the project's tools.
     static std::string ToolPath(const std::string& strName);
 
 private:
-    int m_pid = -1;
     int m_inFd = -1;
     int m_outFd = -1;
-    bool m_bReaped = false;
-    int m_nStatus = -1;
     std::string m_strPending;
     std::vector<std::string> m_vecLines;
     std::string m_strLogPath;
