@@ -45,7 +45,7 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
                             // On the reader thread: let go of a held button with the reader's own
                             // output, then tell the window, which reconnects.
                             m_touch.ReleaseHeldButtons();
-                            const unsigned nGeneration = m_nReaderGeneration;
+                            const unsigned nGeneration = m_reader.Generation();
                             QMetaObject::invokeMethod(
                                 this, [this, nGeneration] { OnDeviceGone(nGeneration); },
                                 Qt::QueuedConnection);
@@ -110,9 +110,6 @@ bool CTactiloDlg::Disconnect() {
 }
 
 void CTactiloDlg::RunReader(bool bStart) {
-    if (bStart) {
-        ++m_nReaderGeneration;
-    }
     m_reader.RunReader(bStart);
 }
 
@@ -128,7 +125,7 @@ void CTactiloDlg::OnTimer(unsigned nId, std::uint64_t nTouch) {
 // switched off). The device stays the chosen one, shown as away, and is opened again as
 // soon as it can be, with growing pauses and without messages.
 void CTactiloDlg::OnDeviceGone(unsigned nReaderGeneration) {
-    if (nReaderGeneration != m_nReaderGeneration || !m_reader.Started()) {
+    if (nReaderGeneration != m_reader.Generation() || !m_reader.Started()) {
         return;  // from a reader that has been replaced or stopped meanwhile
     }
     m_reader.RunReader(false);

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QTimer>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -166,7 +165,6 @@ private:
     CSystemTray m_trayIcon;
     QTimer m_reconnectTimer;  // while the active device is away
     int m_nReconnectPauseMs = 0;
-    std::atomic<unsigned> m_nReaderGeneration{0};  // which reader a device-gone report is from
     bool m_bDestroyed = false;
 
     CDeviceListCtrl* m_pListDevices = nullptr;  // 1001

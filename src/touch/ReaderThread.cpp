@@ -19,6 +19,7 @@ void CReaderThread::RunReader(bool bStart) {
     }
     m_bReaderRunning = false;
     if (bStart) {
+        ++m_nGeneration;
         m_port.ClearWake();
         m_thread = std::thread(&CReaderThread::ReaderThreadProc, this);
     }

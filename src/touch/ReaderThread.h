@@ -32,6 +32,8 @@ public:
     bool Started() const { return m_thread.joinable(); }
     // Set by the thread as the first thing it does; cleared by the stop.
     bool ReaderRunning() const { return m_bReaderRunning; }
+    // Counts the starts: a report queued by one reader can be told from the next one's.
+    unsigned Generation() const { return m_nGeneration; }
 
     // Packets handed on and packets cut short, for the curious (benchmarks, the packet view).
     unsigned long long PacketCount() const { return m_nPackets; }
@@ -48,6 +50,7 @@ private:
     Callbacks m_callbacks;
     std::thread m_thread;
     std::atomic<bool> m_bReaderRunning{false};
+    std::atomic<unsigned> m_nGeneration{0};
     std::atomic<unsigned long long> m_nPackets{0};
     std::atomic<unsigned long long> m_nCutShort{0};
 };

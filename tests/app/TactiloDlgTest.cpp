@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "ChildProcess.h"
 #include "FakeMonitorSource.h"
 #include "FakeSerialLine.h"
 #include "FakeTrayShell.h"
@@ -280,6 +281,38 @@ TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {
     EXPECT_TRUE(m_pDlg->GetRowCheck(1));
     EXPECT_TRUE(m_pDlg->GetRowCheck(2));  // still ticked, as the file says
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Front - DISPLAY2 COM3 4800");
+    EXPECT_TRUE(Calibrate()->isEnabled());
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
+{
+    m_pDlg->OnInitDialog();
+    m_pLine->FailNextReads(1, ReadStatus::Gone);
+    ConnectFront();
+    // The reader has met the outage and queued its report; before the window sees it, the
+    // user connects again, which starts another reader.
+    ASSERT_TRUE(WaitUntil([&] { return m_pLine->ReadCount() >= 2; }));
+    m_pDlg->Connect(true, true);
+    PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_TRUE(m_pDlg->Port().IsOpen());
+    EXPECT_FALSE(m_pDlg->ReconnectPending());
+    EXPECT_EQ(Icon(), ICON_CONNECTED);
+}
+
+TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndRetries)
+{
+    m_pDlg->OnInitDialog();
+    m_pLine->FailNextReads(1, ReadStatus::Gone);
+    ConnectFront();
+    ASSERT_TRUE(PumpUntil([&] { return m_pDlg->ReconnectPending(); }));
+    EXPECT_FALSE(m_pDlg->Port().IsOpen());
+    EXPECT_EQ(Icon(), ICON_NOT_CONNECTED);
+    EXPECT_FALSE(Calibrate()->isEnabled());
+    EXPECT_EQ(m_pDlg->m_activeDevice.m_bConnect, 1);
+    // The fake line opens again at once: the next retry connects, without a message.
+    ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));
+    EXPECT_EQ(Icon(), ICON_CONNECTED);
     EXPECT_TRUE(Calibrate()->isEnabled());
     EXPECT_TRUE(m_messages.Messages().empty());
 }
