@@ -66,13 +66,6 @@ int WriteLineSettings(int fd, const LineSettings& settings) {
     return ioctl(fd, TCSETS2, &tio) == 0 ? 0 : errno;
 }
 
-int ReadLineBaudRate(int fd, unsigned& nBaudRate) {
-    LineFraming framing;
-    const int nError = ReadLineFraming(fd, framing);
-    nBaudRate = framing.nBaudRate;
-    return nError;
-}
-
 int ReadLineFraming(int fd, LineFraming& framing) {
     struct termios2 tio {};
     if (ioctl(fd, TCGETS2, &tio) != 0) {

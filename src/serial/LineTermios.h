@@ -11,8 +11,6 @@ int ReadLineSettings(int fd);
 // Raw 8-bit input with the given framing, receiver on, modem control lines ignored for the
 // open, RTS/CTS handshake, no XON/XOFF, the exact baud rate, and VMIN 1 / VTIME 0.
 int WriteLineSettings(int fd, const LineSettings& settings);
-// The input baud rate the line is set to (for tests and the packet view).
-int ReadLineBaudRate(int fd, unsigned& nBaudRate);
 
 struct LineFraming {
     unsigned nBaudRate = 0;

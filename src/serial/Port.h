@@ -51,8 +51,8 @@ public:
     // The rate Open uses for a requested rate.
     static unsigned AcceptedBaudRate(unsigned nBaudRate);
 
-    // Framing state; kept across calls (and across opening and closing) on purpose.
-    const std::string& Byte0() const { return m_strByte0; }
+    // The lead byte that cut the last packet short, if any; it starts the next packet. The
+    // framing state is kept across calls (and across opening and closing) on purpose.
     const std::string& Pending() const { return m_strPending; }
 
 private:
