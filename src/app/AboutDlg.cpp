@@ -30,6 +30,7 @@ constexpr int g_nIconPixels = 32;
 CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     setObjectName(QStringLiteral("aboutDlg100"));
     setWindowTitle(QStringLiteral("About Tactilo"));
+    setWindowModality(Qt::WindowModal);
     const DialogUnits units(font());
     setFixedSize(units.Rect(0, 0, 235, 55).size());
 

@@ -3,7 +3,8 @@
 #include <QMessageBox>
 
 void CQtMessageBox::Show(const std::string& strText, MessageIcon icon) {
-    QMessageBox box;
+    QMessageBox box(m_pOwner);
+    box.setWindowModality(Qt::WindowModal);
     box.setWindowTitle(QStringLiteral("Tactilo"));
     box.setText(QString::fromLocal8Bit(strText.c_str()));
     switch (icon) {

@@ -46,6 +46,7 @@ int CTactiloApp::Run(int argc, char** argv) {
                      [](int nMs) { std::this_thread::sleep_for(std::chrono::milliseconds(nMs)); },
                      options, autoStart, deviceStore},
                     switches);
+    messages.SetOwner(&dlg);
     QObject::connect(&dlg, &CTactiloDlg::exitRequested, &app, &QApplication::quit);
 
     // SIGTERM, SIGINT and SIGHUP end every running copy the way Exit does, without saving.

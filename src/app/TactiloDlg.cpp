@@ -221,13 +221,39 @@ void CTactiloDlg::OnToggleTrayRightClick() {
     m_touch.SetTrayRightClick(false);
 }
 
+// Exit works while a dialog is open, since every dialog is modal to this window only: the
+// dialog ends as Cancel, then the usual exit runs, which reads the options back (telling the
+// user about a bad one) and ends the program whatever they hold, saving nothing.
 void CTactiloDlg::OnTrayExit() {
+    EndOwnedDialogs();
+    if (m_bExiting) {
+        return;  // Exit again while the first one shows its message: that one goes on
+    }
+    m_bExiting = true;
+    UpdateData(true);
     OnDestroy();
     hide();
     emit exitRequested();
 }
 
+void CTactiloDlg::EndOwnedDialogs() {
+    const QList<QDialog*> dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+    // The newest first: a message box may stand over the dialog that showed it.
+    for (auto it = dialogs.crbegin(); it != dialogs.crend(); ++it) {
+        if ((*it)->isVisible()) {
+            (*it)->reject();
+        }
+    }
+}
+
 void CTactiloDlg::OnTrayAbout() {
+    // One About box: the tray menu stays usable while it is open.
+    CAboutDlg* pOpen = findChild<CAboutDlg*>(QString(), Qt::FindDirectChildrenOnly);
+    if (pOpen && pOpen->isVisible()) {
+        pOpen->raise();
+        pOpen->activateWindow();
+        return;
+    }
     CAboutDlg about(this);
     about.exec();
 }
@@ -237,6 +263,7 @@ void CTactiloDlg::OnTrayHelp() {
 }
 
 void CTactiloDlg::OnTerminate() {
+    EndOwnedDialogs();
     m_trayIcon.RemoveIcon();
     OnDestroy();
     hide();

@@ -152,6 +152,9 @@ private:
     void BuildWindow();
     void InitOptions();
     void RunStartupActions();
+    // Ends every dialog of ours still open (About, Device Settings, a message box, the
+    // calibration page) as Cancel, or ESC for the page; their modal loops return afterwards.
+    void EndOwnedDialogs();
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
     void StopReconnecting();
@@ -166,6 +169,7 @@ private:
     QTimer m_reconnectTimer;  // while the active device is away
     int m_nReconnectPauseMs = 0;
     bool m_bDestroyed = false;
+    bool m_bExiting = false;  // Exit runs: its validation message may be on screen
 
     CDeviceListCtrl* m_pListDevices = nullptr;  // 1001
     QPushButton* m_pCalibrate = nullptr;        // 1005

@@ -35,7 +35,7 @@ void CTactiloDlg::OnCalibrate() {
     }
     m_touch.SetCalibrating(true);
 
-    CCal cal(m_touch, &m_services.trace);
+    CCal cal(m_touch, &m_services.trace, this);
     cal.m_rcMonitor = FindMonitorRect();
     cal.m_strDevice = m_activeDevice.m_strName;
     const ScreenRect& rc = cal.m_rcMonitor;

@@ -65,6 +65,8 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
       m_timing(timing),
       m_pLabel(new QLabel(this)) {
     setObjectName(QStringLiteral("dlg130"));
+    // Modal to its owner only: the tray icon stays usable while the page is up.
+    setWindowModality(Qt::WindowModal);
     m_pLabel->setObjectName(QStringLiteral("ctl1018"));
     m_pLabel->move(10, 11);
     m_shown.targets.fill(CalTargetState::Hidden);

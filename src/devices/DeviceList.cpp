@@ -151,8 +151,10 @@ void CDeviceList::OnDeviceListItemChanged(int nItem) {
     if (nItem != m_nClickedItem) {
         return;
     }
-    // While Remove deletes a row, its line is gone already.
-    if (m_view.GetItemCount() > m_arrDeviceLines.GetSize()) {
+    // While Remove deletes a row, its line is gone already; the clicked row may have been the
+    // last one.
+    if (m_view.GetItemCount() > m_arrDeviceLines.GetSize() ||
+        m_nClickedItem >= m_arrDeviceLines.GetSize()) {
         return;
     }
     m_nNewCheck = m_view.GetCheck(m_nClickedItem) ? 1 : 0;

@@ -11,7 +11,8 @@
 // check boxes that choose the active device. At most one device is connected, the one in the
 // active device record; a ticked check box asks for it.
 //
-// The list acts on check-box changes of the clicked row only, comparing with the state that
+// A change is a change of a row's check box or of its selection; the view reports both. The
+// list acts on changes of the clicked row only, comparing with the state that
 // row had when it was clicked (m_nClickCheck); changes to other rows, such as the rules'
 // own unticking, only store the new state in the row's line.
 //

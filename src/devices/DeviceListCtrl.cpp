@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <set>
 
 namespace {
 
@@ -66,6 +68,8 @@ CDeviceListCtrl::CDeviceListCtrl(QWidget* pParent) : QTableWidget(0, COLUMN_COUN
     setPalette(palette);
 
     connect(model(), &QAbstractItemModel::dataChanged, this, &CDeviceListCtrl::OnDataChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CDeviceListCtrl::OnSelectionChanged);
 }
 
 int CDeviceListCtrl::GetItemCount() const {
@@ -119,14 +123,36 @@ int CDeviceListCtrl::GetFirstSelected() const {
 
 void CDeviceListCtrl::DeleteItem(int nRow) {
     removeRow(nRow);
+    // Qt hands the selection on to the next row; a deleted row leaves none.
+    selectionModel()->clear();
 }
 
 void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent) {
+    const QModelIndex index = indexAt(pEvent->position().toPoint());
+    QTableWidget::mousePressEvent(pEvent);
     if (pEvent->button() == Qt::LeftButton && m_pEvents) {
-        const QModelIndex index = indexAt(pEvent->position().toPoint());
+        // A press on a check box selects its row too (Qt leaves the selection alone there),
+        // and the selection moves before the click is reported.
+        if (index.isValid()) {
+            SelectItem(index.row());
+        }
         m_pEvents->OnDeviceListClick(index.isValid() ? index.row() : -1);
     }
-    QTableWidget::mousePressEvent(pEvent);
+}
+
+void CDeviceListCtrl::keyPressEvent(QKeyEvent* pEvent) {
+    const bool bToggle = (pEvent->key() == Qt::Key_Space || pEvent->key() == Qt::Key_Select) &&
+                         pEvent->modifiers() == Qt::NoModifier;
+    const int nRow = currentIndex().isValid() ? currentIndex().row() : -1;
+    if (!bToggle || nRow < 0) {
+        QTableWidget::keyPressEvent(pEvent);
+        return;
+    }
+    if (m_pEvents) {
+        m_pEvents->OnDeviceListClick(nRow);
+    }
+    SetCheck(nRow, !GetCheck(nRow));
+    pEvent->accept();
 }
 
 void CDeviceListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent) {
@@ -142,6 +168,23 @@ void CDeviceListCtrl::OnDataChanged(const QModelIndex& topLeft, const QModelInde
         return;
     }
     for (int nRow = topLeft.row(); nRow <= bottomRight.row(); ++nRow) {
+        m_pEvents->OnDeviceListItemChanged(nRow);
+    }
+}
+
+void CDeviceListCtrl::OnSelectionChanged(const QItemSelection& selected,
+                                         const QItemSelection& deselected) {
+    if (!m_pEvents) {
+        return;
+    }
+    // Rows, not cells: a whole-row selection changes four cells of each row.
+    std::set<int> setRows;
+    for (const QItemSelection* pSelection : {&deselected, &selected}) {
+        for (const QModelIndex& index : pSelection->indexes()) {
+            setRows.insert(index.row());
+        }
+    }
+    for (const int nRow : setRows) {
         m_pEvents->OnDeviceListItemChanged(nRow);
     }
 }

@@ -8,13 +8,19 @@
 // "Com port", "Baud rate", a check box in front of each row, one selected row at a time
 // (whole rows, visible without focus), grid lines, no editing in place.
 //
-// It turns Qt's mouse and model signals into the list's events:
-// - a left press reports the click (the row under the mouse, or -1), before Qt handles the
-//   press. Qt toggles a check box on the release and reports the click after that, so a
-//   click taken from Qt's clicked() would come too late for the change it caused;
-// - every change of a check box, by the user (mouse or space bar) or by SetCheck, reports
-//   OnDeviceListItemChanged synchronously, from the model's dataChanged;
-// - a double click reports OnDeviceListDblClick after Qt has handled it.
+// It turns Qt's mouse, key, model and selection signals into the list's events, in the order
+// the rules expect them:
+// - a left press lets Qt move the selection first, then reports the click (the row under the
+//   mouse, or -1). Qt toggles a check box only on the release, so the click is always known
+//   before the change it causes; a click taken from Qt's clicked() would come too late;
+// - the space bar acts as a click on the current row followed by a toggle of that row's check
+//   box, whichever column holds the current cell, so a keyboard tick connects as a mouse
+//   tick does;
+// - every change of a check box (by the user or by SetCheck) and every change of a row's
+//   selection reports OnDeviceListItemChanged synchronously, for each row concerned;
+// - a double click reports OnDeviceListDblClick after Qt has handled it;
+// - deleting a row leaves no row selected, so a second Remove cannot take a row the user
+//   never chose.
 class CDeviceListCtrl final : public QTableWidget, public IDeviceListView {
     Q_OBJECT
 public:
@@ -38,8 +44,10 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void OnDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                        const QList<int>& roles);
 

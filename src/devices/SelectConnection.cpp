@@ -80,7 +80,8 @@ CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent
     : QDialog(pParent), m_deps(std::move(dependencies)) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setModal(true);
+    // Modal to the main window only, so that the tray icon keeps working.
+    setWindowModality(Qt::WindowModal);
     BuildControls();
 }
 

@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -21,6 +25,7 @@
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
 #include "WindowServices.h"
+#include "app/QtMessageBox.h"
 #include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
 
@@ -264,6 +269,86 @@ TEST_F(TactiloDlgTest, ExitSavesNothing) {
     m_pDlg->OnTrayExit();
     EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
     EXPECT_FALSE(std::filesystem::exists(m_storage.deviceStore.FilePath()));
+}
+
+// Exit reads the options back like OK: a bad delay is told, and the program still ends.
+TEST_F(TactiloDlgTest, ExitTellsOfABadDelayAndStillEnds) {
+    m_pDlg->OnInitDialog();
+    bool bExit = false;
+    QObject::connect(m_pDlg.get(), &CTactiloDlg::exitRequested, [&] { bExit = true; });
+    Delay()->setText("abc");
+    m_pDlg->OnTrayExit();
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Exclamation);
+    EXPECT_TRUE(bExit);
+    EXPECT_TRUE(m_storage.options.m_vecWrites.empty());
+}
+
+// Every dialog is modal to the main window only, so the tray stays usable while one is open;
+// Exit from the tray ends the dialog as Cancel (the calibration page as ESC), then exits.
+TEST_F(TactiloDlgTest, ExitFromTheTrayEndsAnOpenDialogFirst) {
+    struct Row {
+        const char* szDialog;
+        std::function<void(CTactiloDlg&)> open;
+    };
+    const Row rows[] = {
+        {"About", [](CTactiloDlg& dlg) { dlg.OnTrayAbout(); }},
+        {"Device Settings", [](CTactiloDlg& dlg) { dlg.DeviceList().OnAdd(); }},
+        {"calibration page", [](CTactiloDlg& dlg) { dlg.OnCalibrate(); }},
+        {"message box",
+         [](CTactiloDlg& dlg) {
+             CQtMessageBox box;
+             box.SetOwner(&dlg);
+             box.Show("Can't open port.", MessageIcon::Error);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.szDialog);
+        Make();
+        m_pDlg->OnInitDialog();
+        ConnectFront();
+        const int nLines = m_pDlg->m_arrDeviceLines.GetSize();
+        const std::string strLine = m_pDlg->m_arrDeviceLines.GetAt(0);
+        bool bExit = false;
+        bool bReturned = false;
+        QWidget* pModal = nullptr;
+        Qt::WindowModality modality = Qt::NonModal;
+        QWidget* pOwner = nullptr;
+        QObject::connect(m_pDlg.get(), &CTactiloDlg::exitRequested, [&] { bExit = true; });
+        // The dialog runs its own loop: the watch acts from inside it, and closes the dialog
+        // itself after the deadline so that a failure cannot hang the test.
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QWidget* pNow = QApplication::activeModalWidget();
+            if (pNow && !pModal) {
+                pModal = pNow;
+                modality = pNow->windowModality();
+                pOwner = pNow->parentWidget();
+                m_tray.Events()->OnMenuCommand(ID_TRAY_EXIT);
+            } else if (pNow && elapsed.elapsed() > 10000) {
+                pNow->close();
+            }
+        });
+        watch.start(10);
+        QTimer::singleShot(0, m_pDlg.get(), [&] {
+            row.open(*m_pDlg);
+            bReturned = true;
+        });
+        ASSERT_TRUE(PumpUntil([&] { return bReturned && bExit; }, std::chrono::seconds(15)));
+        watch.stop();
+        EXPECT_NE(pModal, nullptr);
+        EXPECT_EQ(modality, Qt::WindowModal);
+        EXPECT_EQ(pOwner, m_pDlg.get());
+        EXPECT_LT(elapsed.elapsed(), 10000);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(m_pDlg->Port().IsOpen());
+        // Cancelled: no device added, no calibration stored.
+        EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetSize(), nLines);
+        EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strLine);
+        EXPECT_EQ(m_pDlg->m_nStatus, 0u);
+    }
 }
 
 TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {

@@ -183,7 +183,9 @@ TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges) {
     RecordingEvents events;
     m_pCtrl->SetEventHandler(&events);
     ClickCheckBox(1);
-    EXPECT_EQ(events.m_vecEvents, (std::vector<std::string>{"click 1", "changed 1"}));
+    // The press selects the row, then the click is known, then the release ticks it.
+    EXPECT_EQ(events.m_vecEvents,
+              (std::vector<std::string>{"changed 1", "click 1", "changed 1"}));
 
     events.m_vecEvents.clear();
     m_pCtrl->SetCheck(0, true);
@@ -191,7 +193,51 @@ TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges) {
     m_pCtrl->SetCheck(0, true);
     m_pCtrl->SetItemText(0, 1, "DP-1");
     m_pCtrl->InsertItem(2, "C");
-    m_pCtrl->SelectItem(2);
     EXPECT_EQ(events.m_vecEvents, std::vector<std::string>{"changed 0"});
+    // A selection moving from row 1 to row 2 is a change of both rows.
+    events.m_vecEvents.clear();
+    m_pCtrl->SelectItem(2);
+    EXPECT_EQ(events.m_vecEvents, (std::vector<std::string>{"changed 1", "changed 2"}));
     m_pCtrl->SetEventHandler(m_pList.get());
+}
+
+// The space bar ticks and unticks the current row as the mouse does, from any column.
+TEST_F(DeviceListCtrl, SpaceTicksAndUnticksLikeTheMouseFromAnyColumn) {
+    StartWith({Line("A", 1, 0), Line("B", 0, 1)});
+    ASSERT_EQ(m_pHost->m_strConnected, "A");
+    for (const int nColumn : {0, 2}) {
+        SCOPED_TRACE(nColumn);
+        m_pCtrl->setFocus();
+        m_pCtrl->setCurrentCell(1, nColumn);
+        QTest::keyClick(m_pCtrl, Qt::Key_Space);
+        EXPECT_EQ(m_pHost->m_strConnected, "B");
+        EXPECT_EQ(Checks(), (std::vector<bool>{false, true}));
+        EXPECT_EQ(LineFlags(), (std::vector<int>{0, 1}));
+        QTest::keyClick(m_pCtrl, Qt::Key_Space);
+        EXPECT_EQ(m_pHost->m_strConnected, "");
+        EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0}));
+    }
+}
+
+TEST_F(DeviceListCtrl, RemoveLeavesNoRowSelectedSoASecondRemoveDoesNothing) {
+    StartWith({Line("A", 0, 0), Line("B", 0, 1), Line("C", 0, 2)});
+    QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(0));
+    m_pList->OnRemove();
+    EXPECT_EQ(m_pCtrl->GetFirstSelected(), -1);
+    m_pList->OnRemove();
+    ASSERT_EQ(m_arrLines.GetSize(), 2);
+    EXPECT_EQ(ParseDeviceLine(m_arrLines.GetAt(0)).m_strName, "B");
+}
+
+// A row unticked by a failed connect, not the clicked row, keeps its line's flag until a
+// selection change of that row reaches the rules, which then store its unticked state.
+TEST_F(DeviceListCtrl, LeavingAClickedRowStoresItsCheckState) {
+    m_pHost->m_setFailingPorts.insert("COM2");
+    StartWith({Line("A", 0, 0), Line("B", 1, 1)});
+    ASSERT_EQ(Checks(), (std::vector<bool>{false, false}));
+    ASSERT_EQ(LineFlags(), (std::vector<int>{0, 1}));
+    QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(1));
+    QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(0));
+    EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0}));
+    EXPECT_EQ(m_pCtrl->GetFirstSelected(), 0);
 }
