@@ -152,6 +152,7 @@ private:
     void BuildWindow();
     void InitOptions();
     void RunStartupActions();
+    void ReportStartupFailure();
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
     void StopReconnecting();
