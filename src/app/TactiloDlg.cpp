@@ -247,7 +247,9 @@ void CTactiloDlg::OnTrayAbout() {
 }
 
 void CTactiloDlg::OnTrayHelp() {
-    OpenHelp(GetAppDirectory());
+    if (const std::string strReason = OpenHelp(GetAppDirectory()); !strReason.empty()) {
+        m_services.messages.Show(strReason, MessageIcon::Exclamation);
+    }
 }
 
 void CTactiloDlg::OnTerminate() {
