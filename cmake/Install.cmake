@@ -2,33 +2,38 @@
 #
 #   what                          where (under the prefix)
 #   Tactilo                       bin/
-#   Help.pdf                      bin/, beside the program: the Help command opens it there
+#   Help.pdf                      share/doc/tactilo/: the Help command opens it there
 #   Tactilo.desktop               share/applications/
 #   tactilo.png (128 x 128)       share/icons/hicolor/128x128/apps/
-#   manual, tools, simulator      share/doc/Tactilo/
+#   manual, tools, simulator      share/doc/tactilo/
 #
-# An installed copy keeps "Settings.dat" in ~/.config/Brenhold/, not in bin/ (the program
-# knows its installation's bin directory from the build).
+# The program tells an installed copy from where it stands (bin/ with share/doc/tactilo/ or
+# share/applications/Tactilo.desktop beside it), not from a prefix known at build time, so
+# `cmake --install build --prefix ~/.local` works as well as the configured prefix. The
+# folder names are therefore fixed here: the program looks for exactly these. An installed
+# copy keeps "Settings.dat" in ~/.config/Brenhold/, never in bin/.
 #
 # Included after src/ and tools/, so the targets it installs exist.
 
+set(TACTILO_INSTALL_DOCDIR share/doc/tactilo)
+
 if(TARGET Tactilo)
-    install(TARGETS Tactilo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS Tactilo RUNTIME DESTINATION bin)
 endif()
 
 if(NOT TACTILO_RUNTIME_DIR)
     set(TACTILO_RUNTIME_DIR ${CMAKE_BINARY_DIR}/bin)
 endif()
 if(TARGET helpdoc)
-    install(FILES ${TACTILO_RUNTIME_DIR}/Help.pdf DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${TACTILO_RUNTIME_DIR}/Help.pdf DESTINATION ${TACTILO_INSTALL_DOCDIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/src/resources/Tactilo.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/src/resources/tactilo.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
+        DESTINATION share/icons/hicolor/128x128/apps)
 install(FILES
             ${PROJECT_SOURCE_DIR}/docs/help/manual.md
             ${PROJECT_SOURCE_DIR}/docs/tools.md
             ${PROJECT_SOURCE_DIR}/docs/simulator.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${TACTILO_INSTALL_DOCDIR})

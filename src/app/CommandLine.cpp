@@ -47,3 +47,45 @@ std::string AutoStartSuffix(bool bSwitchS, bool bSwitchC, bool bSwitchCs, bool b
     }
     return "";
 }
+
+InfoRequest FindInfoRequest(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return InfoRequest::Help;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            return InfoRequest::Version;
+        }
+    }
+    return InfoRequest::None;
+}
+
+std::string UsageText(const FileLocations& files) {
+    const std::string& strConfig = files.strConfigDirectory;
+    std::string strText =
+        "Usage: Tactilo [/s | /c | /cs | /csw | /install]\n"
+        "       Tactilo --help | -h | --version\n"
+        "\n"
+        "Without a switch Tactilo runs hidden behind its tray icon. With a switch it shows\n"
+        "the Device Manager and ends when you choose Exit. A switch may also be written\n"
+        "with '-' or without a prefix (s, -s, /s).\n"
+        "  /s         show the Device Manager\n"
+        "  /c         calibrate the active device at start\n"
+        "  /cs        calibrate, then hide to the tray\n"
+        "  /csw       calibrate, then hide to the tray unless calibrating could not start\n"
+        "  /install   show the Device Manager, nothing else\n"
+        "\n"
+        "Files:\n";
+    strText += "  devices     " + files.strSettingsFile + "\n";
+    strText += "  options     " + strConfig + "Tactilo.conf\n";
+    strText += "  manual      " + files.strHelpFile + "\n";
+    strText += "\nPorts are named COM1, COM2, ... COMn opens the device that the link\n";
+    strText += "  " + strConfig + "ports/COMn\n";
+    strText += "points to, and /dev/ttyS<n-1> when there is no such link. For example:\n";
+    strText += "  ln -s /dev/ttyUSB0 " + strConfig + "ports/COM3\n";
+    return strText;
+}
+
+std::string VersionText(const std::string& strVersion) {
+    return "Tactilo " + strVersion + "\n";
+}

@@ -17,7 +17,8 @@
 //   install, /install   m_bSwitchInstall   modal, nothing else
 //   /CS, --cs, x, ...   -                  ignored
 //
-// Several switches may be given; each sets its own flag.
+// Several switches may be given; each sets its own flag. --help, -h and --version are not
+// switches: the program answers them before anything else starts (see FindInfoRequest).
 class CMyCommandLineInfo {
 public:
     CMyCommandLineInfo() = default;
@@ -48,3 +49,22 @@ public:
 
 // The same suffix for a window that keeps only copies of the flags.
 std::string AutoStartSuffix(bool bSwitchS, bool bSwitchC, bool bSwitchCs, bool bSwitchCsw);
+
+// What "--help", "-h" and "--version" ask for. They are looked for before the application
+// object exists, so they work without a display and never open a port, show a tray icon or
+// touch a file. Only these exact spellings count; every other argument is a switch as above
+// (and "-help", "/h" or "/version" stay ignored, as they always were).
+enum class InfoRequest { None, Help, Version };
+// The first of them among argv[1..argc-1], or None.
+InfoRequest FindInfoRequest(int argc, const char* const* argv);
+
+// Where this copy of the program keeps its files, for the usage text.
+struct FileLocations {
+    std::string strSettingsFile;     // "Settings.dat"
+    std::string strConfigDirectory;  // the per-user folder, ending in '/'
+    std::string strHelpFile;         // "Help.pdf"
+};
+// The usage text: the switches, where the files live, how COMn names a device.
+std::string UsageText(const FileLocations& files);
+// "Tactilo <version>\n".
+std::string VersionText(const std::string& strVersion);

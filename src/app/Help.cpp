@@ -4,10 +4,16 @@
 #include <QFileInfo>
 #include <QUrl>
 
-bool OpenHelp(const std::string& strAppDir) {
-    const QString strPath = QString::fromLocal8Bit(strAppDir + "Help.pdf");
+#include "devices/AppDirectory.h"
+
+std::string OpenHelp(const std::string& strAppDir) {
+    const std::string strFile = HelpFilePath(strAppDir);
+    const QString strPath = QString::fromLocal8Bit(strFile);
     if (!QFileInfo(strPath).isFile()) {
-        return false;
+        return "The manual " + strFile + " is missing.";
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(strPath));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(strPath))) {
+        return "No program could open the manual " + strFile + ".";
+    }
+    return {};
 }

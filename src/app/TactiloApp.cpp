@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <chrono>
+#include <iostream>
 #include <memory>
 #include <thread>
 
@@ -12,7 +13,9 @@
 #include "app/QtTraceSink.h"
 #include "app/TactiloDlg.h"
 #include "app/TerminateSignals.h"
+#include "app/UserPaths.h"
 #include "app/XdgAutoStart.h"
+#include "devices/AppDirectory.h"
 #include "devices/DeviceStore.h"
 #include "devices/PosixFileReplacer.h"
 #include "monitors/XRandrMonitorSource.h"
@@ -21,7 +24,32 @@
 #include "touch/XTestPointerOutput.h"
 #include "tray/QtTrayShell.h"
 
+#ifndef TACTILO_VERSION
+#error "The build passes the project's version in TACTILO_VERSION"
+#endif
+
+namespace {
+
+// --help and --version: answered from the command line alone, before the application object
+// exists, so they need no display and leave the port, the tray and every file alone. 0 when
+// the text was written (a full disk or a closed pipe is worth a failing status).
+int AnswerInfoRequest(InfoRequest request) {
+    if (request == InfoRequest::Version) {
+        std::cout << VersionText(TACTILO_VERSION);
+    } else {
+        std::cout << UsageText(
+            {SettingsFilePath(), BrenholdConfigDirectory(), HelpFilePath(GetAppDirectory())});
+    }
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+}  // namespace
+
 int CTactiloApp::Run(int argc, char** argv) {
+    if (const InfoRequest request = FindInfoRequest(argc, argv); request != InfoRequest::None) {
+        return AnswerInfoRequest(request);
+    }
     QApplication app(argc, argv);
     // The window hides into the tray; only Exit or a signal ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

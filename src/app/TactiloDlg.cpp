@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QPushButton>
 #include <algorithm>
+#include <iostream>
 #include <utility>
 
 #include "app/AboutDlg.h"
@@ -76,10 +77,23 @@ bool CTactiloDlg::OnInitDialog() {
     InitOptions();
     if (m_deviceList.SelectActiveDevice(-1)) {
         Connect(true, false);
+        ReportStartupFailure();
     }
     hide();
     RunStartupActions();
     return true;
+}
+
+// The start-up connect puts up no message box: the program often starts with the desktop,
+// with nobody there to answer one. A device that does not come up is still worth one line on
+// standard error and one notification from the tray icon, or nobody would learn why.
+void CTactiloDlg::ReportStartupFailure() {
+    const std::string& strFailure = m_connection.LastOpenFailure();
+    if (m_port.IsOpen() || strFailure.empty()) {
+        return;
+    }
+    std::cerr << "Tactilo: " << strFailure << std::endl;
+    m_services.trayShell.ShowNotification("Tactilo - not connected", strFailure);
 }
 
 void CTactiloDlg::RunStartupActions() {
@@ -259,7 +273,9 @@ void CTactiloDlg::OnTrayAbout() {
 }
 
 void CTactiloDlg::OnTrayHelp() {
-    OpenHelp(GetAppDirectory());
+    if (const std::string strReason = OpenHelp(GetAppDirectory()); !strReason.empty()) {
+        m_services.messages.Show(strReason, MessageIcon::Exclamation);
+    }
 }
 
 void CTactiloDlg::OnTerminate() {

@@ -155,6 +155,7 @@ private:
     // Ends every dialog of ours still open (About, Device Settings, a message box, the
     // calibration page) as Cancel, or ESC for the page; their modal loops return afterwards.
     void EndOwnedDialogs();
+    void ReportStartupFailure();
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
     void StopReconnecting();

@@ -15,3 +15,35 @@ std::string GetAppDirectory() {
     }
     return strDirectory;
 }
+
+namespace {
+
+// The folder itself, without its trailing '/' (with or without one given).
+std::filesystem::path Folder(const std::string& strAppDirectory) {
+    return (std::filesystem::path(strAppDirectory) / "").lexically_normal().parent_path();
+}
+
+// The installation's prefix for an executable folder "<prefix>/bin/".
+std::filesystem::path PrefixOf(const std::string& strAppDirectory) {
+    return Folder(strAppDirectory).parent_path();
+}
+
+}  // namespace
+
+bool IsInstalledCopy(const std::string& strAppDirectory) {
+    namespace fs = std::filesystem;
+    if (strAppDirectory.empty() || Folder(strAppDirectory).filename() != "bin") {
+        return false;
+    }
+    const fs::path prefix = PrefixOf(strAppDirectory);
+    std::error_code error;
+    return fs::is_directory(prefix / "share/doc/tactilo", error) ||
+           fs::exists(prefix / "share/applications/Tactilo.desktop", error);
+}
+
+std::string HelpFilePath(const std::string& strAppDirectory) {
+    if (IsInstalledCopy(strAppDirectory)) {
+        return (PrefixOf(strAppDirectory) / "share/doc/tactilo/Help.pdf").string();
+    }
+    return strAppDirectory + "Help.pdf";
+}

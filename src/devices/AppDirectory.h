@@ -6,3 +6,21 @@
 // Read from /proc/self/exe, so it names where the program really is, whatever the current
 // directory or the name it was started by. Empty when the link cannot be read (no /proc).
 std::string GetAppDirectory();
+
+// Whether the program in strAppDirectory is an installed copy rather than a portable one (a
+// build tree, an unpacked folder). Decided from where it stands, so an install counts
+// whatever prefix it was given, at configure time or at install time:
+//
+//   strAppDirectory             beside it (in <prefix>/)              copy
+//   <prefix>/bin/               share/doc/tactilo/                    installed
+//   <prefix>/bin/               share/applications/Tactilo.desktop    installed
+//   <prefix>/bin/               neither                               portable (a build's bin/)
+//   any folder not named bin    anything                              portable
+//
+// An installed copy never writes beside itself: its bin folder is shared with other programs
+// and usually not the user's to write.
+bool IsInstalledCopy(const std::string& strAppDirectory);
+
+// "Help.pdf" of the copy in strAppDirectory: <prefix>/share/doc/tactilo/Help.pdf for an
+// installed copy, beside the executable for a portable one.
+std::string HelpFilePath(const std::string& strAppDirectory);

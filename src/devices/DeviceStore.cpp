@@ -9,40 +9,11 @@
 #include "devices/AppDirectory.h"
 #include "devices/FileReplacer.h"
 
-#ifndef TACTILO_INSTALL_BINDIR
-#define TACTILO_INSTALL_BINDIR "/usr/local/bin"
-#endif
-
 namespace fs = std::filesystem;
 
 namespace {
 
 const char* const g_szFileName = "Settings.dat";
-
-// Compares directories as the file system sees them: "/usr/bin/" and "/usr/bin" are one,
-// and so are a directory and a symbolic link to it.
-bool SameDirectory(const std::string& strA, const std::string& strB) {
-    if (strA.empty() || strB.empty()) {
-        return false;
-    }
-    std::error_code error;
-    const fs::path a = fs::weakly_canonical(fs::path(strA), error);
-    if (error) {
-        return false;
-    }
-    const fs::path b = fs::weakly_canonical(fs::path(strB), error);
-    if (error) {
-        return false;
-    }
-    auto stripped = [](fs::path path) {
-        std::string str = path.lexically_normal().string();
-        while (str.size() > 1 && str.back() == '/') {
-            str.pop_back();
-        }
-        return str;
-    };
-    return stripped(a) == stripped(b);
-}
 
 }  // namespace
 
@@ -85,13 +56,12 @@ bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) const {
 }
 
 std::string SettingsFilePath() {
-    return SettingsFilePath(GetAppDirectory(), TACTILO_INSTALL_BINDIR, BrenholdConfigDirectory());
+    return SettingsFilePath(GetAppDirectory(), BrenholdConfigDirectory());
 }
 
 std::string SettingsFilePath(const std::string& strAppDirectory,
-                             const std::string& strInstallBinDirectory,
                              const std::string& strConfigDirectory) {
-    if (SameDirectory(strAppDirectory, strInstallBinDirectory)) {
+    if (IsInstalledCopy(strAppDirectory)) {
         return strConfigDirectory + g_szFileName;
     }
     return strAppDirectory + g_szFileName;

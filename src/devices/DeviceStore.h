@@ -21,9 +21,9 @@ class IFileReplacer;
 // No header, no version mark, bytes kept as they are. Saving writes CR LF after every line.
 //
 // Where the file is: beside the executable (a build tree, an unpacked folder). An installed
-// copy, whose executable sits in the installation's bin directory, cannot write there, so it
-// keeps the file in the per-user folder ($XDG_CONFIG_HOME/Brenhold/); loading looks where
-// saving writes.
+// copy (IsInstalledCopy: decided from where the executable stands, whatever the prefix) must
+// not write into its bin folder, so it keeps the file in the per-user folder
+// ($XDG_CONFIG_HOME/Brenhold/); loading looks where saving writes.
 class CDeviceStore {
 public:
     // With an empty strFilePath the file is SettingsFilePath(), worked out at every load and
@@ -46,10 +46,9 @@ private:
 
 // The full path of "Settings.dat" for this copy of the program.
 std::string SettingsFilePath();
-// The rule behind it: strConfigDirectory + "Settings.dat" when strAppDirectory is the
-// installation's bin directory, else strAppDirectory + "Settings.dat". Directories end in '/'.
+// The rule behind it: strConfigDirectory + "Settings.dat" when strAppDirectory holds an
+// installed copy, else strAppDirectory + "Settings.dat". Directories end in '/'.
 std::string SettingsFilePath(const std::string& strAppDirectory,
-                             const std::string& strInstallBinDirectory,
                              const std::string& strConfigDirectory);
 
 // The file format on its own (see the table above).

@@ -1,10 +1,13 @@
 #include "serial/DeviceConnection.h"
 
+#include <system_error>
+
 #include "app/MessageBox.h"
 #include "devices/NumberText.h"
 #include "devices/TouchDevice.h"
 #include "serial/ConnectionView.h"
 #include "serial/Port.h"
+#include "serial/PortNames.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
 
@@ -44,14 +47,17 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
     try {
         m_deps.port.Open(nPort, static_cast<unsigned>(nBaudRate), 8, 0, 0);
         m_deps.port.SetTimeouts(0, 0, 0, 0, 0);
+        m_strLastOpenFailure.clear();
         return true;
     } catch (const CPortException& error) {
+        m_strLastOpenFailure = OpenFailureText(nPort, error.Error(), error.Message());
         char szMessage[1000];
         error.GetErrorMessage(szMessage, sizeof szMessage);
         if (bShowErrors) {
             m_deps.messages.Show(szMessage, MessageIcon::Error);
         }
     } catch (...) {
+        m_strLastOpenFailure = OpenFailureText(nPort, 0, "Unexpected exception");
         m_deps.port.Close();
         m_deps.messages.Show("Unexpected exception", MessageIcon::Error);
     }
@@ -70,6 +76,15 @@ bool CDeviceConnection::Disconnect() {
     }
     m_deps.port.Close();
     return true;
+}
+
+std::string CDeviceConnection::OpenFailureText(int nPort, int nError,
+                                               const std::string& strMessage) {
+    std::string strReason = nError != 0 ? std::generic_category().message(nError) : strMessage;
+    while (!strReason.empty() && (strReason.back() == '\n' || strReason.back() == '\r')) {
+        strReason.pop_back();
+    }
+    return "COM" + std::to_string(nPort) + " (" + PortTargetPath(nPort) + "): " + strReason;
 }
 
 int CDeviceConnection::GetPortNumber(std::string strPort) {

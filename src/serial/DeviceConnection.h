@@ -35,6 +35,9 @@ public:
     // Opens the port with the device line settings (8 data bits, no parity, one stop bit) and
     // time-outs that make reads wait for their bytes. Errors are shown when bShowErrors.
     bool OpenPort(int nPort, int nBaudRate, bool bShowErrors);
+    // Why the last OpenPort failed, as one line naming the port, the device behind it and the
+    // system's reason: "COM2 (/dev/ttyUSB0): Permission denied". Empty after a success.
+    const std::string& LastOpenFailure() const { return m_strLastOpenFailure; }
     // Stops the reader, pauses, closes the port; false when no port was open.
     bool Disconnect();
 
@@ -43,8 +46,13 @@ public:
     // "Touch 1 - DISPLAY1 COM3 9600"
     static std::string ConnectedTooltip(const TouchDevice& device);
 
+    // The LastOpenFailure text; strMessage (the port's own text) stands in for the reason
+    // when there is no error number.
+    static std::string OpenFailureText(int nPort, int nError, const std::string& strMessage);
+
     static constexpr int DISCONNECT_PAUSE_MS = 500;
 
 private:
     Dependencies m_deps;
+    std::string m_strLastOpenFailure;
 };

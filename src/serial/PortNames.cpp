@@ -19,3 +19,16 @@ std::string PortDevicePath(int nPort) {
     }
     return "/dev/ttyS" + std::to_string(nPort - 1);
 }
+
+std::string PortTargetPath(int nPort) {
+    const std::filesystem::path link = PortLinkPath(nPort);
+    std::error_code error;
+    if (!std::filesystem::is_symlink(link, error)) {
+        return PortDevicePath(nPort);
+    }
+    const std::filesystem::path target = std::filesystem::read_symlink(link, error);
+    if (error) {
+        return link.string();
+    }
+    return (link.parent_path() / target).lexically_normal().string();
+}

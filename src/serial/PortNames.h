@@ -10,3 +10,6 @@
 std::string PortLinkPath(int nPort);
 // The path COMn opens.
 std::string PortDevicePath(int nPort);
+// The device COMn stands for, as the user knows it: where its link points (made absolute),
+// else /dev/ttyS<n-1>. For messages only; opening goes through PortDevicePath.
+std::string PortTargetPath(int nPort);

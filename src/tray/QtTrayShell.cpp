@@ -181,6 +181,15 @@ void CQtTrayShell::TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefa
     m_pMenu->popup(QPoint(ptCursor.x, ptCursor.y));
 }
 
+bool CQtTrayShell::ShowNotification(const std::string& strTitle, const std::string& strText) {
+    if (!m_pIcon->isVisible() || !HostAvailable()) {
+        return false;
+    }
+    m_pIcon->showMessage(QString::fromStdString(strTitle), QString::fromStdString(strText),
+                         QSystemTrayIcon::Warning);
+    return true;
+}
+
 void CQtTrayShell::OnActivated(QSystemTrayIcon::ActivationReason reason) {
     if (!m_pEvents) {
         return;

@@ -77,4 +77,9 @@ public:
     virtual std::optional<unsigned> MenuItemId(unsigned nMenuId, unsigned nPos) = 0;
     virtual void TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefaultByPos,
                            TrayPoint ptCursor) = 0;
+
+    // User-interface thread. A passing notification from the icon (a balloon, or the
+    // desktop's notification), for news the user did not ask for and need not answer. False
+    // when no tray host shows our icon: there is nowhere to show it then.
+    virtual bool ShowNotification(const std::string& strTitle, const std::string& strText) = 0;
 };

@@ -84,4 +84,26 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, SwitchTable, ::testing::Values(
     SwitchCase{{"s", "s"},                  true,  false, false, false, false, " /s"}));
 // clang-format on
 
+TEST(InfoRequest, OnlyTheExactSpellingsAskAndTheFirstWins) {
+    const struct {
+        std::vector<const char*> vecArgs;
+        InfoRequest expected;
+    } cases[] = {
+        {{}, InfoRequest::None},
+        {{"--help"}, InfoRequest::Help},
+        {{"-h"}, InfoRequest::Help},
+        {{"--version"}, InfoRequest::Version},
+        {{"/s", "--version", "-h"}, InfoRequest::Version},
+        {{"-h", "--version"}, InfoRequest::Help},
+        // everything else stays a switch or is ignored, as it always was
+        {{"-help", "/h", "h", "/help", "--HELP", "-version", "/version", "--h"}, InfoRequest::None},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> vecArgv = {"Tactilo"};
+        vecArgv.insert(vecArgv.end(), c.vecArgs.begin(), c.vecArgs.end());
+        SCOPED_TRACE(c.vecArgs.empty() ? "" : c.vecArgs.front());
+        EXPECT_EQ(FindInfoRequest(static_cast<int>(vecArgv.size()), vecArgv.data()), c.expected);
+    }
+}
+
 }  // namespace

@@ -35,16 +35,25 @@ TEST_F(HelpTest, OpensHelpPdfInTheProgramsFolder) {
     std::filesystem::create_directories(strAppDir);
     std::ofstream(strAppDir + "Help.pdf") << "%PDF-1.4\n";
 
-    EXPECT_TRUE(OpenHelp(strAppDir));
+    EXPECT_EQ(OpenHelp(strAppDir), "");
     ASSERT_EQ(m_viewer.m_vecUrls.size(), 1u);
     EXPECT_EQ(m_viewer.m_vecUrls[0].toLocalFile().toStdString(), strAppDir + "Help.pdf");
 }
 
-TEST_F(HelpTest, AMissingFileAsksNoViewer) {
-    EXPECT_FALSE(OpenHelp(m_dir.Path() + "/"));
-    std::filesystem::create_directories(m_dir.Path() + "/Help.pdf");  // a folder is no file
-    EXPECT_FALSE(OpenHelp(m_dir.Path() + "/"));
+TEST_F(HelpTest, AMissingFileAsksNoViewerAndSaysWhichFile) {
+    const std::string strFile = m_dir.Path() + "/Help.pdf";
+    EXPECT_EQ(OpenHelp(m_dir.Path() + "/"), "The manual " + strFile + " is missing.");
+    std::filesystem::create_directories(strFile);  // a folder is no file
+    EXPECT_EQ(OpenHelp(m_dir.Path() + "/"), "The manual " + strFile + " is missing.");
     EXPECT_TRUE(m_viewer.m_vecUrls.empty());
+}
+
+TEST_F(HelpTest, AFileNoViewerTakesIsToldWithItsName) {
+    // The test platform has no desktop to hand files to: without our stand-in, nothing opens.
+    QDesktopServices::unsetUrlHandler("file");
+    std::ofstream(m_dir.Path() + "/Help.pdf") << "%PDF-1.4\n";
+    EXPECT_EQ(OpenHelp(m_dir.Path() + "/"),
+              "No program could open the manual " + m_dir.Path() + "/Help.pdf.");
 }
 
 }  // namespace

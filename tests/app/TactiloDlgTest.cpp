@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -368,6 +369,19 @@ TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Front - DISPLAY2 COM3 4800");
     EXPECT_TRUE(Calibrate()->isEnabled());
     EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(TactiloDlgTest, AStartUpConnectThatFailsIsNotifiedOnceWithoutABox) {
+    std::ofstream(m_storage.deviceStore.FilePath(), std::ios::binary)
+        << "Front;DISPLAY2;COM3;4800;1;\r\n";
+    m_pLine->SetFailures({EACCES, 0, 0});
+    m_pDlg->OnInitDialog();
+    EXPECT_FALSE(m_pDlg->Port().IsOpen());
+    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Tactilo - not connected");
+    const auto vecExpected = std::vector<std::pair<std::string, std::string>>{
+        {"Tactilo - not connected", "COM3 (/dev/ttyS2): Permission denied"}};
+    EXPECT_EQ(m_tray.Notifications(), vecExpected);
 }
 
 TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)

@@ -182,21 +182,46 @@ TEST_F(DeviceStore, AWriteThatFailsHalfwayLeavesTheOldFileWhole) {
     EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"Settings.dat"});
 }
 
-TEST(SettingsFilePath, PortableCopiesKeepTheFileBesideTheExecutable) {
-    CTempConfigDir config;
-    const std::string strConfig = config.Path() + "/Brenhold/";
-    EXPECT_EQ(SettingsFilePath("/opt/tactilo/", "/usr/local/bin", strConfig),
-              "/opt/tactilo/Settings.dat");
-    EXPECT_EQ(SettingsFilePath("/usr/local/bin/", "/usr/local/bin", strConfig),
-              strConfig + "Settings.dat");
-    EXPECT_EQ(SettingsFilePath("/usr/local/bin/", "/usr/local/bin/", strConfig),
-              strConfig + "Settings.dat");
-    // A link to the bin directory is the bin directory.
-    fs::create_directories(config.Path() + "/prefix/bin");
-    fs::create_directory_symlink(config.Path() + "/prefix/bin", config.Path() + "/bin-link");
-    EXPECT_EQ(
-        SettingsFilePath(config.Path() + "/bin-link/", config.Path() + "/prefix/bin", strConfig),
-        strConfig + "Settings.dat");
+// Whether a copy is installed is read from the folders around it, whatever prefix it was
+// installed with; only an installed copy keeps its files away from its own folder.
+TEST(SettingsFilePath, AnInstalledCopyIsKnownByWhereItStands) {
+    CTempConfigDir root;
+    const std::string strConfig = root.Path() + "/config/Brenhold/";
+    struct Layout {
+        const char* szAppDir;  // under the temporary root
+        const char* szBeside;  // made under the root, "" for nothing
+        bool bInstalled;
+    } layouts[] = {
+        {"/home/.local/bin/", "/home/.local/share/doc/tactilo/", true},
+        {"/usr/bin/", "/usr/share/applications/Tactilo.desktop", true},
+        {"/usr/local/bin", "/usr/local/share/doc/tactilo/", true},  // no trailing '/'
+        {"/build/bin/", "", false},                                 // a build tree
+        {"/build2/bin/", "/build2/share/doc/other/", false},
+        {"/unpacked/", "/share/doc/tactilo/", false},  // not in a bin folder
+    };
+    for (const Layout& layout : layouts) {
+        const std::string strAppDir = root.Path() + layout.szAppDir;
+        fs::create_directories(strAppDir);
+        const std::string strBeside = root.Path() + layout.szBeside;
+        if (strBeside.back() == '/') {
+            fs::create_directories(strBeside);
+        } else if (*layout.szBeside) {
+            fs::create_directories(fs::path(strBeside).parent_path());
+            std::ofstream(strBeside) << "[Desktop Entry]\n";
+        }
+        std::string strDir = strAppDir;
+        if (strDir.back() != '/') {
+            strDir += '/';
+        }
+        const fs::path prefix = fs::path(strDir).parent_path().parent_path();
+        SCOPED_TRACE(layout.szAppDir);
+        EXPECT_EQ(IsInstalledCopy(strAppDir), layout.bInstalled);
+        EXPECT_EQ(SettingsFilePath(strDir, strConfig),
+                  layout.bInstalled ? strConfig + "Settings.dat" : strDir + "Settings.dat");
+        EXPECT_EQ(HelpFilePath(strDir), layout.bInstalled
+                                            ? (prefix / "share/doc/tactilo/Help.pdf").string()
+                                            : strDir + "Help.pdf");
+    }
 }
 
 TEST(SettingsFilePath, TheDefaultRuleFollowsTheRunningExecutable) {

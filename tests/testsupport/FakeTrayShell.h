@@ -3,6 +3,8 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "tray/CommandTarget.h"
@@ -42,6 +44,10 @@ public:
         m_vecCalls.clear();
     }
     const std::vector<MenuShown>& MenusShown() const { return m_vecMenus; }
+    // Every notification shown, as title and text.
+    const std::vector<std::pair<std::string, std::string>>& Notifications() const {
+        return m_vecNotifications;
+    }
 
     void SetEvents(ITrayEvents* pEvents) override { m_pEvents = pEvents; }
     bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& nid) override {
@@ -70,12 +76,17 @@ public:
                    TrayPoint ptCursor) override {
         m_vecMenus.push_back({nMenuId, nDefaultItem, bDefaultByPos, ptCursor});
     }
+    bool ShowNotification(const std::string& strTitle, const std::string& strText) override {
+        m_vecNotifications.emplace_back(strTitle, strText);
+        return true;
+    }
 
 private:
     ITrayEvents* m_pEvents = nullptr;
     mutable std::mutex m_mutex;
     std::vector<Call> m_vecCalls;
     std::vector<MenuShown> m_vecMenus;
+    std::vector<std::pair<std::string, std::string>> m_vecNotifications;
 };
 
 // Keeps the command ids it receives, in order.
