@@ -76,12 +76,30 @@ bool CTactiloDlg::OnInitDialog() {
     m_deviceList.FillDeviceList();
     InitOptions();
     if (m_deviceList.SelectActiveDevice(-1)) {
-        Connect(true, false);
-        ReportStartupFailure();
+        ConnectAtStartup();
     }
     hide();
     RunStartupActions();
     return true;
+}
+
+// A device whose port is away at start-up (an adapter not plugged in yet, a port another
+// program is still letting go of) stays the chosen one, as a device that goes away later
+// does: its row stays ticked, its line keeps its connect flag, and it is opened as soon as it
+// can be.
+void CTactiloDlg::ConnectAtStartup() {
+    Disconnect();
+    if (m_connection.Open(m_activeDevice, false)) {
+        return;
+    }
+    ReportStartupFailure();
+    WaitForActiveDevice();
+}
+
+void CTactiloDlg::WaitForActiveDevice() {
+    m_connection.ShowAway();
+    m_nReconnectPauseMs = FIRST_RECONNECT_PAUSE_MS;
+    m_reconnectTimer.start(m_nReconnectPauseMs);
 }
 
 // The start-up connect puts up no message box: the program often starts with the desktop,
@@ -144,26 +162,14 @@ void CTactiloDlg::OnDeviceGone(unsigned nReaderGeneration) {
     }
     m_reader.RunReader(false);
     m_port.Close();
-    SetTrayIcon(ICON_NOT_CONNECTED);
-    SetTrayTooltip("Tactilo - not connected");
-    EnableCalibrate(false);
-    m_nReconnectPauseMs = FIRST_RECONNECT_PAUSE_MS;
-    m_reconnectTimer.start(m_nReconnectPauseMs);
+    WaitForActiveDevice();
 }
 
 void CTactiloDlg::TryReconnect() {
-    const int nPort = CDeviceConnection::GetPortNumber(m_activeDevice.m_strPort);
-    const int nBaudRate = std::atoi(m_activeDevice.m_strBaudRate.c_str());
-    if (!m_connection.OpenPort(nPort, nBaudRate, false)) {
+    if (!m_connection.Open(m_activeDevice, false)) {
         m_nReconnectPauseMs = std::min(m_nReconnectPauseMs * 2, LAST_RECONNECT_PAUSE_MS);
         m_reconnectTimer.start(m_nReconnectPauseMs);
-        return;
     }
-    m_touch.SetActiveDevice(m_activeDevice);
-    RunReader(true);
-    SetTrayIcon(ICON_CONNECTED);
-    SetTrayTooltip(CDeviceConnection::ConnectedTooltip(m_activeDevice));
-    EnableCalibrate(true);
 }
 
 void CTactiloDlg::StopReconnecting() {

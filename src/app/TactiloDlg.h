@@ -155,7 +155,9 @@ private:
     // Ends every dialog of ours still open (About, Device Settings, a message box, the
     // calibration page) as Cancel, or ESC for the page; their modal loops return afterwards.
     void EndOwnedDialogs();
+    void ConnectAtStartup();
     void ReportStartupFailure();
+    void WaitForActiveDevice();
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
     void StopReconnecting();

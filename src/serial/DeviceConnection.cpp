@@ -15,22 +15,8 @@ CDeviceConnection::CDeviceConnection(Dependencies dependencies) : m_deps(std::mo
 
 void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool bShowErrors) {
     Disconnect();
-    if (bConnect) {
-        const int nBaudRate = TextToInt(activeDevice.m_strBaudRate);
-        const int nPort = GetPortNumber(activeDevice.m_strPort);
-        if (OpenPort(nPort, nBaudRate, bShowErrors)) {
-            m_deps.touch.SetActiveDevice(activeDevice);
-            m_deps.reader.RunReader(true);
-            m_deps.view.SetTrayIcon(ICON_CONNECTED);
-            m_deps.view.SetTrayTooltip(ConnectedTooltip(activeDevice));
-            activeDevice.m_bConnect = 1;
-            if (!m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
-                m_deps.view.SetRowCheck(activeDevice.m_nIndex, true);
-            }
-            m_deps.view.EnableCalibrate(true);
-            m_deps.touch.SetTrayRightClick(false);
-            return;
-        }
+    if (bConnect && Open(activeDevice, bShowErrors)) {
+        return;
     }
     m_deps.view.SetTrayIcon(ICON_NOT_CONNECTED);
     // The two texts differ on purpose: lower case after a failed connect, capital N after
@@ -40,6 +26,31 @@ void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool b
     if (m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
         m_deps.view.SetRowCheck(activeDevice.m_nIndex, false);
     }
+    m_deps.view.EnableCalibrate(false);
+}
+
+bool CDeviceConnection::Open(TouchDevice& activeDevice, bool bShowErrors) {
+    const int nBaudRate = TextToInt(activeDevice.m_strBaudRate);
+    const int nPort = GetPortNumber(activeDevice.m_strPort);
+    if (!OpenPort(nPort, nBaudRate, bShowErrors)) {
+        return false;
+    }
+    m_deps.touch.SetActiveDevice(activeDevice);
+    m_deps.reader.RunReader(true);
+    m_deps.view.SetTrayIcon(ICON_CONNECTED);
+    m_deps.view.SetTrayTooltip(ConnectedTooltip(activeDevice));
+    activeDevice.m_bConnect = 1;
+    if (!m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
+        m_deps.view.SetRowCheck(activeDevice.m_nIndex, true);
+    }
+    m_deps.view.EnableCalibrate(true);
+    m_deps.touch.SetTrayRightClick(false);
+    return true;
+}
+
+void CDeviceConnection::ShowAway() {
+    m_deps.view.SetTrayIcon(ICON_NOT_CONNECTED);
+    m_deps.view.SetTrayTooltip("Tactilo - not connected");
     m_deps.view.EnableCalibrate(false);
 }
 

@@ -32,6 +32,13 @@ public:
 
     // Connects (bConnect) or disconnects activeDevice, updating its m_bConnect.
     void Connect(TouchDevice& activeDevice, bool bConnect, bool bShowErrors);
+    // Brings activeDevice on line with no port open yet, exactly as a successful Connect
+    // ends (icon, tooltip, tick, Calibrate, no armed right click); false, changing nothing
+    // shown, when its port does not open.
+    bool Open(TouchDevice& activeDevice, bool bShowErrors);
+    // The chosen device is away: shown as not connected, while its row stays ticked and its
+    // line keeps its flag, for it is opened again as soon as it can be.
+    void ShowAway();
     // Opens the port with the device line settings (8 data bits, no parity, one stop bit) and
     // time-outs that make reads wait for their bytes. Errors are shown when bShowErrors.
     bool OpenPort(int nPort, int nBaudRate, bool bShowErrors);

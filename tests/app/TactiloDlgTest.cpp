@@ -384,6 +384,41 @@ TEST_F(TactiloDlgTest, AStartUpConnectThatFailsIsNotifiedOnceWithoutABox) {
     EXPECT_EQ(m_tray.Notifications(), vecExpected);
 }
 
+// A device whose port is away at start-up stays the chosen one, in whichever row: its row
+// stays ticked, OK keeps its line's flag, and it connects once its port opens.
+TEST_F(TactiloDlgTest, ADeviceAwayAtStartUpStaysChosenAndConnectsWhenItComes) {
+    for (const int nRow : {0, 1}) {
+        SCOPED_TRACE(nRow);
+        Make();
+        {
+            std::ofstream file(m_storage.deviceStore.FilePath(), std::ios::binary);
+            file << (nRow == 0 ? "Front;DISPLAY2;COM3;4800;1;\r\nBack;DISPLAY1;COM4;9600;0;\r\n"
+                               : "Back;DISPLAY1;COM4;9600;0;\r\nFront;DISPLAY2;COM3;4800;1;\r\n");
+        }
+        m_pLine->SetFailures({EBUSY, 0, 0});
+        m_pDlg->OnInitDialog();
+        EXPECT_FALSE(m_pDlg->Port().IsOpen());
+        EXPECT_TRUE(m_pDlg->GetRowCheck(nRow));
+        EXPECT_TRUE(m_pDlg->ReconnectPending());
+        EXPECT_EQ(Icon(), ICON_NOT_CONNECTED);
+        EXPECT_FALSE(Calibrate()->isEnabled());
+        m_pDlg->OnOkButton();
+        std::ifstream saved(m_storage.deviceStore.FilePath(), std::ios::binary);
+        std::string strLine;
+        for (int i = 0; i <= nRow; ++i) {
+            std::getline(saved, strLine);
+        }
+        EXPECT_EQ(ParseDeviceLine(strLine).m_strName, "Front");
+        EXPECT_EQ(ParseDeviceLine(strLine).m_bConnect, 1);
+
+        m_pLine->SetFailures({0, 0, 0});
+        ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));
+        EXPECT_EQ(Icon(), ICON_CONNECTED);
+        EXPECT_TRUE(Calibrate()->isEnabled());
+        EXPECT_TRUE(m_pDlg->GetRowCheck(nRow));
+    }
+}
+
 TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
 {
     m_pDlg->OnInitDialog();
