@@ -2,10 +2,13 @@
 
 #include <QMessageBox>
 
+#include "devices/LegacyText.h"
+
 void CQtMessageBox::Show(const std::string& strText, MessageIcon icon) {
     QMessageBox box;
     box.setWindowTitle(QStringLiteral("Tactilo"));
-    box.setText(QString::fromLocal8Bit(strText.c_str()));
+    // Messages may quote a device name from a Windows file.
+    box.setText(QString::fromStdString(DisplayText(strText)));
     switch (icon) {
         case MessageIcon::Error:
             box.setIcon(QMessageBox::Critical);

@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
+#include "devices/LegacyText.h"
+
 namespace {
 
 struct ColumnSetup {
@@ -77,7 +79,7 @@ void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
     for (int i = 0; i < COLUMN_COUNT; ++i) {
         QTableWidgetItem* pItem = MakeItem(i == 0);
         if (i == 0) {
-            pItem->setText(QString::fromStdString(strName));
+            pItem->setText(QString::fromStdString(DisplayText(strName)));
         }
         setItem(nRow, i, pItem);
     }
@@ -85,7 +87,7 @@ void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
 
 void CDeviceListCtrl::SetItemText(int nRow, int nColumn, const std::string& strText) {
     if (QTableWidgetItem* pItem = item(nRow, nColumn)) {
-        pItem->setText(QString::fromStdString(strText));
+        pItem->setText(QString::fromStdString(DisplayText(strText)));
     }
 }
 

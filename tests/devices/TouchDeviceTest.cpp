@@ -179,8 +179,8 @@ TEST(NumberText, NumbersReadLikeAtof) {
     for (const DoubleRow& row :
          {DoubleRow{"2.5e1", 25.0}, DoubleRow{"1.5", 1.5}, DoubleRow{"abc", 0.0},
           DoubleRow{"", 0.0}, DoubleRow{" -3.25x", -3.25}, DoubleRow{".5", 0.5},
-          DoubleRow{"5.", 5.0}, DoubleRow{"1e", 1.0}, DoubleRow{"+2", 2.0}, DoubleRow{"1e-400", 0.0},
-          DoubleRow{"1E3", 1000.0},
+          DoubleRow{"5.", 5.0}, DoubleRow{"1e", 1.0}, DoubleRow{"+2", 2.0},
+          DoubleRow{"1e-400", 0.0}, DoubleRow{"1E3", 1000.0},
           // Hexadecimal is the number 0 followed by other text.
           DoubleRow{"0x10", 0.0}, DoubleRow{"0x1p4", 0.0}, DoubleRow{"-0X1A", 0.0},
           DoubleRow{"0x", 0.0}}) {
