@@ -2,11 +2,14 @@
 
 #include <QMessageBox>
 
+#include "devices/LegacyText.h"
+
 void CQtMessageBox::Show(const std::string& strText, MessageIcon icon) {
     QMessageBox box(m_pOwner);
     box.setWindowModality(Qt::WindowModal);
     box.setWindowTitle(QStringLiteral("Tactilo"));
-    box.setText(QString::fromLocal8Bit(strText.c_str()));
+    // Messages may quote a device name from a Windows file.
+    box.setText(QString::fromStdString(DisplayText(strText)));
     switch (icon) {
         case MessageIcon::Error:
             box.setIcon(QMessageBox::Critical);

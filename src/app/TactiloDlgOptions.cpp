@@ -69,9 +69,7 @@ void CTactiloDlg::OnOkButton() {
                    AutoStartSuffix(m_bSwitchS, m_bSwitchC, m_bSwitchCs, m_bSwitchCsw));
     // Saying nothing here would lose every device change without a word.
     if (!SaveDevices()) {
-        m_services.messages.Show(
-            "Writing " + m_services.deviceStore.FilePath() + " failed. The devices were not saved.",
-            MessageIcon::Error);
+        m_services.messages.Show(m_services.deviceStore.Problem(), MessageIcon::Error);
     }
 }
 
@@ -81,7 +79,13 @@ void CTactiloDlg::OnCancelButton() {
 }
 
 bool CTactiloDlg::LoadDevices() {
-    return m_services.deviceStore.LoadDevices(m_arrDeviceLines);
+    const bool bLoaded = m_services.deviceStore.LoadDevices(m_arrDeviceLines);
+    // A missing file is the first start; a file that is there but unreadable must be told,
+    // or the empty list would look like the devices were gone.
+    if (!bLoaded && !m_services.deviceStore.Problem().empty()) {
+        m_services.messages.Show(m_services.deviceStore.Problem(), MessageIcon::Error);
+    }
+    return bLoaded;
 }
 
 bool CTactiloDlg::SaveDevices() {

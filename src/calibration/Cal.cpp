@@ -9,6 +9,7 @@
 
 #include "calibration/CalTouchSource.h"
 #include "calibration/CalibrationCodes.h"
+#include "devices/LegacyText.h"
 
 // The page's course, with the timers that drive it:
 //
@@ -88,7 +89,7 @@ CCal::~CCal() {
 }
 
 QString CCal::LabelText(const std::string& strDevice) {
-    return QString::fromLocal8Bit(strDevice.data(), static_cast<qsizetype>(strDevice.size())) +
+    return QString::fromStdString(DisplayText(strDevice)) +
            QStringLiteral("    Press \"ESC\" to Exit or wait for Timer");
 }
 

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <set>
 
+#include "devices/LegacyText.h"
+
 namespace {
 
 struct ColumnSetup {
@@ -81,7 +83,7 @@ void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
     for (int i = 0; i < COLUMN_COUNT; ++i) {
         QTableWidgetItem* pItem = MakeItem(i == 0);
         if (i == 0) {
-            pItem->setText(QString::fromStdString(strName));
+            pItem->setText(QString::fromStdString(DisplayText(strName)));
         }
         setItem(nRow, i, pItem);
     }
@@ -89,7 +91,7 @@ void CDeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
 
 void CDeviceListCtrl::SetItemText(int nRow, int nColumn, const std::string& strText) {
     if (QTableWidgetItem* pItem = item(nRow, nColumn)) {
-        pItem->setText(QString::fromStdString(strText));
+        pItem->setText(QString::fromStdString(DisplayText(strText)));
     }
 }
 

@@ -1,8 +1,6 @@
 #include "devices/DeviceStore.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "app/UserPaths.h"
@@ -24,19 +22,18 @@ std::string CDeviceStore::FilePath() const {
     return m_strFilePath.empty() ? SettingsFilePath() : m_strFilePath;
 }
 
-bool CDeviceStore::LoadDevices(CDeviceLines& arrDeviceLines) const {
+bool CDeviceStore::LoadDevices(CDeviceLines& arrDeviceLines) {
     const std::string strPath = FilePath();
-    std::error_code error;
-    if (fs::is_directory(strPath, error)) {
-        return false;  // it opens, but reads as nothing: that is not an empty device list
+    m_strProblem.clear();
+    std::string strContent;
+    const FileOutcome outcome = m_replacer.ReadWhole(strPath, strContent, MAX_FILE_BYTES);
+    if (outcome.kind == FileOutcome::Kind::Missing) {
+        return false;  // the first start: the first OK creates the file
     }
-    std::ifstream file(strPath, std::ios::binary);
-    if (!file.is_open()) {
-        return false;
-    }
-    const std::string strContent{std::istreambuf_iterator<char>(file),
-                                 std::istreambuf_iterator<char>()};
-    if (file.bad()) {
+    if (!outcome.Ok()) {
+        m_bKeepFile = true;
+        m_strProblem = "The device file " + strPath + " could not be read: " + outcome.strReason +
+                       ". The device list starts empty, and the file will not be overwritten.";
         return false;
     }
     for (const std::string& strLine : ParseSettingsFile(strContent)) {
@@ -45,14 +42,30 @@ bool CDeviceStore::LoadDevices(CDeviceLines& arrDeviceLines) const {
     return true;
 }
 
-bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) const {
+bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) {
     const fs::path path = FilePath();
+    m_strProblem.clear();
+    if (m_bKeepFile) {
+        m_strProblem = "The device file " + path.string() +
+                       " could not be read when Tactilo started, so it was kept as it is. The "
+                       "devices were not saved. Make the file readable and start Tactilo again.";
+        return false;
+    }
     std::error_code error;
     // The per-user folder may not exist yet; beside the executable it always does.
     if (path.has_parent_path() && !fs::exists(path.parent_path(), error)) {
         fs::create_directories(path.parent_path(), error);
     }
-    return m_replacer.ReplaceFile(path.string(), FormatSettingsFile(arrDeviceLines.Lines()));
+    const FileOutcome outcome =
+        m_replacer.ReplaceFile(path.string(), FormatSettingsFile(arrDeviceLines.Lines()));
+    if (outcome.Ok()) {
+        return true;
+    }
+    m_strProblem =
+        "Writing " + path.string() + " failed: " + outcome.strReason + ". " +
+        (outcome.bOldContentKept ? "The devices were not saved; the file was kept as it was."
+                                 : "The devices were not saved, and the file may be incomplete.");
+    return false;
 }
 
 std::string SettingsFilePath() {

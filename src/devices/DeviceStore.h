@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,24 +25,39 @@ class IFileReplacer;
 // copy (IsInstalledCopy: decided from where the executable stands, whatever the prefix) must
 // not write into its bin folder, so it keeps the file in the per-user folder
 // ($XDG_CONFIG_HOME/Brenhold/); loading looks where saving writes.
+//
+// A file that is there but cannot be read (no permission, not a regular file, larger than
+// MAX_FILE_BYTES) is told to the user and kept: the store then refuses to save over it for
+// the rest of the run, since the empty list the window starts with would replace the devices
+// it holds.
 class CDeviceStore {
 public:
+    // Far beyond any real device list (a line is about 200 bytes).
+    static constexpr std::size_t MAX_FILE_BYTES = 16 * 1024 * 1024;
+
     // With an empty strFilePath the file is SettingsFilePath(), worked out at every load and
     // save; tests hand in a path of their own.
     explicit CDeviceStore(IFileReplacer& replacer, std::string strFilePath = {});
 
     // Appends the file's lines to arrDeviceLines (which is not emptied first). False, with
-    // nothing appended, when the file is missing or cannot be read.
-    bool LoadDevices(CDeviceLines& arrDeviceLines) const;
+    // nothing appended, when the file is missing or cannot be read; only the second is a
+    // Problem().
+    bool LoadDevices(CDeviceLines& arrDeviceLines);
     // Replaces the file's content with the lines in one step: false when it could not be
-    // written, and then the old file is as it was.
-    bool SaveDevices(const CDeviceLines& arrDeviceLines) const;
+    // written or is kept because it could not be read (see Problem()).
+    bool SaveDevices(const CDeviceLines& arrDeviceLines);
+
+    // The message for the user about the last load or save; empty when there is none.
+    const std::string& Problem() const { return m_strProblem; }
 
     std::string FilePath() const;
 
 private:
     IFileReplacer& m_replacer;
     std::string m_strFilePath;
+    std::string m_strProblem;
+    // The file was there at load but could not be read: never replace it.
+    bool m_bKeepFile = false;
 };
 
 // The full path of "Settings.dat" for this copy of the program.

@@ -36,19 +36,17 @@ int TextToInt(const std::string& strText) {
         bNegative = strText[nPos] == '-';
         ++nPos;
     }
-    // Accumulate as a magnitude and saturate like strtol does.
-    unsigned long long nMagnitude = 0;
-    const unsigned long long nLimit =
-        bNegative ? static_cast<unsigned long long>(LONG_MAX) + 1 : LONG_MAX;
+    // Accumulate as a magnitude and saturate at the int range, as a 32-bit long does on the
+    // platform the files come from: a file must read the same wherever it is read.
+    long long nMagnitude = 0;
+    const long long nLimit = bNegative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     for (; nPos < strText.size() && strText[nPos] >= '0' && strText[nPos] <= '9'; ++nPos) {
-        nMagnitude = nMagnitude * 10 + static_cast<unsigned>(strText[nPos] - '0');
+        nMagnitude = nMagnitude * 10 + (strText[nPos] - '0');
         if (nMagnitude > nLimit) {
             nMagnitude = nLimit;
         }
     }
-    const long nValue =
-        bNegative ? static_cast<long>(0 - nMagnitude) : static_cast<long>(nMagnitude);
-    return static_cast<int>(nValue);  // modulo 2^32, as the C library's atoi gives it
+    return static_cast<int>(bNegative ? -nMagnitude : nMagnitude);
 }
 
 double TextToDouble(const std::string& strText) {
@@ -62,22 +60,12 @@ double TextToDouble(const std::string& strText) {
     const char* pEnd = strText.data() + strText.size();
     double dValue = 0.0;
 
-    auto format = std::chars_format::general;
-    if (pEnd - pBegin >= 2 && pBegin[0] == '0' && (pBegin[1] | 0x20) == 'x') {
-        const char* pDigits = pBegin + 2;
-        if (pDigits != pEnd && *pDigits != '+' && *pDigits != '-') {
-            double dHex = 0.0;
-            if (std::from_chars(pDigits, pEnd, dHex, std::chars_format::hex).ec == std::errc()) {
-                return bNegative ? -dHex : dHex;
-            }
-        }
-        // "0x" without hex digits reads as the number 0 followed by other text.
-        return bNegative ? -0.0 : 0.0;
-    }
+    // Only the decimal form is a number here: "0x10" is the number 0 followed by other text,
+    // as the runtime the files come from reads it (from_chars' general format agrees).
     if (pBegin != pEnd && (*pBegin == '+' || *pBegin == '-')) {
         return 0.0;  // a second sign: no number
     }
-    const auto result = std::from_chars(pBegin, pEnd, dValue, format);
+    const auto result = std::from_chars(pBegin, pEnd, dValue, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: the C library gives HUGE_VAL or 0.
         bool bTiny = false;

@@ -6,11 +6,12 @@
 // the user's locale at start-up, and a German user would otherwise get "1,500000").
 
 // atoi: leading white space, an optional sign, digits; stops at the first other character;
-// no number gives 0. Out-of-range values saturate to the long range and are then cut to
-// int, as the C library does.
+// no number gives 0. Out-of-range values give the limit of their sign (2147483647 or
+// -2147483648), as a 32-bit atoi does, never a value cut to 32 bits.
 int TextToInt(const std::string& strText);
 // atof: leading white space, an optional sign, then a decimal number with optional
-// fraction and exponent (also "inf", "nan" and hexadecimal "0x..."); no number gives 0.0.
+// fraction and exponent; no number gives 0.0. Hexadecimal is not read ("0x10" gives 0.0).
+// The words "inf", "infinity" and "nan" are read, since DoubleToText writes them.
 double TextToDouble(const std::string& strText);
 // %d
 std::string IntToText(long long nValue);

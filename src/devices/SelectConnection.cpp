@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "app/MessageBox.h"
+#include "devices/LegacyText.h"
 #include "monitors/Monitor.h"
 #include "monitors/Monitors.h"
 #include "serial/Port.h"
@@ -69,9 +70,9 @@ void SelectExact(QComboBox* pCombo, const std::string& strValue) {
         pCombo->setCurrentIndex(-1);
         return;
     }
-    // Case-insensitive, whole entry.
+    // Case-insensitive, whole entry; a value from a Windows file is compared as it is shown.
     pCombo->setCurrentIndex(
-        pCombo->findText(QString::fromStdString(strValue), Qt::MatchFixedString));
+        pCombo->findText(QString::fromStdString(DisplayText(strValue)), Qt::MatchFixedString));
 }
 
 }  // namespace
@@ -243,7 +244,7 @@ bool CSelectConnection::RefuseText(const std::string& strText, const char* szMes
 
 bool CSelectConnection::UpdateData(bool bSaveAndValidate) {
     if (!bSaveAndValidate) {
-        const QString strName = QString::fromStdString(m_strName);
+        const QString strName = QString::fromStdString(DisplayText(m_strName));
         m_pName->setMaxLength(std::max<int>(MAX_NAME_CHARS, static_cast<int>(strName.size())));
         m_pName->setText(strName);
         m_pConnect->setChecked(m_bConnect != 0);
@@ -251,7 +252,8 @@ bool CSelectConnection::UpdateData(bool bSaveAndValidate) {
         return true;
     }
     const QString strName = m_pName->text();
-    m_strName = strName.toStdString();
+    // A name left as it was shown keeps its bytes, whatever code page they are in.
+    m_strName = StoredText(strName.toStdString(), m_strName);
     if (strName.size() > MAX_NAME_CHARS) {
         m_deps.messages.Show(g_szNameTooLong, MessageIcon::Exclamation);
         m_pName->setFocus();
@@ -272,9 +274,12 @@ void CSelectConnection::OnOK() {
         return;
     }
     const bool bPortChosen = m_pPort->count() > 0 && m_pPort->currentIndex() != -1;
-    m_strPort = bPortChosen ? m_pPort->currentText().toStdString() : std::string();
+    m_strPort =
+        bPortChosen ? StoredText(m_pPort->currentText().toStdString(), m_strPort) : std::string();
     const bool bBaudChosen = m_pBaudRate->count() > 0 && m_pBaudRate->currentIndex() != -1;
-    m_strBaudRate = bBaudChosen ? m_pBaudRate->currentText().toStdString() : std::string();
+    m_strBaudRate = bBaudChosen
+                        ? StoredText(m_pBaudRate->currentText().toStdString(), m_strBaudRate)
+                        : std::string();
     const int nMonitor = m_pMonitor->currentIndex();
     if (nMonitor >= 0 && nMonitor < static_cast<int>(m_vecMonitorTable.size())) {
         const MonitorEntry& entry = m_vecMonitorTable[static_cast<std::size_t>(nMonitor)];
@@ -282,7 +287,7 @@ void CSelectConnection::OnOK() {
             return;
         }
         m_rcMonitor = entry.rcMonitor;
-        m_strMonitor = entry.strName;
+        m_strMonitor = StoredText(entry.strName, m_strMonitor);
     }
     accept();
 }

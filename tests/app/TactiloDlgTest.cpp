@@ -255,13 +255,24 @@ TEST_F(TactiloDlgTest, InstallStartWritesTheBareProgram) {
     EXPECT_EQ(m_storage.autoStart.m_entry->strArguments, "");
 }
 
-TEST_F(TactiloDlgTest, OkSaysSoWhenTheDevicesCannotBeWritten) {
-    // A folder where the file should be: the write fails, the user is told.
-    std::filesystem::create_directories(m_storage.deviceStore.FilePath());
+TEST_F(TactiloDlgTest, AFileThatCannotBeReadIsToldAtStartAndKeptByOk) {
+    // A folder where the file should be: it cannot be read, so OK must not replace it.
+    const std::string strPath = m_storage.deviceStore.FilePath();
+    std::filesystem::create_directories(strPath);
     m_pDlg->OnInitDialog();
-    m_pDlg->OnOkButton();
     ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_EQ(m_messages.Messages()[0].first,
+              "The device file " + strPath +
+                  " could not be read: it is not a regular file. The device list starts empty, "
+                  "and the file will not be overwritten.");
     EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Error);
+    m_pDlg->OnOkButton();
+    ASSERT_EQ(m_messages.Messages().size(), 2u);
+    EXPECT_NE(m_messages.Messages()[1].first.find(strPath + " could not be read when Tactilo "
+                                                            "started, so it was kept as it is."),
+              std::string::npos);
+    EXPECT_EQ(m_messages.Messages()[1].second, MessageIcon::Error);
+    EXPECT_TRUE(std::filesystem::is_directory(strPath));
 }
 
 TEST_F(TactiloDlgTest, ExitSavesNothing) {

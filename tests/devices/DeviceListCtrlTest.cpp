@@ -130,6 +130,12 @@ TEST_F(DeviceListCtrl, ShowsFourColumnsWithCheckBoxesAndWholeRowSelection) {
     EXPECT_EQ(Checks(), (std::vector<bool>{true, false}));
 }
 
+TEST_F(DeviceListCtrl, ShowsNamesFromAWindowsFileInItsCodePage) {
+    StartWith({Line("Ger\xE4t", 0, 0), Line("Ger\xC3\xA4t", 0, 1)});
+    EXPECT_EQ(m_pCtrl->item(0, 0)->text(), QString::fromUtf8("Ger\u00e4t"));
+    EXPECT_EQ(m_pCtrl->item(1, 0)->text(), QString::fromUtf8("Ger\u00e4t"));
+}
+
 TEST_F(DeviceListCtrl, ClickingARowSelectsItAndRecordsItsCheckState) {
     StartWith({Line("A", 1, 0), Line("B", 0, 1)});
     QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(0));

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -11,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ForkedChild.h"
 #include "TempConfigDir.h"
 #include "devices/AppDirectory.h"
 #include "devices/DeviceLines.h"
@@ -236,4 +241,324 @@ TEST(AppDirectory, NamesTheFolderOfTheRunningProgram) {
     EXPECT_EQ(strDirectory.front(), '/');
     EXPECT_EQ(strDirectory.back(), '/');
     EXPECT_TRUE(fs::exists(strDirectory + "devices_tests"));
+}
+
+namespace {
+
+const std::string g_strThreeDevices =
+    g_strLineA + "\r\n" + g_strLineB + "\r\n" + "Side;screen;COM2;9600;0;\r\n";
+
+// What a load and then a save do to the file, run in a child (as "nobody" where asked): a
+// FIFO or /dev/zero must not be able to hang or starve the test process.
+std::string LoadThenSaveInChild(const std::string& strFile, bool bAsNobody, int& nExit) {
+    const ChildRun run = RunInChild(
+        [&](int fdOut) {
+            rlimit memory{1u << 30, 1u << 30};
+            setrlimit(RLIMIT_AS, &memory);
+            CPosixFileReplacer replacer;
+            CDeviceStore store(replacer, strFile);
+            CDeviceLines arrLines;
+            const bool bLoaded = store.LoadDevices(arrLines);
+            WriteText(fdOut, "load " + std::to_string(bLoaded) + " " +
+                                 std::to_string(arrLines.GetSize()) + ": " + store.Problem() +
+                                 "\n");
+            arrLines.Add("new");
+            const bool bSaved = store.SaveDevices(arrLines);
+            WriteText(fdOut, "save " + std::to_string(bSaved) + ": " + store.Problem() + "\n");
+            return 0;
+        },
+        bAsNobody, std::chrono::seconds(10));
+    nExit = run.nExit;
+    return run.strOutput;
+}
+
+struct RefusedRow {
+    const char* szName;
+    const char* szReason;
+    bool bAsNobody;
+    std::function<void(const fs::path&)> make;
+};
+
+class RefusedFile : public DeviceStore, public ::testing::WithParamInterface<RefusedRow> {};
+
+}  // namespace
+
+// A file that is there but cannot be read is told, with its name and the reason, and kept:
+// the save that follows refuses to replace it.
+TEST_P(RefusedFile, IsToldAndKept) {
+    const RefusedRow& row = GetParam();
+    if (row.bAsNobody && !CanBecomeNobody()) {
+        GTEST_SKIP() << "needs root to drop to nobody";
+    }
+    fs::permissions(m_config.Path(), fs::perms::all);  // the folder is writable for all
+    row.make(File());
+    struct stat before {};
+    ASSERT_EQ(lstat(File().c_str(), &before), 0);
+
+    int nExit = -1;
+    const std::string strOutput = LoadThenSaveInChild(File().string(), row.bAsNobody, nExit);
+    ASSERT_EQ(nExit, 0) << "the child hung or died; it said: " << strOutput;
+    const std::string strPath = File().string();
+    EXPECT_EQ(strOutput, "load 0 0: The device file " + strPath +
+                             " could not be read: " + row.szReason +
+                             ". The device list starts empty, and the file will not be "
+                             "overwritten.\nsave 0: The device file " +
+                             strPath +
+                             " could not be read when Tactilo started, so it was kept as it is. "
+                             "The devices were not saved. Make the file readable and start "
+                             "Tactilo again.\n");
+    struct stat after {};
+    ASSERT_EQ(lstat(File().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"Settings.dat"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedFile,
+    ::testing::Values(
+        RefusedRow{"ModeZero", "Permission denied", true,
+                   [](const fs::path& file) {
+                       WriteFile(file, g_strThreeDevices);
+                       fs::permissions(file, fs::perms::none);
+                   }},
+        RefusedRow{"Fifo", "it is not a regular file", false,
+                   [](const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); }},
+        RefusedRow{"LinkToDevZero", "it is not a regular file", false,
+                   [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }},
+        RefusedRow{"Folder", "it is not a regular file", false,
+                   [](const fs::path& file) { fs::create_directory(file); }},
+        RefusedRow{"LargerThan16MB", "it is larger than 16 MB, more than any device list needs",
+                   false,
+                   [](const fs::path& file) {
+                       WriteFile(file, g_strThreeDevices);
+                       fs::resize_file(file, CDeviceStore::MAX_FILE_BYTES + 1);
+                   }}),
+    [](const auto& info) { return std::string(info.param.szName); });
+
+TEST_F(DeviceStore, AFileOfExactlyTheBoundIsRead) {
+    WriteFile(File(), g_strThreeDevices);
+    fs::resize_file(File(), CDeviceStore::MAX_FILE_BYTES);  // the rest is one long NUL line
+    CDeviceLines arrLines;
+    EXPECT_TRUE(Store().LoadDevices(arrLines));
+    EXPECT_EQ(arrLines.GetSize(), 4);
+}
+
+namespace {
+
+struct IdentityRow {
+    const char* szName;
+    bool bNeedsRoot;
+    // Makes what is there before the save; returns the path whose content must be new.
+    std::function<fs::path(const fs::path& file)> make;
+    std::function<void(const fs::path& file, const fs::path& written)> check;
+};
+
+class FileIdentity : public DeviceStore, public ::testing::WithParamInterface<IdentityRow> {};
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat fileStat {};
+    stat(path.c_str(), &fileStat);
+    return fileStat.st_mode & 07777;
+}
+
+}  // namespace
+
+// A save changes the content, not what the file is: its mode, owner and group, and the
+// symbolic links that lead to it.
+TEST_P(FileIdentity, IsKeptBySaving) {
+    const IdentityRow& row = GetParam();
+    if (row.bNeedsRoot && geteuid() != 0) {
+        GTEST_SKIP() << "needs root";
+    }
+    const fs::path written = row.make(File());
+    const mode_t nOldUmask = umask(027);
+    const bool bSaved = Store().SaveDevices(MakeLines({"new"}));
+    umask(nOldUmask);
+    ASSERT_TRUE(bSaved);
+    EXPECT_EQ(ReadFile(written), "new\r\n");
+    row.check(File(), written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FileIdentity,
+    ::testing::Values(
+        IdentityRow{
+            "NewFileFollowsTheUmask", false, [](const fs::path& file) { return file; },
+            [](const fs::path&, const fs::path& written) { EXPECT_EQ(ModeOf(written), 0640u); }},
+        IdentityRow{
+            "ModeIsKept", false,
+            [](const fs::path& file) {
+                WriteFile(file, "old\r\n");
+                chmod(file.c_str(), 0604);
+                return file;
+            },
+            [](const fs::path&, const fs::path& written) { EXPECT_EQ(ModeOf(written), 0604u); }},
+        IdentityRow{"OwnerAndGroupAreKeptForRoot", true,
+                    [](const fs::path& file) {
+                        WriteFile(file, "old\r\n");
+                        EXPECT_EQ(chown(file.c_str(), NobodyUid(), NobodyGid()), 0);
+                        chmod(file.c_str(), 0600);
+                        return file;
+                    },
+                    [](const fs::path&, const fs::path& written) {
+                        struct stat fileStat {};
+                        ASSERT_EQ(stat(written.c_str(), &fileStat), 0);
+                        EXPECT_EQ(fileStat.st_uid, NobodyUid());
+                        EXPECT_EQ(fileStat.st_gid, NobodyGid());
+                        EXPECT_EQ(fileStat.st_mode & 07777, 0600u);
+                    }},
+        IdentityRow{"DanglingLinkStaysALink", false,
+                    [](const fs::path& file) {
+                        fs::create_symlink("real.dat", file);  // relative, to nothing yet
+                        return file.parent_path() / "real.dat";
+                    },
+                    [](const fs::path& file, const fs::path&) {
+                        EXPECT_TRUE(fs::is_symlink(file));
+                        EXPECT_EQ(fs::read_symlink(file), "real.dat");
+                    }},
+        IdentityRow{"ChainOfLinksStaysAChain", false,
+                    [](const fs::path& file) {
+                        fs::create_directory(file.parent_path() / "sub");
+                        WriteFile(file.parent_path() / "sub" / "real.dat", "old\r\n");
+                        fs::create_symlink("real.dat", file.parent_path() / "sub" / "hop");
+                        fs::create_symlink("sub/hop", file);
+                        return file.parent_path() / "sub" / "real.dat";
+                    },
+                    [](const fs::path& file, const fs::path&) {
+                        EXPECT_TRUE(fs::is_symlink(file));
+                        EXPECT_TRUE(fs::is_symlink(file.parent_path() / "sub" / "hop"));
+                    }}),
+    [](const auto& info) { return std::string(info.param.szName); });
+
+namespace {
+
+struct InPlaceRow {
+    const char* szName;
+    mode_t nFileMode;
+    bool bSaved;
+    std::string strContent;  // after the save
+    std::string strProblem;  // after "Writing <path> failed: "
+};
+
+class LockedFolder : public DeviceStore, public ::testing::WithParamInterface<InPlaceRow> {};
+
+}  // namespace
+
+// "nobody" may write the file but not the folder: no new file can be made beside it, so the
+// file is rewritten in place; one it may not write either stays as it was, and that is told.
+TEST_P(LockedFolder, RewritesAWritableFileInPlace) {
+    const InPlaceRow& row = GetParam();
+    if (!CanBecomeNobody()) {
+        GTEST_SKIP() << "needs root to drop to nobody";
+    }
+    const std::string strOld = g_strThreeDevices + std::string(3000, 'x') + "\r\n";
+    WriteFile(File(), strOld);
+    ASSERT_EQ(chown(File().c_str(), NobodyUid(), NobodyGid()), 0);
+    chmod(File().c_str(), row.nFileMode);
+    chmod(m_config.Path().c_str(), 0755);  // root's: nobody may not make files here
+    const ChildRun run = RunInChild(
+        [&](int fdOut) {
+            CPosixFileReplacer replacer;
+            CDeviceStore store(replacer, File().string());
+            const bool bSaved = store.SaveDevices(MakeLines({g_strLineB}));
+            WriteText(fdOut, store.Problem());
+            return bSaved ? 0 : 1;
+        },
+        true);
+    EXPECT_EQ(run.nExit, row.bSaved ? 0 : 1) << run.strOutput;
+    EXPECT_EQ(ReadFile(File()), row.strContent.empty() ? strOld : row.strContent);
+    EXPECT_EQ(run.strOutput, row.strProblem.empty()
+                                 ? ""
+                                 : "Writing " + File().string() + " failed: " + row.strProblem);
+    EXPECT_EQ(ModeOf(File()), row.nFileMode);
+    EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"Settings.dat"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LockedFolder,
+    ::testing::Values(InPlaceRow{"WritableFile", 0644, true, g_strLineB + "\r\n", ""},
+                      InPlaceRow{"ReadOnlyFile", 0444, false, "",
+                                 "Permission denied. The devices were not saved; the file was "
+                                 "kept as it was."}),
+    [](const auto& info) { return std::string(info.param.szName); });
+
+namespace {
+
+std::vector<std::string> TempNames(const fs::path& folder) {
+    std::vector<std::string> vecNames;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string strName = entry.path().filename().string();
+        if (strName.rfind(".Settings.dat.", 0) == 0) {
+            vecNames.push_back(strName);
+        }
+    }
+    return vecNames;
+}
+
+}  // namespace
+
+// Saves killed at varied moments: the file is always one whole version, and no temporary
+// file outlives the next save (a kill can only strand one between link and rename).
+TEST_F(DeviceStore, SavesKilledMidwayLeaveTheFileWholeAndNoTemporaryFiles) {
+    constexpr int ROUNDS = 100;
+    // Two versions of different sizes, so a mixture or a cut would show.
+    const std::vector<std::string> vecA(2000, g_strLineA);
+    const std::vector<std::string> vecB(700, g_strLineB);
+    const std::string strA = FormatSettingsFile(vecA);
+    const std::string strB = FormatSettingsFile(vecB);
+    WriteFile(File(), strA);
+    // A name an older version left behind: it goes at the next save too.
+    WriteFile(fs::path(m_config.Path()) / ".Settings.dat.Ab12Cd", strA.substr(0, 1000));
+
+    int nKills = 0;
+    int nStrandedRightAfterAKill = 0;
+    for (int nRound = 0; nRound < ROUNDS; ++nRound) {
+        int aPipe[2];
+        ASSERT_EQ(pipe(aPipe), 0);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(aPipe[0]);
+            CPosixFileReplacer replacer;
+            CDeviceStore store(replacer, File().string());
+            for (int nSave = 0;; ++nSave) {
+                // One byte before each save tells the parent where we are.
+                if (write(aPipe[1], "s", 1) != 1) {
+                    _exit(1);
+                }
+                store.SaveDevices(MakeLines(nSave % 2 ? vecB : vecA));
+            }
+        }
+        close(aPipe[1]);
+        // Kill during save number 1 to 4, as soon as it has begun: where in the save the
+        // kill lands then varies with the scheduling of the two processes.
+        const int nSaves = 1 + nRound % 4;
+        char ch = 0;
+        bool bHeard = true;
+        for (int i = 0; i < nSaves && bHeard; ++i) {
+            bHeard = read(aPipe[0], &ch, 1) == 1;
+        }
+        kill(pid, SIGKILL);
+        int nStatus = 0;
+        waitpid(pid, &nStatus, 0);
+        close(aPipe[0]);
+        ASSERT_TRUE(bHeard) << "round " << nRound << ": the saving child fell silent";
+        nKills += WIFSIGNALED(nStatus) ? 1 : 0;
+        const std::string strNow = ReadFile(File());
+        ASSERT_TRUE(strNow == strA || strNow == strB)
+            << "round " << nRound << ": a file of " << strNow.size() << " bytes";
+        nStrandedRightAfterAKill += static_cast<int>(TempNames(m_config.Path()).size());
+    }
+    ASSERT_TRUE(Store().SaveDevices(MakeLines(vecB)));
+    EXPECT_EQ(ReadFile(File()), strB);
+    EXPECT_EQ(TempNames(m_config.Path()), std::vector<std::string>{});
+    EXPECT_EQ(nKills, ROUNDS);
+    RecordProperty("kills", nKills);
+    RecordProperty("temporary_names_seen_after_kills", nStrandedRightAfterAKill);
+    std::printf(
+        "%d kills, %d temporary names seen right after a kill, 0 left after the next "
+        "save\n",
+        nKills, nStrandedRightAfterAKill);
 }

@@ -199,6 +199,35 @@ TEST_F(SelectConnection, ModifyOfAMissingPortAndMonitorSavesNoPortButKeepsTheMon
     EXPECT_EQ(dlg.m_rcMonitor, (ScreenRect{5, 6, 7, 8}));
 }
 
+// A Windows file holds names in its code page: Modify and Save keep them byte for byte
+// unless the user edits them, and an edited one is stored as typed.
+TEST_F(SelectConnection, ANameFromAWindowsFileSurvivesModifyAndSave) {
+    struct Row {
+        std::string strStored;
+        const char* szShown;
+        const char* szTyped;  // nullptr: left alone
+        std::string strSaved;
+    };
+    for (const Row& row : {Row{"Ger\xE4t", "Ger\u00e4t", nullptr, "Ger\xE4t"},
+                           Row{"\x80 Kasse", "\u20ac Kasse", nullptr, "\x80 Kasse"},
+                           Row{"Ger\xC3\xA4t", "Ger\u00e4t", nullptr, "Ger\xC3\xA4t"},
+                           Row{"Ger\xE4t", "Ger\u00e4t", "Ger\u00e4t 2", "Ger\xC3\xA4t 2"}}) {
+        DeviceSettingsValues values = Existing();
+        values.m_strName = row.strStored;
+        values.m_strMonitor = "B\xFCro";  // no such monitor: kept
+        CSelectConnection& dlg = Open(values, true);
+        EXPECT_EQ(Name()->text(), QString::fromUtf8(row.szShown));
+        if (row.szTyped != nullptr) {
+            Name()->setText(QString::fromUtf8(row.szTyped));
+        }
+        Save();
+        ASSERT_TRUE(Accepted());
+        EXPECT_EQ(dlg.m_strName, row.strSaved);
+        EXPECT_EQ(dlg.m_strMonitor, "B\xFCro");
+        EXPECT_TRUE(m_messages.Messages().empty());
+    }
+}
+
 TEST_F(SelectConnection, SaveReadsTheControlsBackAndCarriesTheCalibration) {
     CPtyPair pty;
     m_config.LinkPort(4, pty.SlavePath());

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <random>
 #include <string>
 
+#include "devices/LegacyText.h"
 #include "devices/NumberText.h"
 #include "devices/TouchDevice.h"
 
@@ -165,7 +167,10 @@ TEST(NumberText, IntegersReadLikeAtoi) {
          {IntRow{"12abc", 12}, IntRow{"abc", 0}, IntRow{"", 0}, IntRow{" 3", 3}, IntRow{"1.9", 1},
           IntRow{"-42", -42}, IntRow{"+7", 7}, IntRow{"\t\n 5", 5}, IntRow{"- 5", 0},
           IntRow{"--5", 0}, IntRow{"2147483647", 2147483647},
-          IntRow{"99999999999999999999999", -1}}) {
+          // Beyond the int range: the limit of the sign, never the low 32 bits.
+          IntRow{"2147483648", 2147483647}, IntRow{"4294967297", 2147483647},
+          IntRow{"99999999999999999999999", 2147483647}, IntRow{"-2147483648", INT_MIN},
+          IntRow{"-2147483649", INT_MIN}, IntRow{"-99999999999999999999", INT_MIN}}) {
         EXPECT_EQ(TextToInt(row.szToken), row.nValue) << '"' << row.szToken << '"';
     }
 }
@@ -174,13 +179,26 @@ TEST(NumberText, NumbersReadLikeAtof) {
     for (const DoubleRow& row :
          {DoubleRow{"2.5e1", 25.0}, DoubleRow{"1.5", 1.5}, DoubleRow{"abc", 0.0},
           DoubleRow{"", 0.0}, DoubleRow{" -3.25x", -3.25}, DoubleRow{".5", 0.5},
-          DoubleRow{"5.", 5.0}, DoubleRow{"1e", 1.0}, DoubleRow{"0x10", 16.0}, DoubleRow{"+2", 2.0},
-          DoubleRow{"1e-400", 0.0}}) {
+          DoubleRow{"5.", 5.0}, DoubleRow{"1e", 1.0}, DoubleRow{"+2", 2.0},
+          DoubleRow{"1e-400", 0.0}, DoubleRow{"1E3", 1000.0},
+          // Hexadecimal is the number 0 followed by other text.
+          DoubleRow{"0x10", 0.0}, DoubleRow{"0x1p4", 0.0}, DoubleRow{"-0X1A", 0.0},
+          DoubleRow{"0x", 0.0}}) {
         EXPECT_DOUBLE_EQ(TextToDouble(row.szToken), row.dValue) << '"' << row.szToken << '"';
     }
     EXPECT_TRUE(std::isinf(TextToDouble("1e400")));
     EXPECT_TRUE(std::isinf(TextToDouble("-inf")));
     EXPECT_TRUE(std::isnan(TextToDouble("nan")));
+}
+
+TEST(TouchDevice, NumberFieldsBeyondTheirRangeOrInHexReadAsTheOldFilesDo) {
+    const TouchDevice device =
+        ParseDeviceLine("n;m;COM1;9600;4294967297;-4294967297;0x10;0;0;0x1p4;1e2;");
+    EXPECT_EQ(device.m_bConnect, INT_MAX);
+    EXPECT_EQ(device.m_rcMonitor.left, INT_MIN);
+    EXPECT_EQ(device.m_rcMonitor.right, 0);
+    EXPECT_EQ(device.m_dScaleX, 0.0);
+    EXPECT_EQ(device.m_dRawMaxX, 100.0);
 }
 
 TEST(NumberText, FixedPointWithSixDecimals) {
@@ -189,4 +207,47 @@ TEST(NumberText, FixedPointWithSixDecimals) {
     EXPECT_EQ(DoubleToText(0.1234567), "0.123457");
     EXPECT_EQ(DoubleToText(1080 / 737.5), "1.464407");
     EXPECT_EQ(DoubleToText(1e300).size(), 301u + 7u);
+}
+
+namespace {
+
+struct TextRow {
+    const char* szName;
+    std::string strStored;  // bytes in the file
+    std::string strShown;   // UTF-8 on the screen
+};
+
+class LegacyTextTable : public ::testing::TestWithParam<TextRow> {};
+
+}  // namespace
+
+// Shown as UTF-8 when the bytes are UTF-8, else as Windows-1252; stored back byte for byte
+// while the text is not edited.
+TEST_P(LegacyTextTable, ShowsTheBytesAndKeepsThemWhenUnedited) {
+    const TextRow& row = GetParam();
+    EXPECT_EQ(DisplayText(row.strStored), row.strShown);
+    EXPECT_EQ(StoredText(DisplayText(row.strStored), row.strStored), row.strStored);
+    EXPECT_EQ(StoredText(row.strShown + "2", row.strStored), row.strShown + "2");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LegacyTextTable,
+    ::testing::Values(TextRow{"Ascii", "Front", "Front"},
+                      TextRow{"Utf8", "Ger\xC3\xA4t", "Ger\xC3\xA4t"},
+                      TextRow{"Cp1252", "Ger\xE4t", "Ger\xC3\xA4t"},
+                      TextRow{"Cp1252Euro", "\x80 5", "\xE2\x82\xAC 5"},
+                      TextRow{"UndefinedByte", "a\x81", "a\xC2\x81"},
+                      TextRow{"Overlong", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
+                      TextRow{"Surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+                      TextRow{"CutSequence", "\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},
+                      TextRow{"BeyondUnicode", "\xF4\x90\x80\x80",
+                              "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"}),
+    [](const auto& info) { return std::string(info.param.szName); });
+
+TEST(LegacyText, AFieldTheUserRetypedIsStoredAsTyped) {
+    // The same letters typed again are the same text: the old bytes stay.
+    EXPECT_EQ(StoredText("Ger\xC3\xA4t", "Ger\xE4t"), "Ger\xE4t");
+    EXPECT_EQ(StoredText("Ger\xC3\xA4te", "Ger\xE4t"), "Ger\xC3\xA4te");
+    EXPECT_TRUE(IsUtf8("\xF0\x9F\x98\x80"));
+    EXPECT_FALSE(IsUtf8("\xF0\x9F\x98"));
 }
