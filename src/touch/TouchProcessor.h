@@ -99,6 +99,7 @@ private:
     std::atomic<unsigned> m_nRightClickTime{2000};
     unsigned m_nRightClickTimer = 0;
     std::uint64_t m_nTouch = 0;  // numbers the touches, so an expiry finds its own
+    bool m_bAwaitLift = false;   // a finger rested when calibration ended: no buttons till it lifts
     int m_nMonitorWidth = 0;
     int m_nMonitorHeight = 0;
     double m_dPressX = 0.0;
