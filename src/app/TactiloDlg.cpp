@@ -145,11 +145,7 @@ void CTactiloDlg::TryReconnect() {
         m_reconnectTimer.start(m_nReconnectPauseMs);
         return;
     }
-    m_touch.SetActiveDevice(m_activeDevice);
-    RunReader(true);
-    SetTrayIcon(ICON_CONNECTED);
-    SetTrayTooltip(CDeviceConnection::ConnectedTooltip(m_activeDevice));
-    EnableCalibrate(true);
+    m_connection.StartConnected(m_activeDevice);
 }
 
 void CTactiloDlg::StopReconnecting() {

@@ -16,16 +16,7 @@ void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool b
         const int nBaudRate = TextToInt(activeDevice.m_strBaudRate);
         const int nPort = GetPortNumber(activeDevice.m_strPort);
         if (OpenPort(nPort, nBaudRate, bShowErrors)) {
-            m_deps.touch.SetActiveDevice(activeDevice);
-            m_deps.reader.RunReader(true);
-            m_deps.view.SetTrayIcon(ICON_CONNECTED);
-            m_deps.view.SetTrayTooltip(ConnectedTooltip(activeDevice));
-            activeDevice.m_bConnect = 1;
-            if (!m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
-                m_deps.view.SetRowCheck(activeDevice.m_nIndex, true);
-            }
-            m_deps.view.EnableCalibrate(true);
-            m_deps.touch.SetTrayRightClick(false);
+            StartConnected(activeDevice);
             return;
         }
     }
@@ -38,6 +29,19 @@ void CDeviceConnection::Connect(TouchDevice& activeDevice, bool bConnect, bool b
         m_deps.view.SetRowCheck(activeDevice.m_nIndex, false);
     }
     m_deps.view.EnableCalibrate(false);
+}
+
+void CDeviceConnection::StartConnected(TouchDevice& activeDevice) {
+    m_deps.touch.SetActiveDevice(activeDevice);
+    m_deps.reader.RunReader(true);
+    m_deps.view.SetTrayIcon(ICON_CONNECTED);
+    m_deps.view.SetTrayTooltip(ConnectedTooltip(activeDevice));
+    activeDevice.m_bConnect = 1;
+    if (!m_deps.view.GetRowCheck(activeDevice.m_nIndex)) {
+        m_deps.view.SetRowCheck(activeDevice.m_nIndex, true);
+    }
+    m_deps.view.EnableCalibrate(true);
+    m_deps.touch.SetTrayRightClick(false);
 }
 
 bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {

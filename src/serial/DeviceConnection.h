@@ -35,7 +35,12 @@ public:
     // Opens the port with the device line settings (8 data bits, no parity, one stop bit) and
     // time-outs that make reads wait for their bytes. Errors are shown when bShowErrors.
     bool OpenPort(int nPort, int nBaudRate, bool bShowErrors);
-    // Stops the reader, pauses, closes the port; false when no port was open.
+    // The end of every successful connect, a reconnect after an outage included, once the
+    // port is open: the reader starts, the view shows the device connected, and a right click
+    // armed before is disarmed (the icon it showed is gone).
+    void StartConnected(TouchDevice& activeDevice);
+    // Stops the reader, lets go of what a touch holds, pauses, closes the port; false when
+    // no port was open.
     bool Disconnect();
 
     // "COM3" gives 3: every "COM" removed, the rest read as a number (0 when there is none).

@@ -300,11 +300,15 @@ TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
     EXPECT_EQ(Icon(), ICON_CONNECTED);
 }
 
-TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndRetries)
+// The reconnect ends as a connect does: a right click armed before the outage is disarmed
+// with the icon that showed it, so the next touch is no surprise right click.
+TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndReconnectsAsAConnectDoes)
 {
     m_pDlg->OnInitDialog();
     m_pLine->FailNextReads(1, ReadStatus::Gone);
     ConnectFront();
+    m_pDlg->OnToggleTrayRightClick();
+    ASSERT_EQ(Icon(), ICON_RIGHT_CLICK_ARMED);
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->ReconnectPending(); }));
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_EQ(Icon(), ICON_NOT_CONNECTED);
@@ -313,6 +317,7 @@ TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndRetries)
     // The fake line opens again at once: the next retry connects, without a message.
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));
     EXPECT_EQ(Icon(), ICON_CONNECTED);
+    EXPECT_FALSE(m_pDlg->Touch().TrayRightClick());
     EXPECT_TRUE(Calibrate()->isEnabled());
     EXPECT_TRUE(m_messages.Messages().empty());
 }
