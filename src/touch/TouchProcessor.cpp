@@ -212,7 +212,7 @@ void CTouchProcessor::OnTimer(unsigned nId, std::uint64_t nTouch) {
     m_deps.timer.KillTimer(m_nRightClickTimer);
 }
 
-void CTouchProcessor::ReleaseHeldButtons() {
+void CTouchProcessor::ReleaseHeldButtons(IPointerOutput* pOutput) {
     std::lock_guard lock(m_stateMutex);
     if (m_bCalibrating) {
         m_bTouchDown = false;
@@ -220,7 +220,7 @@ void CTouchProcessor::ReleaseHeldButtons() {
     }
     m_deps.timer.KillTimer(m_nRightClickTimer);
     if (LeftButtonHeld()) {
-        LeftUp();
+        Send(MOUSEEVENTF_LEFTUP, pOutput);
     }
     m_bTouchDown = false;
     m_bHoldElapsed = false;
