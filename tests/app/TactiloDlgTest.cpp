@@ -20,6 +20,7 @@
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
+#include "TouchPackets.h"
 #include "WindowServices.h"
 #include "app/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
@@ -147,12 +148,16 @@ TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon) {
 TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd) {
     m_pDlg->OnInitDialog();
     ConnectFront();
+    // A finger holds the left button: Exit lets go of it.
+    m_pLine->Feed(TouchPacketBytes(true, 600, 500));
+    ASSERT_TRUE(WaitUntil([&] { return m_pDlg->Touch().TouchDown(); }));
     bool bExit = false;
     QObject::connect(m_pDlg.get(), &CTactiloDlg::exitRequested, [&] { bExit = true; });
     m_tray.Events()->OnMenuCommand(ID_TRAY_EXIT);
     ASSERT_TRUE(PumpUntil([&] { return bExit; }));
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_TRUE(m_pDlg->TrayIcon().IsRemoved());
+    EXPECT_EQ(m_uiOutput.Flags(), std::vector<unsigned>{MOUSEEVENTF_LEFTUP});
 }
 
 TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName) {
@@ -285,8 +290,7 @@ TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 
-TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
-{
+TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored) {
     m_pDlg->OnInitDialog();
     m_pLine->FailNextReads(1, ReadStatus::Gone);
     ConnectFront();
@@ -302,8 +306,7 @@ TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
 
 // The reconnect ends as a connect does: a right click armed before the outage is disarmed
 // with the icon that showed it, so the next touch is no surprise right click.
-TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndReconnectsAsAConnectDoes)
-{
+TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndReconnectsAsAConnectDoes) {
     m_pDlg->OnInitDialog();
     m_pLine->FailNextReads(1, ReadStatus::Gone);
     ConnectFront();
