@@ -56,13 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         if (status == PacketStatus::DeviceGone) {
             return 0;
         }
-        Check(status == PacketStatus::Whole || status == PacketStatus::CutShort);
+        Check(status == PacketStatus::Whole || status == PacketStatus::CutShort ||
+              status == PacketStatus::CutShortRelease);
+        // A release made from a cut-short packet is a whole packet's text, untouched.
+        Check(status != PacketStatus::CutShortRelease ||
+              (strPacket.size() == 24 && strPacket[1] == '0'));
         Check(strPacket.size() == 0 || strPacket.size() == 8 || strPacket.size() == 16 ||
               strPacket.size() == 24);
         for (char c : strPacket) {
             Check(c == '0' || c == '1');
         }
-        if (status == PacketStatus::Whole) {
+        if (status == PacketStatus::Whole || status == PacketStatus::CutShortRelease) {
             Check(strPacket.size() == 24);
             Check(strPacket[0] == '1' && strPacket[8] == '0' && strPacket[16] == '0');
             const int nX = BitsToInt(strPacket.substr(2, 3) + strPacket.substr(9, 7));

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/CommandLine.h"
+#include "app/DisplayLossGuard.h"
 #include "app/OptionsStore.h"
 #include "app/QtMessageBox.h"
 #include "app/QtTraceSink.h"
@@ -51,6 +52,8 @@ int CTactiloApp::Run(int argc, char** argv) {
         return AnswerInfoRequest(request);
     }
     QApplication app(argc, argv);
+    // After the application object, whose toolkit sets its own handler for a lost display.
+    CDisplayLossGuard displayLoss;
     // The window hides into the tray; only Exit or a signal ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     InitTactiloResources();

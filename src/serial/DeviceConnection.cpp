@@ -80,6 +80,7 @@ bool CDeviceConnection::Disconnect() {
         return false;
     }
     m_deps.reader.RunReader(false);
+    m_deps.touch.ReleaseHeldButtonsAfterStop();
     // The reader is gone already (the stop joins it); the pause is kept for serial drivers
     // that need a moment between the last read and the close.
     if (m_deps.sleepMs) {

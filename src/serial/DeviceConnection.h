@@ -45,7 +45,8 @@ public:
     // Why the last OpenPort failed, as one line naming the port, the device behind it and the
     // system's reason: "COM2 (/dev/ttyUSB0): Permission denied". Empty after a success.
     const std::string& LastOpenFailure() const { return m_strLastOpenFailure; }
-    // Stops the reader, pauses, closes the port; false when no port was open.
+    // Stops the reader, lets go of what a touch holds, pauses, closes the port; false when
+    // no port was open.
     bool Disconnect();
 
     // "COM3" gives 3: every "COM" removed, the rest read as a number (0 when there is none).

@@ -102,7 +102,17 @@ bool CPort::WaitForWake(int nTimeoutMs) {
 //
 // A pending lead byte starts the next call with n = 1. The slots are not cleared between
 // packets, so the text of a cut-short call mixes the new lead byte with stale data bytes:
-// it is reported as CutShort and must never be taken as a touch.
+// it must never be taken as a position. Its lead byte is genuine, though, and so is its
+// touch flag, which decides what a cut-short packet becomes:
+//
+//   cut packet's touch flag   whole packet framed before   result
+//   1 (touch)                 any                          CutShort: dropped
+//   0 (release)               yes                          CutShortRelease: the last whole
+//                                                          packet, touch flag cleared
+//   0 (release)               no                           CutShort: nothing to release
+//
+// Dropping a release would leave the left button down and turn the next touch into a drag
+// from the old point; dropping a touch costs one pointer move.
 // A read that fails is not retried here: a vanished USB adapter or closed pty fails every
 // read at once, forever, and the caller decides how long to pause.
 PacketStatus CPort::ReadPacket(std::string& strPacket) {
@@ -147,5 +157,12 @@ PacketStatus CPort::ReadPacket(std::string& strPacket) {
         // n == 0 and a data byte: between packets, dropped.
     }
     strPacket = m_strByte0 + m_strByte1 + m_strByte2;
+    if (status == PacketStatus::Whole) {
+        m_strLastWhole = strPacket;
+    } else if (m_strByte0[1] == '0' && !m_strLastWhole.empty()) {
+        strPacket = m_strLastWhole;
+        strPacket[1] = '0';
+        status = PacketStatus::CutShortRelease;
+    }
     return status;
 }

@@ -10,8 +10,11 @@ class ITraceSink;
 
 // What one ReadPacket call found.
 enum class PacketStatus {
-    Whole,       // three bytes framed: the text is a real packet
-    CutShort,    // a lead byte arrived inside a packet; the text must not be used as a touch
+    Whole,     // three bytes framed: the text is a real packet
+    CutShort,  // a lead byte arrived inside a packet; the text must not be used as a touch
+    // A release whose data bytes were lost to an early lead byte: the text is the last whole
+    // packet with its touch flag cleared, a release at the last good position.
+    CutShortRelease,
     DeviceGone,  // the line failed or went away; the caller pauses or reconnects
     Stopped,     // the reader is being stopped
 };
@@ -62,4 +65,5 @@ private:
     std::string m_strByte1;
     std::string m_strByte2;
     std::string m_strPending;
+    std::string m_strLastWhole;  // the position a cut-short release is made at
 };

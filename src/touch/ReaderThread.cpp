@@ -40,6 +40,11 @@ void CReaderThread::ReaderThreadProc() {
                 // Its text mixes a new lead byte with stale data bytes: never a touch.
                 ++m_nCutShort;
                 break;
+            case PacketStatus::CutShortRelease:
+                // A lift whose position was lost: it must still let go of the button.
+                ++m_nCutShort;
+                m_callbacks.onPacket(strPacket);
+                break;
             case PacketStatus::DeviceGone:
                 // A vanished device fails every read at once: pause, growing, so that the
                 // wait costs nothing; the stop cuts the pause short.

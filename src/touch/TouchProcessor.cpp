@@ -29,6 +29,12 @@
 // A touch that begins while the tray's right click is armed is a right click at once
 // (right down, right up) and goes straight to Right-clicked: its lift sends nothing.
 //
+// Leaving calibration mode with a finger still on the glass (the last packet was a touch)
+// enters a fifth state, Lift-awaited: every packet only moves the pointer until a release
+// packet arrives, which goes to Idle. Otherwise the resting finger, held through the
+// capture's time-out or an ESC, would become a fresh press and, after the delay, a right
+// click where nobody meant one.
+//
 // The left button is held exactly in Pressed and Elapsed, which is why a lift in Elapsed
 // must release it: a controller that reports only changes never sends another touch packet
 // there, and a button left down turns the next touch into a drag from the old point.
@@ -110,10 +116,14 @@ void CTouchProcessor::ProcessPacket(std::string strPacket) {
         if (Y >= rc.bottom) {
             Y = rc.bottom - 1;
         }
-        if (bTouch && !m_bTouchDown) {
+        if (bTouch && !m_bTouchDown && !m_bAwaitLift) {
             SnapToLastClick(X, Y);
         }
         MoveMouse(static_cast<int>(X), static_cast<int>(Y));
+    }
+    if (m_bAwaitLift) {
+        m_bAwaitLift = bTouch;
+        return;
     }
     Buttons(bTouch, X, Y);
 }
@@ -202,7 +212,7 @@ void CTouchProcessor::OnTimer(unsigned nId, std::uint64_t nTouch) {
     m_deps.timer.KillTimer(m_nRightClickTimer);
 }
 
-void CTouchProcessor::ReleaseHeldButtons() {
+void CTouchProcessor::ReleaseHeldButtons(IPointerOutput* pOutput) {
     std::lock_guard lock(m_stateMutex);
     if (m_bCalibrating) {
         m_bTouchDown = false;
@@ -210,7 +220,7 @@ void CTouchProcessor::ReleaseHeldButtons() {
     }
     m_deps.timer.KillTimer(m_nRightClickTimer);
     if (LeftButtonHeld()) {
-        LeftUp();
+        Send(MOUSEEVENTF_LEFTUP, pOutput);
     }
     m_bTouchDown = false;
     m_bHoldElapsed = false;
@@ -228,7 +238,11 @@ void CTouchProcessor::SetCalibrating(bool bCalibrating) {
         m_nCalRawY = CAL_RELEASED_RAW;
     }
     // Either way the touch flag starts clear: in calibration mode it mirrors the packets,
-    // and a finger still on the glass when calibration ends must not count as a press.
+    // and a finger still on the glass when calibration ends must not count as a press, not
+    // even once its next packet finds the flag clear: that finger has to lift first.
+    if (!bCalibrating && m_bCalibrating) {
+        m_bAwaitLift = m_bTouchDown.load();
+    }
     m_bTouchDown = false;
     m_bCalibrating = bCalibrating;
 }

@@ -22,7 +22,8 @@ constexpr unsigned HOLD_TIMER_ID = 1;
 // mode it only publishes the raw point for the calibration capture.
 //
 // Threads: ProcessPacket and ReleaseHeldButtons run on the reader thread; OnTimer, the
-// options, SetActiveDevice, SetCalibrating and ArmTrayRightClick on the user-interface thread;
+// options, SetActiveDevice, SetCalibrating, ArmTrayRightClick and ReleaseHeldButtonsAfterStop
+// on the user-interface thread;
 // the calibration capture reads TouchDown/CalRawX/CalRawY from its own thread.
 class CTouchProcessor final : public ICalTouchSource {
 public:
@@ -41,7 +42,11 @@ public:
     void ProcessPacket(std::string strPacket);
     void OnTimer(unsigned nId, std::uint64_t nTouch);
     // The device went away in the middle of a touch: let go of any button it holds down.
-    void ReleaseHeldButtons();
+    void ReleaseHeldButtons() { ReleaseHeldButtons(nullptr); }
+    // The same on the user-interface thread, once the reader has stopped: every way of
+    // ending the connection (a disconnect, Exit, a terminate signal) lets go of what a touch
+    // holds, or the X server keeps the button down and every later mouse move is a drag.
+    void ReleaseHeldButtonsAfterStop() { ReleaseHeldButtons(m_deps.pUiOutput); }
 
     // The device whose calibration and monitor packets are mapped with. The reader takes a
     // snapshot per packet, so replacing it never tears a record that is in use.
@@ -77,6 +82,7 @@ private:
     void RightUp() { Send(MOUSEEVENTF_RIGHTUP); }
     void Send(unsigned dwFlags, IPointerOutput* pOutput = nullptr);
     void Buttons(bool bTouch, double X, double Y);
+    void ReleaseHeldButtons(IPointerOutput* pOutput);
     void SnapToLastClick(double& X, double& Y);
     bool LeftButtonHeld() const { return m_bTouchDown != m_bHoldElapsed; }
 
@@ -99,6 +105,7 @@ private:
     std::atomic<unsigned> m_nRightClickTime{2000};
     unsigned m_nRightClickTimer = 0;
     std::uint64_t m_nTouch = 0;  // numbers the touches, so an expiry finds its own
+    bool m_bAwaitLift = false;   // a finger rested when calibration ended: no buttons till it lifts
     int m_nMonitorWidth = 0;
     int m_nMonitorHeight = 0;
     double m_dPressX = 0.0;

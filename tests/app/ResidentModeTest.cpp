@@ -51,6 +51,10 @@ protected:
         fs::create_directories(m_appDir);
         fs::copy_file(TACTILO_PROGRAM, m_appDir / "Tactilo");
         std::ofstream(m_appDir / "Settings.dat", std::ios::binary) << g_szSettings;
+        StartTactilo();
+    }
+
+    void StartTactilo() {
         m_pTactilo = std::make_unique<CChildProcess>(
             std::vector<std::string>{(m_appDir / "Tactilo").string()},
             std::map<std::string, std::string>{{"DISPLAY", m_xvfb.Display()},
@@ -130,4 +134,29 @@ TEST_F(ResidentMode, TerminateSignalEndsItWithTheIconGoneAndNothingSaved) {
     EXPECT_EQ(ReadFile(m_appDir / "Settings.dat"), g_szSettings);
     EXPECT_FALSE(fs::exists(fs::path(m_config.Path()) / "Brenhold" / "Tactilo.conf"));
     EXPECT_FALSE(fs::exists(fs::path(m_config.Path()) / "autostart" / "Tactilo.desktop"));
+}
+
+// A terminate signal while a finger holds the left button lets go of it: otherwise the X
+// server keeps button 1 down after the program is gone and every later mouse move is a drag.
+TEST_F(ResidentMode, TerminateSignalsLetGoOfAHeldTouch) {
+    CXObserver observer(m_xvfb.Display());
+    for (int nSignal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE("signal " + std::to_string(nSignal));
+        if (!m_pTactilo->Running()) {
+            StartTactilo();
+        }
+        WaitForConnectedIcon();
+        observer.ClearEvents();
+        ASSERT_TRUE(m_pSim->Send("down 600 500\n"));  // the finger stays on the glass
+        ASSERT_TRUE(observer.WaitForButtonEvents(1)) << m_pTactilo->Log();
+        ASSERT_TRUE(observer.QueryPointer().bLeft);
+
+        ASSERT_TRUE(m_pTactilo->Signal(nSignal));
+        const int nStatus = m_pTactilo->Wait(std::chrono::seconds(10));
+        ASSERT_NE(nStatus, -1) << "the program did not end";
+        EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << m_pTactilo->Log();
+        EXPECT_FALSE(observer.QueryPointer().bLeft) << "button 1 left down";
+        // The next round's first touch starts from a lifted finger.
+        ASSERT_EQ(m_xvfb.Run("xdotool mouseup 1"), 0);
+    }
 }

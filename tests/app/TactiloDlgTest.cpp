@@ -25,6 +25,7 @@
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
+#include "TouchPackets.h"
 #include "WindowServices.h"
 #include "app/QtMessageBox.h"
 #include "app/TactiloDlg.h"
@@ -153,12 +154,16 @@ TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon) {
 TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd) {
     m_pDlg->OnInitDialog();
     ConnectFront();
+    // A finger holds the left button: Exit lets go of it.
+    m_pLine->Feed(TouchPacketBytes(true, 600, 500));
+    ASSERT_TRUE(WaitUntil([&] { return m_pDlg->Touch().TouchDown(); }));
     bool bExit = false;
     QObject::connect(m_pDlg.get(), &CTactiloDlg::exitRequested, [&] { bExit = true; });
     m_tray.Events()->OnMenuCommand(ID_TRAY_EXIT);
     ASSERT_TRUE(PumpUntil([&] { return bExit; }));
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_TRUE(m_pDlg->TrayIcon().IsRemoved());
+    EXPECT_EQ(m_uiOutput.Flags(), std::vector<unsigned>{MOUSEEVENTF_LEFTUP});
 }
 
 TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName) {
@@ -430,8 +435,7 @@ TEST_F(TactiloDlgTest, ADeviceAwayAtStartUpStaysChosenAndConnectsWhenItComes) {
     }
 }
 
-TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
-{
+TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored) {
     m_pDlg->OnInitDialog();
     m_pLine->FailNextReads(1, ReadStatus::Gone);
     ConnectFront();
@@ -445,11 +449,14 @@ TEST_F(TactiloDlgTest, AnOutageReportedByAReplacedReaderIsIgnored)
     EXPECT_EQ(Icon(), ICON_CONNECTED);
 }
 
-TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndRetries)
-{
+// The reconnect ends as a connect does: a right click armed before the outage is disarmed
+// with the icon that showed it, so the next touch is no surprise right click.
+TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndReconnectsAsAConnectDoes) {
     m_pDlg->OnInitDialog();
     m_pLine->FailNextReads(1, ReadStatus::Gone);
     ConnectFront();
+    m_pDlg->OnToggleTrayRightClick();
+    ASSERT_EQ(Icon(), ICON_RIGHT_CLICK_ARMED);
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->ReconnectPending(); }));
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_EQ(Icon(), ICON_NOT_CONNECTED);
@@ -458,6 +465,7 @@ TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndRetries)
     // The fake line opens again at once: the next retry connects, without a message.
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));
     EXPECT_EQ(Icon(), ICON_CONNECTED);
+    EXPECT_FALSE(m_pDlg->Touch().TrayRightClick());
     EXPECT_TRUE(Calibrate()->isEnabled());
     EXPECT_TRUE(m_messages.Messages().empty());
 }

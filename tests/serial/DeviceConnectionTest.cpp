@@ -11,6 +11,7 @@
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
+#include "TouchPackets.h"
 #include "devices/TouchDevice.h"
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
@@ -68,6 +69,26 @@ TEST_F(DeviceConnectionTest, ConnectOpensWithTheLineSettingsAndShowsIt) {
     EXPECT_TRUE(m_view.m_bCalibrateEnabled);
     EXPECT_FALSE(m_touch.TrayRightClick());
     EXPECT_TRUE(m_vecSleeps.empty());  // nothing was open: no pause
+}
+
+// A disconnect (by the user, by Exit, by a terminate signal) while a finger holds the left
+// button lets go of it once the reader is stopped; with nothing held it sends nothing.
+TEST_F(DeviceConnectionTest, DisconnectLetsGoOfTheButtonATouchHolds) {
+    for (bool bTouching : {true, false}) {
+        SCOPED_TRACE(bTouching ? "touching" : "lifted");
+        m_connection.Connect(m_device, true, true);
+        const unsigned long long nPackets = m_reader.PacketCount() + (bTouching ? 1 : 2);
+        m_pLine->Feed(TouchPacketBytes(true, 300, 400));
+        if (!bTouching) {
+            m_pLine->Feed(TouchPacketBytes(false, 300, 400));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return m_reader.PacketCount() == nPackets; }));
+        m_output.Clear();
+        m_connection.Connect(m_device, false, true);
+        EXPECT_EQ(m_output.Flags(),
+                  bTouching ? std::vector<unsigned>{MOUSEEVENTF_LEFTUP} : std::vector<unsigned>{});
+        EXPECT_FALSE(m_touch.TouchDown());
+    }
 }
 
 TEST_F(DeviceConnectionTest, ConnectingTwiceLeavesOneReaderOnAReopenedPort) {

@@ -7,6 +7,7 @@
 
 #include "FakeSerialLine.h"
 #include "RecordingTraceSink.h"
+#include "TouchPackets.h"
 #include "serial/Port.h"
 #include "touch/BitString.h"
 
@@ -157,5 +158,55 @@ TEST_F(PortFraming, RandomGarbageThenPacketsResynchronises) {
         ASSERT_GE(vecWhole.size(), 2u) << "round " << nRound;
         ASSERT_EQ(vecWhole.back(), vecExpected.back());
         ASSERT_EQ(vecWhole[vecWhole.size() - 2], vecExpected[1]);
+    }
+}
+
+// A cut-short packet's lead byte is genuine, so is its touch flag: a cut release still
+// releases, at the last whole packet's position; a cut touch is dropped.
+TEST_F(PortFraming, CutShortReleaseBecomesAReleaseAtTheLastGoodPosition) {
+    struct Row {
+        const char* szName;
+        std::vector<unsigned char> vecBytes;  // then the lead byte of a touch at (700, 800)
+        std::vector<Framed> vecExpected;
+    };
+    const std::string strTouch = TouchPacketText(true, 300, 400);
+    const std::string strLift = TouchPacketText(false, 300, 400);
+    auto Then = [](const std::vector<unsigned char>& vecTail) {
+        std::vector<unsigned char> vecBytes = TouchPacketBytes(true, 300, 400);
+        for (unsigned char nByte : vecTail) {
+            vecBytes.push_back(nByte);
+        }
+        return vecBytes;
+    };
+    const Row rows[] = {
+        // A release of another point loses its last byte: its stale slots are never used.
+        {"release, one data byte",
+         Then({0x80 | (5 << 3) | 6, 0x11}),
+         {{PacketStatus::Whole, strTouch}, {PacketStatus::CutShortRelease, strLift}}},
+        {"release, no data byte",
+         Then({0x80}),
+         {{PacketStatus::Whole, strTouch}, {PacketStatus::CutShortRelease, strLift}}},
+        {"touch, one data byte",
+         Then({0xC0 | (5 << 3) | 6, 0x11}),
+         {{PacketStatus::Whole, strTouch}, {PacketStatus::CutShort, ""}}},
+        {"release before any whole packet", {0x80, 0x11}, {{PacketStatus::CutShort, ""}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.szName);
+        auto pLine = std::make_unique<CFakeSerialLine>();
+        m_pLine = pLine.get();
+        m_pPort = std::make_unique<CPort>(std::move(pLine), &m_trace);
+        m_pLine->Feed(row.vecBytes);
+        m_pLine->Feed(TouchPacketBytes(true, 700, 800));
+        for (const Framed& expected : row.vecExpected) {
+            const Framed framed = Next();
+            EXPECT_EQ(framed.status, expected.status);
+            if (expected.status != PacketStatus::CutShort) {
+                EXPECT_EQ(framed.strText, expected.strText);
+            }
+        }
+        const Framed next = Next();
+        EXPECT_EQ(next.status, PacketStatus::Whole);
+        EXPECT_EQ(next.strText, TouchPacketText(true, 700, 800));
     }
 }

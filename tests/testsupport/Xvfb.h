@@ -18,6 +18,10 @@ public:
     bool Ok() const { return !m_strDisplay.empty(); }
     std::string Log() const { return m_pServer ? m_pServer->Log() : std::string(); }
 
+    // Sends the server a signal (SIGKILL: the server dies under its clients); true when it
+    // was running.
+    bool Signal(int nSignal) { return m_pServer && m_pServer->Signal(nSignal); }
+
     // Runs a shell command with DISPLAY set to this server; its exit status.
     int Run(const std::string& strCommand) const;
 

@@ -54,6 +54,20 @@ TEST_F(ReaderThreadTest, HandsOnWholePacketsOnly) {
     m_reader.RunReader(false);
 }
 
+TEST_F(ReaderThreadTest, ALiftCutShortIsHandedOnAsARelease) {
+    m_reader.RunReader(true);
+    // Touch, a lift whose last byte never came, a touch elsewhere.
+    m_pLine->Feed(TouchPacketBytes(true, 300, 400));
+    m_pLine->Feed({0x80, 0x11});
+    m_pLine->Feed(TouchPacketBytes(true, 700, 800));
+    ASSERT_TRUE(WaitUntil([this] { return Packets().size() == 3; }));
+    m_reader.RunReader(false);
+    EXPECT_EQ(Packets(), (std::vector<std::string>{TouchPacketText(true, 300, 400),
+                                                   TouchPacketText(false, 300, 400),
+                                                   TouchPacketText(true, 700, 800)}));
+    EXPECT_EQ(m_reader.CutShortCount(), 1u);
+}
+
 TEST_F(ReaderThreadTest, StopWakesAReadBlockedOnASilentLine) {
     m_reader.RunReader(true);
     ASSERT_TRUE(WaitUntil([this] { return m_reader.ReaderRunning(); }));

@@ -326,6 +326,38 @@ TEST_F(TouchProcessorTest, EnteringCalibrationReleasesAPressInProgress) {
     EXPECT_EQ(TakeFlags(), Flags{MOVE});
 }
 
+// However the capture ends (its time-out, ESC, the fifth target), a finger still resting
+// then is no new touch: it moves the pointer only, even with a right click armed, until it
+// has lifted once.
+TEST_F(TouchProcessorTest, AFingerRestingWhenCalibrationEndsMustLiftFirst) {
+    for (bool bTrayArmed : {false, true}) {
+        SCOPED_TRACE(bTrayArmed ? "tray right click armed" : "plain");
+        m_touch.SetCalibrating(true);
+        Touch(300, 400);
+        m_touch.SetCalibrating(false);
+        m_touch.SetTrayRightClick(bTrayArmed);
+        TakeFlags();
+        Touch(300, 400);
+        Touch(302, 401);
+        EXPECT_EQ(TakeFlags(), (Flags{MOVE, MOVE}));
+        EXPECT_FALSE(m_timer.Running());
+        Lift(302, 401);
+        EXPECT_EQ(TakeFlags(), Flags{MOVE});
+        // The next touch is a touch again.
+        Touch(600, 600);
+        EXPECT_EQ(TakeFlags(), bTrayArmed ? (Flags{MOVE, RDOWN, RUP}) : (Flags{MOVE, LDOWN}));
+        Lift(600, 600);
+        TakeFlags();
+    }
+    // Lifted before the end: the next touch presses at once.
+    m_touch.SetCalibrating(true);
+    Touch(300, 400);
+    Lift(300, 400);
+    m_touch.SetCalibrating(false);
+    Touch(300, 400);
+    EXPECT_EQ(TakeFlags(), (Flags{MOVE, LDOWN}));
+}
+
 TEST_F(TouchProcessorTest, DeviceGoneReleasesOnlyAHeldLeftButton) {
     Touch(300, 400);
     TakeFlags();

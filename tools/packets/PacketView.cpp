@@ -89,7 +89,7 @@ int CPacketView::Run() {
         if (status == PacketStatus::Whole) {
             ++m_nWhole;
             Print(FormatPacket(strPacket));
-        } else if (status == PacketStatus::CutShort) {
+        } else if (status == PacketStatus::CutShort || status == PacketStatus::CutShortRelease) {
             ++m_nCutShort;
             Print("cut short: " + std::to_string(m_nCutShort));
         } else if (status == PacketStatus::DeviceGone) {
