@@ -6,15 +6,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QElapsedTimer>
 #include <QTimer>
-#include <functional>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "ChildProcess.h"

@@ -190,8 +190,7 @@ TEST_F(DeviceListCtrl, ReportsTheClickBeforeTheChangeAndOnlyRealChanges) {
     m_pCtrl->SetEventHandler(&events);
     ClickCheckBox(1);
     // The press selects the row, then the click is known, then the release ticks it.
-    EXPECT_EQ(events.m_vecEvents,
-              (std::vector<std::string>{"changed 1", "click 1", "changed 1"}));
+    EXPECT_EQ(events.m_vecEvents, (std::vector<std::string>{"changed 1", "click 1", "changed 1"}));
 
     events.m_vecEvents.clear();
     m_pCtrl->SetCheck(0, true);
