@@ -22,7 +22,7 @@ constexpr unsigned HOLD_TIMER_ID = 1;
 // mode it only publishes the raw point for the calibration capture.
 //
 // Threads: ProcessPacket and ReleaseHeldButtons run on the reader thread; OnTimer, the
-// options, SetActiveDevice, SetCalibrating, ArmTrayRightClick and ReleaseHeldButtonsAfterStop
+// options, SetActiveDevice, SetCalibrating, SetTrayRightClick and ReleaseHeldButtonsAfterStop
 // on the user-interface thread;
 // the calibration capture reads TouchDown/CalRawX/CalRawY from its own thread.
 class CTouchProcessor final : public ICalTouchSource {
