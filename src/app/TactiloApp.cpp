@@ -12,6 +12,7 @@
 #include "app/OptionsStore.h"
 #include "app/QtMessageBox.h"
 #include "app/QtTraceSink.h"
+#include "app/SessionPointer.h"
 #include "app/TactiloDlg.h"
 #include "app/TerminateSignals.h"
 #include "app/UserPaths.h"
@@ -19,10 +20,8 @@
 #include "devices/AppDirectory.h"
 #include "devices/DeviceStore.h"
 #include "devices/PosixFileReplacer.h"
-#include "monitors/XRandrMonitorSource.h"
 #include "resources/Resources.h"
 #include "serial/PosixSerialLine.h"
-#include "touch/XTestPointerOutput.h"
 #include "tray/QtTrayShell.h"
 
 #ifndef TACTILO_VERSION
@@ -45,6 +44,14 @@ int AnswerInfoRequest(InfoRequest request) {
     return std::cout ? 0 : 1;
 }
 
+// Touches cannot reach this session: one line on standard error and a notification from the
+// tray icon. False when no tray showed it.
+bool TellUndeliverable(ITrayShell& trayShell) {
+    std::cerr << "Tactilo: " << UndeliverableTouchTitle() << ". " << UndeliverableTouchText()
+              << '\n';
+    return trayShell.ShowNotification(UndeliverableTouchTitle(), UndeliverableTouchText());
+}
+
 }  // namespace
 
 int CTactiloApp::Run(int argc, char** argv) {
@@ -63,17 +70,19 @@ int CTactiloApp::Run(int argc, char** argv) {
 
     CQtTraceSink trace;
     CQtMessageBox messages;
-    CXTestPointerOutput readerOutput;
-    CXTestPointerOutput uiOutput;
-    CXRandrMonitorSource monitors;
     CQtTrayShell trayShell;
+    // A touch no output delivers arrives on the reader thread; the tray lives on this one.
+    CSessionPointer pointer(trace, [&app, &trayShell] {
+        QMetaObject::invokeMethod(
+            &app, [&trayShell] { TellUndeliverable(trayShell); }, Qt::QueuedConnection);
+    });
     COptionsStore options(COptionsStore::ExecutableFileName());
     CXdgAutoStart autoStart;
     CPosixFileReplacer replacer;
     CDeviceStore deviceStore(replacer);
 
-    CTactiloDlg dlg({readerOutput, uiOutput, monitors, trace, messages, trayShell,
-                     std::make_unique<CPosixSerialLine>(),
+    CTactiloDlg dlg({pointer.ReaderOutput(), pointer.UiOutput(), pointer.Monitors(), trace,
+                     messages, trayShell, std::make_unique<CPosixSerialLine>(),
                      [](int nMs) { std::this_thread::sleep_for(std::chrono::milliseconds(nMs)); },
                      options, autoStart, deviceStore},
                     switches);
@@ -89,8 +98,13 @@ int CTactiloApp::Run(int argc, char** argv) {
     // start-up actions of the switches, which may have hidden it again) and Exit ends the
     // program; resident mode keeps it hidden behind the tray icon.
     const bool bModal = switches.AnySwitch();
-    QTimer::singleShot(0, &dlg, [&dlg, bModal] {
+    const bool bUndeliverable = pointer.Kind() == PointerKind::None;
+    QTimer::singleShot(0, &dlg, [&dlg, bModal, bUndeliverable, &trayShell, &messages] {
         dlg.OnInitDialog();
+        if (bUndeliverable && !TellUndeliverable(trayShell)) {
+            // No tray to show it: a box, once, rather than a driver that silently does nothing.
+            messages.Show(UndeliverableTouchText(), MessageIcon::Exclamation);
+        }
         if (bModal) {
             QTimer::singleShot(0, &dlg, [&dlg] { dlg.ShowModalWindow(); });
         }

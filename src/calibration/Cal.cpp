@@ -118,7 +118,16 @@ void CCal::setVisible(bool bVisible) {
 void CCal::InitDialog() {
     m_bInitialised = true;
     setCursor(Qt::BlankCursor);
-    setGeometry(LogicalGeometry(m_rcMonitor));
+    const QRect rcPage = LogicalGeometry(m_rcMonitor);
+    setGeometry(rcPage);
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // A Wayland client cannot place its windows; it can only ask for a screen, full
+        // screen, which covers the monitor just the same.
+        if (QScreen* pScreen = QGuiApplication::screenAt(rcPage.center())) {
+            setScreen(pScreen);
+        }
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    }
     m_pLabel->setText(LabelText(m_strDevice));
     m_pLabel->adjustSize();
     m_timerStart.start(m_timing.start);
