@@ -37,3 +37,9 @@ install(FILES
             ${PROJECT_SOURCE_DIR}/docs/tools.md
             ${PROJECT_SOURCE_DIR}/docs/simulator.md
         DESTINATION ${TACTILO_INSTALL_DOCDIR})
+
+# Access to /dev/uinput for the user at the seat, so touches reach Wayland sessions too. udev
+# reads /usr/lib/udev/rules.d and /etc/udev/rules.d only: an install under another prefix
+# must copy the rule to /etc/udev/rules.d (the README says so).
+install(FILES ${PROJECT_SOURCE_DIR}/src/resources/70-tactilo-uinput.rules
+        DESTINATION lib/udev/rules.d)
