@@ -10,6 +10,7 @@
 #include "calibration/CalibrationNumbers.h"
 #include "monitors/Monitor.h"
 #include "monitors/Monitors.h"
+#include "tray/TrayShell.h"
 
 ScreenRect CTactiloDlg::FindMonitorRect() const {
     const CMonitors monitors(m_services.monitors);
@@ -60,13 +61,10 @@ void CTactiloDlg::OnCalibrate() {
             line.m_rcMonitor = cal.m_rcMonitor;
             m_arrDeviceLines.SetAt(nLine, FormatDeviceLine(line));
         }
-    } else if (cal.NoSpan()) {
-        m_services.messages.Show(
-            "Calibration failed: two targets gave the same reading, so no scale can be "
-            "computed. Check the X/Y-Swap setting and calibrate again; the old calibration "
-            "is kept.",
-            MessageIcon::Exclamation);
     }
+    // The page closes the same way whether it worked or not; only this says which.
+    const CalOutcomeText told = DescribeCalibrationOutcome(cal.Outcome(), m_activeDevice.m_strName);
+    m_services.trayShell.ShowNotification(told.strTitle, told.strText);
     if (m_nStatus == 0) {
         m_nStatus = cal.GetResult();
     }

@@ -7,6 +7,7 @@
 #include <QPen>
 #include <QScreen>
 
+#include "calibration/CalPaint.h"
 #include "calibration/CalTouchSource.h"
 #include "calibration/CalibrationCodes.h"
 #include "devices/LegacyText.h"
@@ -28,33 +29,8 @@
 // page ends itself on this thread. Every way out passes done(), which stops and joins the
 // thread first, so the thread never outlives the page or runs while it closes.
 // The targets are painted from their state, so an expose or a repaint shows them again.
-
-namespace {
-
-constexpr int g_nArmPx = 30;
-
-QPen TargetPen(CalTargetState state) {
-    QPen pen(Qt::SolidLine);
-    pen.setCapStyle(Qt::FlatCap);
-    switch (state) {
-        case CalTargetState::Active:
-            pen.setColor(QColor(0, 0, 0));
-            pen.setWidth(5);
-            break;
-        case CalTargetState::Captured:
-            pen.setColor(QColor(0, 255, 0));
-            pen.setWidth(5);
-            break;
-        case CalTargetState::Hidden:
-        case CalTargetState::Inactive:
-            pen.setColor(QColor(100, 100, 100));
-            pen.setWidth(1);
-            break;
-    }
-    return pen;
-}
-
-}  // namespace
+// What to paint (the guidance, the outcome) is decided by the core; this page paints it and
+// forwards keys and timers.
 
 CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, QWidget* pParent)
     : CCal(touch, pTrace, Timing{}, pParent) {}
@@ -69,6 +45,13 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
     // Modal to its owner only: the tray icon stays usable while the page is up.
     setWindowModality(Qt::WindowModal);
     m_pLabel->setObjectName(QStringLiteral("ctl1018"));
+    // The page paints its own light background; the label must be dark on it in any theme.
+    QPalette palette = this->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, CalBackground());
+        palette.setColor(group, QPalette::WindowText, QColor(0, 0, 0));
+    }
+    setPalette(palette);
     m_pLabel->move(10, 11);
     m_shown.targets.fill(CalTargetState::Hidden);
 
@@ -159,6 +142,7 @@ void CCal::OnCaptureChanged() {
         return;
     }
     m_shown = m_pThread->Snapshot();
+    m_guide = GuideFor(m_shown, m_timing.target);
     update();
 
     switch (m_shown.state) {
@@ -228,7 +212,12 @@ void CCal::done(int nResult) {
     if (nResult == Accepted && !m_bComputed) {
         nResult = Rejected;
     }
+    m_bAccepted = nResult == Accepted;
     QDialog::done(nResult);
+}
+
+CalOutcome CCal::Outcome() const {
+    return OutcomeOf(m_bAccepted, m_nResult == CAL_ERR_TIMEOUT, m_shown);
 }
 
 void CCal::StopCapture() {
@@ -247,19 +236,15 @@ void CCal::keyPressEvent(QKeyEvent* pEvent) {
 
 void CCal::paintEvent(QPaintEvent* pEvent) {
     QDialog::paintEvent(pEvent);
-    if (m_shown.targets[0] == CalTargetState::Hidden) {
-        return;
-    }
     QPainter painter(this);
-    // Positions, arms and pens are in native pixels, as the monitor rectangle is.
+    // The positions are fractions of the monitor in native pixels; the painter works in
+    // device-independent ones, so sizes, pens and texts keep their size at any scale.
     const qreal dRatio = devicePixelRatioF();
-    painter.scale(1.0 / dRatio, 1.0 / dRatio);
-    const auto positions = CalTargetPositions(m_rcMonitor.right - m_rcMonitor.left,
-                                              m_rcMonitor.bottom - m_rcMonitor.top);
+    const auto native = CalTargetPositions(m_rcMonitor.right - m_rcMonitor.left,
+                                           m_rcMonitor.bottom - m_rcMonitor.top);
+    std::array<QPointF, CAL_TARGET_COUNT> positions;
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
-        const CalPoint pt = positions[i];
-        painter.setPen(TargetPen(m_shown.targets[i]));
-        painter.drawLine(pt.x - g_nArmPx, pt.y, pt.x + g_nArmPx, pt.y);
-        painter.drawLine(pt.x, pt.y - g_nArmPx, pt.x, pt.y + g_nArmPx);
+        positions[i] = QPointF(native[i].x / dRatio, native[i].y / dRatio);
     }
+    PaintCalibrationPage(painter, rect(), positions, m_shown.targets, m_guide);
 }

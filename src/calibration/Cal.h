@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "calibration/CalibrationGuide.h"
 #include "calibration/CalibrationNumbers.h"
 #include "calibration/CalibrationThread.h"
 #include "devices/TouchDevice.h"
@@ -28,6 +29,11 @@ class ITraceSink;
 //   ESC, or Enter before the numbers existed       Rejected   0                untouched
 //   a target not captured and lifted in time       Rejected   CAL_ERR_TIMEOUT  untouched
 //   the readings give no span (two targets equal)  Rejected   0                untouched
+//   the readings fit only exchanged axes           Rejected   0                untouched
+//
+// Readings that fail the misclick check are never computed: the page names the misplaced
+// target and starts again from the first, so that case has no row. Outcome() tells the
+// user-facing end.
 //
 // So Accepted always means numbers worth storing. The cursor is hidden for this window only
 // (a widget cursor): nothing needs to be shown again afterwards.
@@ -58,6 +64,10 @@ public:
     // All five targets were captured but two of them read the same raw value, so no scale
     // can be computed: the caller keeps the old numbers and tells the user.
     bool NoSpan() const { return m_shown.state == CaptureState::Failed; }
+    // How the page ended, for the notification; meaningful once exec() returned.
+    CalOutcome Outcome() const;
+    // What the page tells the user now.
+    const CalGuide& Guide() const { return m_guide; }
 
     // The label of the page for a device name.
     static QString LabelText(const std::string& strDevice);
@@ -104,4 +114,6 @@ private:
     std::uint32_t m_nResult = 0;
     int m_nTarget = -1;       // the target whose time-out timer 5 measures
     CaptureSnapshot m_shown;  // what the page draws
+    CalGuide m_guide;         // the guidance drawn beside the active target
+    bool m_bAccepted = false;
 };

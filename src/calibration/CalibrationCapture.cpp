@@ -1,8 +1,10 @@
 #include "calibration/CalibrationCapture.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/TraceSink.h"
+#include "calibration/CalibrationCheck.h"
 
 // Capturing the five targets. The capture thread polls the touch state every 10 ms; a target
 // is read when the finger has rested on it for 30 polls in a row (about 300 ms of steady
@@ -20,7 +22,11 @@
 //   Counting       LiftPoll        forget the points counted so far       Counting
 //   AwaitingLift   TouchPoll       (the finger still rests)               AwaitingLift
 //   AwaitingLift   LiftPoll        targets 0..3: activate the next        Counting
-//                                  target 4: compute the numbers          Finished/Failed
+//                                  target 4, readings of one panel:
+//                                  compute the numbers                    Finished/Failed
+//                                  target 4, a target misplaced: name     Counting
+//                                  it, all grey, activate target 0
+//                                  target 4, axes exchanged               Failed
 //   Counting,
 //   AwaitingLift   TargetTimeout   -                                      TimedOut
 //   Idle, Counting,
@@ -32,6 +38,10 @@
 //
 // Any other pair (a poll before the start or after the end, a second start) is a bug in the
 // caller: it is traced and changes nothing.
+//
+// The misclick check comes before the arithmetic because a misplaced reading still gives
+// numbers, just wrong ones, and the user would find out only by using the screen. A new round
+// keeps every rule of the first: the count, the lift, each target's own time-out.
 
 namespace {
 
@@ -102,6 +112,9 @@ void CCalibrationCapture::Start(std::chrono::milliseconds now) {
 void CCalibrationCapture::Poll(const CalTouchSample& sample, std::chrono::milliseconds now) {
     const bool bWaiting = m_snapshot.state == CaptureState::Counting ||
                           m_snapshot.state == CaptureState::AwaitingLift;
+    if (bWaiting) {
+        SetTimeLeft(std::max(m_deadline - now, std::chrono::milliseconds{0}));
+    }
     CaptureEvent event = IsTouched(sample) ? CaptureEvent::TouchPoll : CaptureEvent::LiftPoll;
     if (bWaiting && now >= m_deadline) {
         event = CaptureEvent::TargetTimeout;
@@ -163,7 +176,8 @@ void CCalibrationCapture::HandleCounting(CaptureEvent event, const CalTouchSampl
         case CaptureEvent::TouchPoll:
             m_nSumX += sample.m_nCalRawX;
             m_nSumY += sample.m_nCalRawY;
-            if (++m_nSamples == SAMPLES_PER_TARGET) {
+            SetHeldPolls(m_snapshot.nHeldPolls + 1);
+            if (m_snapshot.nHeldPolls == SAMPLES_PER_TARGET) {
                 CaptureActiveTarget();
             }
             break;
@@ -191,7 +205,7 @@ void CCalibrationCapture::HandleAwaitingLift(CaptureEvent event, std::chrono::mi
             if (m_snapshot.nActiveTarget + 1 < CAL_TARGET_COUNT) {
                 Activate(m_snapshot.nActiveTarget + 1, now);
             } else {
-                Compute();
+                CheckAndCompute(now);
             }
             break;
         case CaptureEvent::TargetTimeout:
@@ -235,6 +249,7 @@ void CCalibrationCapture::Activate(int nTarget, std::chrono::milliseconds now) {
     m_snapshot.nActiveTarget = nTarget;
     SetTarget(nTarget, CalTargetState::Active);
     m_deadline = now + m_targetTimeout;
+    SetTimeLeft(m_targetTimeout);
     ResetSums();
     SetState(CaptureState::Counting);
 }
@@ -252,8 +267,39 @@ void CCalibrationCapture::CaptureActiveTarget() {
                   reading.x, reading.y);
     m_pTrace->Trace(szLine);
 
+    if (nTarget == 0) {
+        m_snapshot.nMisplacedTarget = -1;  // the new round is under way
+    }
     SetTarget(nTarget, CalTargetState::Captured);
     SetState(CaptureState::AwaitingLift);
+}
+
+void CCalibrationCapture::CheckAndCompute(std::chrono::milliseconds now) {
+    const CalCheckResult check = CheckCalibrationReadings(m_readings);
+    switch (check.verdict) {
+        case CalCheckVerdict::Consistent:
+            Compute();
+            break;
+        case CalCheckVerdict::Misplaced: {
+            char szLine[96];
+            std::snprintf(szLine, sizeof szLine, "Calibration: target %s looks misplaced\n",
+                          CalTargetLabel(check.nTarget));
+            m_pTrace->Trace(szLine);
+            m_snapshot.nMisplacedTarget = check.nTarget;
+            ++m_snapshot.nRound;
+            for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
+                SetTarget(i, CalTargetState::Inactive);
+            }
+            Activate(0, now);
+            break;
+        }
+        case CalCheckVerdict::AxesSwapped:
+            m_pTrace->Trace("Calibration: the readings fit exchanged axes\n");
+            m_snapshot.nActiveTarget = -1;
+            m_snapshot.bAxesSwapped = true;
+            SetState(CaptureState::Failed);
+            break;
+    }
 }
 
 void CCalibrationCapture::Compute() {
@@ -278,8 +324,24 @@ void CCalibrationCapture::SetTarget(int nTarget, CalTargetState state) {
     ++m_snapshot.nGeneration;
 }
 
+void CCalibrationCapture::SetHeldPolls(int nPolls) {
+    if (nPolls != m_snapshot.nHeldPolls) {
+        m_snapshot.nHeldPolls = nPolls;
+        ++m_snapshot.nGeneration;
+    }
+}
+
+void CCalibrationCapture::SetTimeLeft(std::chrono::milliseconds timeLeft) {
+    // A change of a tenth of a second is what the page can show; finer ones would only wake it.
+    const bool bShown = timeLeft / 100 != m_snapshot.timeLeft / 100;
+    m_snapshot.timeLeft = timeLeft;
+    if (bShown) {
+        ++m_snapshot.nGeneration;
+    }
+}
+
 void CCalibrationCapture::ResetSums() {
-    m_nSamples = 0;
+    SetHeldPolls(0);
     m_nSumX = 0;
     m_nSumY = 0;
 }

@@ -16,7 +16,7 @@ enum class CaptureState {
     Counting,      // the active target waits for 30 touched polls in a row
     AwaitingLift,  // the active target is captured; the finger must lift first
     Finished,      // all five captured, numbers computed
-    Failed,        // all five captured, but they give no span to compute with
+    Failed,        // all five captured, but they give no span, or fit only exchanged axes
     TimedOut,      // a target was not captured and lifted in time
     Cancelled,     // ESC, or Enter before the numbers existed
 };
@@ -44,7 +44,15 @@ struct CaptureSnapshot {
     int nActiveTarget = -1;  // 0..4 while Counting or AwaitingLift
     std::array<CalTargetState, CAL_TARGET_COUNT> targets{};
     std::optional<CalibrationNumbers> numbers;  // set in Finished only
-    std::uint64_t nGeneration = 0;              // changes whenever anything above changes
+    // The hold and the time-out of the active target, for the page's ring.
+    int nHeldPolls = 0;                    // touched polls in a row counted so far, 0..30
+    std::chrono::milliseconds timeLeft{};  // before the time-out, as of the last poll
+    int nRound = 1;                        // a misclick check that fails starts another
+    int nMisplacedTarget = -1;      // the target the last round's check refused, until the first
+                                    // target of the new round is captured
+    bool bAxesSwapped = false;      // Failed: the readings fit a panel with x and y exchanged
+    std::uint64_t nGeneration = 0;  // changes whenever anything above changes; the time left
+                                    // only when it crosses a tenth of a second
 };
 
 // The capture of the five targets: a state machine driven by polls of the touch state, with
@@ -81,7 +89,10 @@ private:
 
     void Activate(int nTarget, std::chrono::milliseconds now);
     void CaptureActiveTarget();
+    void CheckAndCompute(std::chrono::milliseconds now);
     void Compute();
+    void SetHeldPolls(int nPolls);
+    void SetTimeLeft(std::chrono::milliseconds timeLeft);
     void SetState(CaptureState state);
     void SetTarget(int nTarget, CalTargetState state);
     void ResetSums();
@@ -95,7 +106,6 @@ private:
     CaptureSnapshot m_snapshot;
     std::array<CalPoint, CAL_TARGET_COUNT> m_readings{};
     std::chrono::milliseconds m_deadline{0};
-    int m_nSamples = 0;
     std::int64_t m_nSumX = 0;
     std::int64_t m_nSumY = 0;
 };

@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -21,6 +23,7 @@
 #include "QtWait.h"
 #include "Xvfb.h"
 #include "calibration/CalibrationCodes.h"
+#include "calibration/CalibrationNumbers.h"
 
 namespace {
 
@@ -68,16 +71,31 @@ protected:
     int Width() const { return Panel().rcMonitor.right - Panel().rcMonitor.left; }
     int Height() const { return Panel().rcMonitor.bottom - Panel().rcMonitor.top; }
 
-    // Touches on the targets in the page's order, each held long enough to be captured.
-    std::string TargetTouches(int nTargets) const {
+    // Touches on the targets in the page's order, each held long enough to be captured;
+    // nCentreOffX moves the centre touch that many pixels to the right.
+    std::string TargetTouches(int nTargets, int nCentreOffX = 0, bool bPreamble = true) const {
         std::ostringstream script;
-        script << "rate 100\nwait 500\n";
-        const auto positions = CalTargetPositions(Width(), Height());
+        if (bPreamble) {
+            script << "rate 100\nwait 500\n";
+        }
         for (int i = 0; i < nTargets; ++i) {
-            const CalPoint raw = ControllerRaw(Panel(), positions[i].x, positions[i].y);
+            const CalPoint raw = TargetRaw(i, i == CAL_CENTRE ? nCentreOffX : 0);
             script << "down " << raw.x << ' ' << raw.y << "\nhold 600\nup\nwait 250\n";
         }
         return script.str();
+    }
+
+    CalPoint TargetRaw(int nTarget, int nOffX = 0) const {
+        const CalPoint pt = CalTargetPositions(Width(), Height())[nTarget];
+        return ControllerRaw(Panel(), pt.x + nOffX, pt.y);
+    }
+
+    std::vector<std::string> Notifications() const {
+        std::vector<std::string> texts;
+        for (const auto& [strTitle, strText] : m_pLive->m_tray.Notifications()) {
+            texts.push_back(strTitle);
+        }
+        return texts;
     }
 
     void PressKeyAfter(int nMs, const char* szKey) {
@@ -135,6 +153,47 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed) {
     }
 }
 
+// A centre touched 290 pixels off: the page refuses the round, stores nothing and asks for
+// all five again; the second, correct round alone makes the numbers.
+TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
+    const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
+    ASSERT_TRUE(m_pSim->Send(TargetTouches(5, 290) + TargetTouches(5, 0, false)));
+    const auto refused = [this] {
+        const auto traces = m_pLive->m_trace.Lines();
+        return std::find(traces.begin(), traces.end(),
+                         std::string("Calibration: target 5050 looks misplaced\n")) != traces.end();
+    };
+    // Between the rounds (checked on this thread, inside the page's loop) nothing has
+    // reached the device or its line.
+    bool bCheckedBetween = false;
+    QTimer between;
+    QObject::connect(&between, &QTimer::timeout, [&] {
+        if (refused()) {
+            between.stop();
+            bCheckedBetween = true;
+            EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
+            EXPECT_EQ(FormatDeviceLine(m_pDlg->m_activeDevice), strBefore);
+        }
+    });
+    between.start(10);
+    m_pDlg->OnCalibrate();
+    EXPECT_TRUE(bCheckedBetween);
+    ASSERT_EQ(m_pDlg->m_nStatus, 0u);
+
+    std::array<CalPoint, CAL_TARGET_COUNT> readings;
+    for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
+        readings[i] = Published(Panel(), TargetRaw(i));
+    }
+    const auto expected = ComputeCalibration(CalReadings::FromTargets(readings), Width(), Height());
+    ASSERT_TRUE(expected.has_value());
+    // Only the second round's readings made the stored numbers.
+    TouchDevice device = m_pDlg->m_activeDevice;
+    StoreCalibration(*expected, device);
+    EXPECT_EQ(FormatDeviceLine(m_pDlg->m_activeDevice), FormatDeviceLine(device));
+    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), FormatDeviceLine(device));
+    EXPECT_EQ(Notifications(), std::vector<std::string>{"Tactilo - calibrated"});
+}
+
 TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas) {
     const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
     PressKeyAfter(700, "Escape");
@@ -142,6 +201,7 @@ TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas) {
     EXPECT_EQ(m_pDlg->m_nStatus, 0u);
     EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
     EXPECT_FALSE(m_pDlg->Touch().Calibrating());
+    EXPECT_EQ(Notifications(), std::vector<std::string>{"Tactilo - calibration cancelled"});
 }
 
 TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel) {

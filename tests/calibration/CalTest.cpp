@@ -128,6 +128,7 @@ TEST(Cal, FiveHoldsGiveTheComputedNumbers) {
               *ComputeCalibration({{100, 200}, {900, 210}, {910, 800}, {110, 790}, {505, 500}},
                                   1920, 1080));
     EXPECT_EQ(cal.m_numbers.m_dScaleY, 1.464406779661017);
+    EXPECT_EQ(cal.Outcome(), CalOutcome::Calibrated);
     EXPECT_FALSE(cal.IsCapturing());
 }
 
@@ -139,13 +140,14 @@ struct EndRow {
     Qt::Key key;    // Qt::Key_unknown: no key, wait for the page to end
     int nExpected;  // what exec() returns
     std::uint32_t nExpectedResult;
+    CalOutcome outcome;  // what the user is told afterwards
 };
 
 const EndRow g_endRows[] = {
-    {"EscBeforeAnyTouch", 0, Qt::Key_Escape, QDialog::Rejected, 0},
-    {"EscMidway", 2, Qt::Key_Escape, QDialog::Rejected, 0},
-    {"EnterMidwayKeepsNothing", 2, Qt::Key_Return, QDialog::Rejected, 0},
-    {"TargetTimeOut", 1, Qt::Key_unknown, QDialog::Rejected, CAL_ERR_TIMEOUT},
+    {"EscBeforeAnyTouch", 0, Qt::Key_Escape, QDialog::Rejected, 0, CalOutcome::Cancelled},
+    {"EscMidway", 2, Qt::Key_Escape, QDialog::Rejected, 0, CalOutcome::Cancelled},
+    {"EnterMidwayKeepsNothing", 2, Qt::Key_Return, QDialog::Rejected, 0, CalOutcome::Cancelled},
+    {"TargetTimeOut", 1, Qt::Key_unknown, QDialog::Rejected, CAL_ERR_TIMEOUT, CalOutcome::TimedOut},
 };
 
 class CalEndTest : public ::testing::TestWithParam<EndRow> {};
@@ -179,6 +181,7 @@ TEST_P(CalEndTest, EndsWithTheStatusTheCallerExpects) {
     }
     EXPECT_EQ(ExecWithLimit(cal), row.nExpected);
     EXPECT_EQ(cal.GetResult(), row.nExpectedResult);
+    EXPECT_EQ(cal.Outcome(), row.outcome);
     EXPECT_EQ(cal.m_numbers.m_dScaleX, 42);
     EXPECT_FALSE(cal.IsCapturing());
     EXPECT_FALSE(cal.isVisible());
@@ -196,4 +199,5 @@ TEST(Cal, ReadingsWithoutASpanEndWithoutNumbers) {
     cal.m_rcMonitor = {0, 0, 640, 480};
     EXPECT_EQ(ExecWithLimit(cal), QDialog::Rejected);
     EXPECT_EQ(cal.GetResult(), 0u);
+    EXPECT_EQ(cal.Outcome(), CalOutcome::NoSpan);
 }

@@ -6,6 +6,7 @@
 
 #include "RecordingTraceSink.h"
 #include "calibration/CalibrationCapture.h"
+#include "calibration/CalibrationGuide.h"
 
 using namespace std::chrono_literals;
 
@@ -218,4 +219,70 @@ TEST_F(CalibrationCaptureTest, ImpossibleEventsAreTracedAsBugsAndIgnored) {
                                    "BUG: calibration capture: event Start in state Counting\n",
                                    "BUG: calibration capture: event LiftPoll in state Cancelled\n",
                                }));
+}
+
+TEST_F(CalibrationCaptureTest, AMisclickStartsAgainNamingTheTargetAndKeepsNothing) {
+    Start();
+    for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
+        // The centre touched about 290 pixels right of its target.
+        Tap(i == CAL_CENTRE ? CalPoint{655, 500} : g_worked[i]);
+    }
+    const CaptureSnapshot& shown = m_capture.Snapshot();
+    EXPECT_EQ(m_capture.State(), CaptureState::Counting);
+    EXPECT_FALSE(shown.numbers.has_value());
+    EXPECT_EQ(shown.nMisplacedTarget, CAL_CENTRE);
+    EXPECT_EQ(shown.nRound, 2);
+    EXPECT_EQ(Target(0), CalTargetState::Active);
+    for (int i = 1; i < CAL_TARGET_COUNT; ++i) {
+        EXPECT_EQ(Target(i), CalTargetState::Inactive) << "target " << i;
+    }
+    const CalGuide guide = GuideFor(shown, CCalibrationCapture::TARGET_TIMEOUT);
+    EXPECT_EQ(guide.strStep, "1 of 5");
+    EXPECT_NE(guide.strNotice.find("centre target looked misplaced"), std::string::npos);
+
+    // The new round's first target has its own five seconds.
+    Hold(100, 200, 29);
+    Lift();
+    Hold(100, 200, 29);
+    EXPECT_EQ(m_capture.State(), CaptureState::Counting);
+    Hold(100, 200, 1);
+    EXPECT_EQ(m_capture.Snapshot().nMisplacedTarget, -1);  // the notice goes with the round
+    Lift();
+    for (int i = 1; i < CAL_TARGET_COUNT; ++i) {
+        Tap(g_worked[i]);
+    }
+    ASSERT_EQ(m_capture.State(), CaptureState::Finished);
+    EXPECT_EQ(*m_capture.Snapshot().numbers,
+              *ComputeCalibration(CalReadings::FromTargets(m_capture.Readings()), 1920, 1080));
+}
+
+TEST_F(CalibrationCaptureTest, ReadingsThatFitExchangedAxesFail) {
+    Start();
+    for (const CalPoint pt : g_worked) {
+        Tap({pt.y, pt.x});
+    }
+    EXPECT_EQ(m_capture.State(), CaptureState::Failed);
+    EXPECT_EQ(OutcomeOf(false, false, m_capture.Snapshot()), CalOutcome::AxesSwapped);
+}
+
+TEST_F(CalibrationCaptureTest, TheGuideCountsTheHoldAndTheTimeLeft) {
+    Start();
+    m_now += 1200ms;
+    Hold(100, 200, 15);  // 1.35 s after the activation
+    CalGuide guide = GuideFor(m_capture.Snapshot(), CCalibrationCapture::TARGET_TIMEOUT);
+    EXPECT_EQ(guide.nTarget, 0);
+    EXPECT_EQ(guide.strInstruction, "Touch and hold the target, then lift");
+    EXPECT_DOUBLE_EQ(guide.dHold, 0.5);
+    EXPECT_DOUBLE_EQ(guide.dTimeLeft, 3650.0 / 5000);
+    EXPECT_EQ(guide.nSecondsLeft, 4);
+
+    Hold(100, 200, 15);
+    guide = GuideFor(m_capture.Snapshot(), CCalibrationCapture::TARGET_TIMEOUT);
+    EXPECT_EQ(guide.strInstruction, "Now lift your finger");
+    EXPECT_DOUBLE_EQ(guide.dHold, 1.0);
+    Lift();
+    guide = GuideFor(m_capture.Snapshot(), CCalibrationCapture::TARGET_TIMEOUT);
+    EXPECT_EQ(guide.strStep, "2 of 5");
+    EXPECT_DOUBLE_EQ(guide.dHold, 0.0);
+    EXPECT_DOUBLE_EQ(guide.dTimeLeft, 1.0);
 }
