@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <algorithm>
 #include <iostream>
 #include <utility>
@@ -18,6 +19,8 @@
 #include "resources/Resources.h"
 #include "serial/PosixSerialLine.h"
 #include "serial/SerialLine.h"
+#include "serial/UdevMonitor.h"
+#include "serial/UdevPortSystem.h"
 
 namespace {
 
@@ -51,7 +54,8 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
                                 this, [this, nGeneration] { OnDeviceGone(nGeneration); },
                                 Qt::QueuedConnection);
                         }}),
-      m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs}),
+      m_connection(
+          {m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs, PortGroup}),
       m_trayIcon(m_services.trayShell, this),
       m_pListDevices(new CDeviceListCtrl(this)),
       m_deviceList(*m_pListDevices, m_arrDeviceLines, m_activeDevice, *this) {
@@ -59,6 +63,34 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
     BuildWindow();
     m_reconnectTimer.setSingleShot(true);
     connect(&m_reconnectTimer, &QTimer::timeout, this, &CTactiloDlg::TryReconnect);
+    WatchDevices();
+}
+
+// An adapter plugged back in is opened as soon as udev announces its node, instead of at the
+// next retry: the retries keep running (with udev they only matter for a port another
+// program lets go of, which udev does not announce), and where udevd is absent they are all
+// there is.
+void CTactiloDlg::WatchDevices() {
+    m_pDeviceMonitor = std::make_unique<CUdevMonitor>();
+    if (!m_pDeviceMonitor->IsWatching()) {
+        return;
+    }
+    m_pDeviceNotifier =
+        std::make_unique<QSocketNotifier>(m_pDeviceMonitor->Fd(), QSocketNotifier::Read);
+    connect(m_pDeviceNotifier.get(), &QSocketNotifier::activated, this,
+            &CTactiloDlg::OnDeviceAnnounced);
+}
+
+void CTactiloDlg::OnDeviceAnnounced() {
+    bool bAdded = false;
+    CUdevMonitor::Event event;
+    while (m_pDeviceMonitor->ReadEvent(event)) {
+        bAdded = bAdded || event.strAction == "add";
+    }
+    if (bAdded && m_reconnectTimer.isActive()) {
+        m_reconnectTimer.stop();
+        TryReconnect();
+    }
 }
 
 CTactiloDlg::~CTactiloDlg() {
@@ -330,10 +362,7 @@ void CTactiloDlg::SetRowCheck(int nRow, bool bChecked) {
 
 bool CTactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify) {
     return CSelectConnection::RunModal(
-        values, bModify,
-        {m_services.monitors, [] { return std::make_unique<CPosixSerialLine>(); },
-         m_services.messages},
-        this);
+        values, bModify, {m_services.monitors, m_portSystem, m_services.messages}, this);
 }
 
 void CTactiloDlg::EnableCalibrate(bool bEnable) {

@@ -18,12 +18,15 @@
 #include "serial/ConnectionView.h"
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
+#include "serial/UdevPortSystem.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
 #include "tray/CommandTarget.h"
 #include "tray/SystemTray.h"
 
 class CQtHoldTimer;
+class CUdevMonitor;
+class QSocketNotifier;
 class IAutoStart;
 class IMessageBox;
 class IMonitorSource;
@@ -161,6 +164,8 @@ private:
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
     void StopReconnecting();
+    void WatchDevices();
+    void OnDeviceAnnounced();
 
     Services m_services;
     CPort m_port;
@@ -171,6 +176,9 @@ private:
     CSystemTray m_trayIcon;
     QTimer m_reconnectTimer;  // while the active device is away
     int m_nReconnectPauseMs = 0;
+    CUdevPortSystem m_portSystem;                        // what the Device Settings port list shows
+    std::unique_ptr<CUdevMonitor> m_pDeviceMonitor;      // not watching without udevd
+    std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;  // gone before the monitor's socket
     bool m_bDestroyed = false;
     bool m_bExiting = false;  // Exit runs: its validation message may be on screen
 

@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "app/MessageBox.h"
 #include "devices/LegacyText.h"
 #include "monitors/Monitor.h"
 #include "monitors/Monitors.h"
-#include "serial/Port.h"
-#include "serial/SerialLine.h"
+#include "serial/PortChoices.h"
 
 namespace {
 
@@ -59,11 +59,7 @@ bool FitsSettingsLine(const std::string& strText) {
     return strText.find_first_of(";\r\n") == std::string::npos;
 }
 
-// A port the probe could not open stays listed only when it is there but in use, which the
-// open reports as EBUSY. Any other failure (no such port, no device behind the node) drops it.
-bool ListedDespite(const CPortException& error) {
-    return error.Error() == EBUSY;
-}
+const char* const g_szLinkFailed = "The port could not be set up as %1: %2.";
 
 void SelectExact(QComboBox* pCombo, const std::string& strValue) {
     if (strValue.empty()) {
@@ -187,7 +183,11 @@ void CSelectConnection::OnInitDialog() {
     m_pBaudRate->setCurrentIndex(DEFAULT_BAUD_ENTRY);
     if (m_bModify) {
         SelectExact(m_pMonitor, m_strMonitor);
-        SelectExact(m_pPort, m_strPort);
+        // The stored "COMn", whatever its case, against each entry's COMn.
+        m_pPort->setCurrentIndex(
+            m_strPort.empty() ? -1
+                              : m_pPort->findData(QString::fromStdString(DisplayText(m_strPort)),
+                                                  Qt::UserRole, Qt::MatchFixedString));
         SelectExact(m_pBaudRate, m_strBaudRate);
     }
     // Validates what the caller gave: a name from the file that is too long is reported now.
@@ -213,23 +213,11 @@ void CSelectConnection::FillMonitorCombo(QComboBox* pCombo) {
 
 void CSelectConnection::FillPortCombo(QComboBox* pCombo) {
     pCombo->clear();
-    m_pProbePort = std::make_unique<CPort>(m_deps.makeProbeLine());
-    for (int nPort = FIRST_PROBED_PORT; nPort <= LAST_PROBED_PORT; ++nPort) {
-        bool bListed = true;
-        try {
-            m_pProbePort->Open(nPort, 57600, 8, 0, 0);
-        } catch (const CPortException& error) {
-            bListed = ListedDespite(error);
-        } catch (...) {
-            bListed = false;
-        }
-        if (bListed) {
-            pCombo->addItem(QString("COM%1").arg(nPort));
-        }
-        m_pProbePort->Close();
+    m_vecPortTable = ListPortChoices(m_deps.portSystem);
+    for (const PortChoice& choice : m_vecPortTable) {
+        // Entries show what stands behind a port; the data is the name that is stored.
+        pCombo->addItem(QString::fromStdString(choice.strText), QString("COM%1").arg(choice.nPort));
     }
-    // Each port was closed again at once; the probe line is not needed after the opening.
-    m_pProbePort.reset();
 }
 
 bool CSelectConnection::RefuseText(const std::string& strText, const char* szMessage,
@@ -273,9 +261,25 @@ void CSelectConnection::OnOK() {
     if (!UpdateData(true)) {
         return;
     }
-    const bool bPortChosen = m_pPort->count() > 0 && m_pPort->currentIndex() != -1;
-    m_strPort =
-        bPortChosen ? StoredText(m_pPort->currentText().toStdString(), m_strPort) : std::string();
+    const int nPortRow = m_pPort->currentIndex();
+    const bool bPortChosen = nPortRow >= 0 && nPortRow < static_cast<int>(m_vecPortTable.size());
+    if (bPortChosen && !m_vecPortTable[static_cast<std::size_t>(nPortRow)].strLinkTarget.empty()) {
+        // A detected adapter no COMn reaches yet becomes the lowest free COMn, linked to its
+        // by-id path so that it keeps its name across replugging and renumbering.
+        PortChoice& choice = m_vecPortTable[static_cast<std::size_t>(nPortRow)];
+        if (const int nError = m_deps.portSystem.LinkPort(choice.nPort, choice.strLinkTarget)) {
+            m_deps.messages.Show(QString(g_szLinkFailed)
+                                     .arg(QString("COM%1").arg(choice.nPort),
+                                          QString::fromLocal8Bit(std::strerror(nError)))
+                                     .toStdString(),
+                                 MessageIcon::Exclamation);
+            m_pPort->setFocus();
+            return;
+        }
+        choice.strLinkTarget.clear();
+    }
+    m_strPort = bPortChosen ? StoredText(m_pPort->currentData().toString().toStdString(), m_strPort)
+                            : std::string();
     const bool bBaudChosen = m_pBaudRate->count() > 0 && m_pBaudRate->currentIndex() != -1;
     m_strBaudRate = bBaudChosen
                         ? StoredText(m_pBaudRate->currentText().toStdString(), m_strBaudRate)

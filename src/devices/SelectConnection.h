@@ -8,11 +8,11 @@
 
 #include "devices/DeviceSettingsValues.h"
 #include "devices/TouchDevice.h"
+#include "serial/PortChoices.h"
 
-class CPort;
 class IMessageBox;
 class IMonitorSource;
-class ISerialLine;
+class IPortSystem;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -21,8 +21,9 @@ class QLineEdit;
 //
 // Used like the dialog-template dialogs it replaces: the caller sets the values (the
 // DeviceSettingsValues part) and, for Modify, m_bModify, runs it modally, and after Save reads
-// the values back. The dialog writes nothing itself. It offers the monitors that exist and
-// the ports COM1 to COM12 that answer, found anew each time it opens.
+// the values back. It offers the monitors that exist and the ports there are, each with what
+// stands behind it (ListPortChoices), found anew each time it opens without opening any.
+// The one thing it writes itself is the COMn link of a newly detected adapter chosen at Save.
 //
 //   control (objectName)        | filled from                 | Save reads into
 //   ----------------------------+-----------------------------+-----------------------------
@@ -31,8 +32,8 @@ class QLineEdit;
 //                               |                             | characters, no ';' or break
 //   Monitor (ctl1014)           | the monitors; Modify picks  | m_strMonitor, m_rcMonitor of
 //                               | m_strMonitor, else the 1st  | the entry; none: both kept
-//   Com port (ctl1015)          | ports that open or are busy;| m_strPort; none: ""
-//                               | Modify picks m_strPort      |
+//   Com port (ctl1015)          | ListPortChoices; Modify     | m_strPort ("COMn"); none: ""
+//                               | picks m_strPort             | a new adapter is linked first
 //   Baud rate (ctl1016)         | 9600 4800 2400 1200, 2400;  | m_strBaudRate; none: ""
 //                               | Modify picks m_strBaudRate  |
 //   X/Y-Swap (ctl1019)          | m_bSwapXY                   | m_bSwapXY
@@ -47,8 +48,8 @@ class CSelectConnection final : public QDialog, public DeviceSettingsValues {
 public:
     struct Dependencies {
         IMonitorSource& monitors;
-        // A fresh serial line for probing the ports (CPosixSerialLine in the program).
-        std::function<std::unique_ptr<ISerialLine>()> makeProbeLine;
+        // Which ports there are and what stands behind them (CUdevPortSystem in the program).
+        IPortSystem& portSystem;
         IMessageBox& messages;
     };
 
@@ -76,8 +77,6 @@ public:
     void setVisible(bool bVisible) override;
 
     static constexpr int MAX_NAME_CHARS = 20;
-    static constexpr int FIRST_PROBED_PORT = 1;
-    static constexpr int LAST_PROBED_PORT = 12;
 
 private:
     struct MonitorEntry {
@@ -89,7 +88,8 @@ private:
     bool RefuseText(const std::string& strText, const char* szMessage, QWidget* pFocus);
 
     Dependencies m_deps;
-    std::unique_ptr<CPort> m_pProbePort;
+    // The ports of this opening, entry i for row i of the Com port box.
+    std::vector<PortChoice> m_vecPortTable;
     // The monitors of this opening, entry i for row i of the Monitor box.
     std::vector<MonitorEntry> m_vecMonitorTable;
     bool m_bInitDone = false;

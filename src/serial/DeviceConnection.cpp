@@ -1,5 +1,6 @@
 #include "serial/DeviceConnection.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "app/MessageBox.h"
@@ -7,6 +8,7 @@
 #include "devices/TouchDevice.h"
 #include "serial/ConnectionView.h"
 #include "serial/Port.h"
+#include "serial/PortChoices.h"
 #include "serial/PortNames.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
@@ -61,11 +63,20 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
         m_strLastOpenFailure.clear();
         return true;
     } catch (const CPortException& error) {
-        m_strLastOpenFailure = OpenFailureText(nPort, error.Error(), error.Message());
+        // A port the user may not open is the one failure the user can fix alone, so every
+        // report of it says how.
+        const bool bRefused = error.Error() == EACCES;
+        const std::string strGroup =
+            bRefused && m_deps.portGroup ? m_deps.portGroup(PortTargetPath(nPort)) : std::string();
+        m_strLastOpenFailure = OpenFailureText(nPort, error.Error(), error.Message(), strGroup);
         char szMessage[1000];
         error.GetErrorMessage(szMessage, sizeof szMessage);
+        std::string strShown = szMessage;
+        if (bRefused) {
+            strShown += "\n\n" + AccessFixText(PortTargetPath(nPort), strGroup);
+        }
         if (bShowErrors) {
-            m_deps.messages.Show(szMessage, MessageIcon::Error);
+            m_deps.messages.Show(strShown, MessageIcon::Error);
         }
     } catch (...) {
         m_strLastOpenFailure = OpenFailureText(nPort, 0, "Unexpected exception");
@@ -90,13 +101,18 @@ bool CDeviceConnection::Disconnect() {
     return true;
 }
 
-std::string CDeviceConnection::OpenFailureText(int nPort, int nError,
-                                               const std::string& strMessage) {
+std::string CDeviceConnection::OpenFailureText(int nPort, int nError, const std::string& strMessage,
+                                               const std::string& strGroup) {
     std::string strReason = nError != 0 ? std::generic_category().message(nError) : strMessage;
     while (!strReason.empty() && (strReason.back() == '\n' || strReason.back() == '\r')) {
         strReason.pop_back();
     }
-    return "COM" + std::to_string(nPort) + " (" + PortTargetPath(nPort) + "): " + strReason;
+    const std::string strDevice = PortTargetPath(nPort);
+    std::string strText = "COM" + std::to_string(nPort) + " (" + strDevice + "): " + strReason;
+    if (nError == EACCES) {
+        strText += ". " + AccessFixText(strDevice, strGroup);
+    }
+    return strText;
 }
 
 int CDeviceConnection::GetPortNumber(std::string strPort) {

@@ -26,6 +26,8 @@ public:
         IConnectionView& view;
         IMessageBox& messages;
         std::function<void(int nMs)> sleepMs;  // the pause between stopping and closing
+        // The group that owns a device node ("dialout"), to tell the user how to get access.
+        std::function<std::string(const std::string& strPath)> portGroup;
     };
 
     explicit CDeviceConnection(Dependencies dependencies);
@@ -43,7 +45,8 @@ public:
     // time-outs that make reads wait for their bytes. Errors are shown when bShowErrors.
     bool OpenPort(int nPort, int nBaudRate, bool bShowErrors);
     // Why the last OpenPort failed, as one line naming the port, the device behind it and the
-    // system's reason: "COM2 (/dev/ttyUSB0): Permission denied". Empty after a success.
+    // system's reason: "COM2 (/dev/ttyUSB0): Permission denied". A refused access adds what
+    // to do about it (AccessFixText). Empty after a success.
     const std::string& LastOpenFailure() const { return m_strLastOpenFailure; }
     // Stops the reader, lets go of what a touch holds, pauses, closes the port; false when
     // no port was open.
@@ -55,8 +58,9 @@ public:
     static std::string ConnectedTooltip(const TouchDevice& device);
 
     // The LastOpenFailure text; strMessage (the port's own text) stands in for the reason
-    // when there is no error number.
-    static std::string OpenFailureText(int nPort, int nError, const std::string& strMessage);
+    // when there is no error number. strGroup owns the port's node (for EACCES).
+    static std::string OpenFailureText(int nPort, int nError, const std::string& strMessage,
+                                       const std::string& strGroup = {});
 
     static constexpr int DISCONNECT_PAUSE_MS = 500;
 

@@ -396,7 +396,9 @@ TEST_F(TactiloDlgTest, AStartUpConnectThatFailsIsNotifiedOnceWithoutABox) {
     EXPECT_TRUE(m_messages.Messages().empty());
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Tactilo - not connected");
     const auto vecExpected = std::vector<std::pair<std::string, std::string>>{
-        {"Tactilo - not connected", "COM3 (/dev/ttyS2): Permission denied"}};
+        {"Tactilo - not connected",
+         "COM3 (/dev/ttyS2): Permission denied. /dev/ttyS2 may not be opened by you; ask your "
+         "administrator for access."}};
     EXPECT_EQ(m_tray.Notifications(), vecExpected);
 }
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +17,9 @@
 #include "TempConfigDir.h"
 #include "devices/SelectConnection.h"
 #include "serial/Port.h"
+#include "serial/PortNames.h"
 #include "serial/PosixSerialLine.h"
+#include "serial/UdevPortSystem.h"
 
 namespace {
 
@@ -28,7 +31,30 @@ QStringList Entries(const QComboBox* pCombo) {
     return entries;
 }
 
-// Every COMn the dialog probes is a link in a fresh configuration folder: by default to a
+QStringList PortNames(const QComboBox* pCombo) {
+    QStringList names;
+    for (int i = 0; i < pCombo->count(); ++i) {
+        names << pCombo->itemData(i).toString();
+    }
+    return names;
+}
+
+// The machine's own paths and links, but only the serial devices the test names: whatever
+// adapters the machine running the tests has do not take part.
+class CTestPortSystem final : public IPortSystem {
+public:
+    std::vector<SerialPortInfo> m_vecPorts;
+    std::vector<SerialPortInfo> EnumeratePorts() override { return m_vecPorts; }
+    PortFacts Inspect(const std::string& strPath) override { return m_real.Inspect(strPath); }
+    int LinkPort(int nPort, const std::string& strTarget) override {
+        return m_real.LinkPort(nPort, strTarget);
+    }
+
+private:
+    CUdevPortSystem m_real;
+};
+
+// Every COMn the dialog lists is a link in a fresh configuration folder: by default to a
 // path where nothing is (a port that does not exist), so no real serial port of the machine
 // takes part.
 class SelectConnection : public ::testing::Test {
@@ -44,8 +70,8 @@ protected:
 
     // The dialog as Add or Modify opens it (shown, not run: the test drives it).
     CSelectConnection& Open(const DeviceSettingsValues& values = {}, bool bModify = false) {
-        m_pDlg = std::make_unique<CSelectConnection>(CSelectConnection::Dependencies{
-            m_monitors, [] { return std::make_unique<CPosixSerialLine>(); }, m_messages});
+        m_pDlg = std::make_unique<CSelectConnection>(
+            CSelectConnection::Dependencies{m_monitors, m_portSystem, m_messages});
         static_cast<DeviceSettingsValues&>(*m_pDlg) = values;
         m_pDlg->m_bModify = bModify;
         m_pDlg->show();
@@ -67,6 +93,7 @@ protected:
     CTempConfigDir m_config;
     CFakeMonitorSource m_monitors;
     CRecordingMessageBox m_messages;
+    CTestPortSystem m_portSystem;
     std::unique_ptr<CSelectConnection> m_pDlg;
 };
 
@@ -154,11 +181,32 @@ TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing) {
     ASSERT_EQ(holder.Open(3, 9600, 8, 0, 0), 0);
 
     Open();
-    EXPECT_EQ(Entries(Port()), (QStringList{"COM2", "COM3", "COM12"}));
-    EXPECT_EQ(Port()->currentText(), "COM2");
+    // Links reach past COM12; each entry says what stands behind it, nothing was opened.
+    EXPECT_EQ(PortNames(Port()), (QStringList{"COM2", "COM3", "COM12", "COM13"}));
+    EXPECT_EQ(Port()->currentData().toString(), "COM2");
+    const QString strPts = QString::fromStdString(free.SlavePath()).mid(5);
+    EXPECT_EQ(Port()->itemText(0), "COM2 (" + strPts + ")");
+    EXPECT_TRUE(Port()->itemText(1).endsWith(QString::fromUtf8(" \u2014 in use")))
+        << Port()->itemText(1).toStdString();
     // Every port the probe opened was closed again.
     CPort again(std::make_unique<CPosixSerialLine>());
     EXPECT_EQ(again.Open(2, 9600, 8, 0, 0), 0);
+}
+
+// A detected adapter that no COMn reaches is offered under the lowest free COMn, which Save
+// links to it; the device's line stores that COMn as always.
+TEST_F(SelectConnection, SaveLinksANewAdapterToTheLowestFreePort) {
+    CPtyPair adapter;
+    m_portSystem.m_vecPorts = {{adapter.SlavePath(), "", "USB UART", "Maker", "7"}};
+    const QString strPts = QString::fromStdString(adapter.SlavePath()).mid(5);
+    CSelectConnection& dlg = Open();
+    ASSERT_EQ(PortNames(Port()), QStringList{"COM14"});
+    EXPECT_EQ(Port()->itemText(0), "Maker USB UART (" + strPts + ") \u2014 new COM14");
+    EXPECT_FALSE(std::filesystem::is_symlink(PortLinkPath(14)));
+    Save();
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dlg.m_strPort, "COM14");
+    EXPECT_EQ(std::filesystem::read_symlink(PortLinkPath(14)).string(), adapter.SlavePath());
 }
 
 TEST_F(SelectConnection, ModifyPreselectsTheDevicesEntries) {
@@ -169,7 +217,7 @@ TEST_F(SelectConnection, ModifyPreselectsTheDevicesEntries) {
     values.m_strPort = "com2";  // found whatever the case
     CSelectConnection& dlg = Open(values, true);
     EXPECT_EQ(Monitor()->currentText(), "DISPLAY2");
-    EXPECT_EQ(Port()->currentText(), "COM2");
+    EXPECT_EQ(Port()->currentData().toString(), "COM2");
     EXPECT_EQ(Baud()->currentText(), "9600");
     EXPECT_EQ(Name()->text(), "Front");
     EXPECT_TRUE(Control<QCheckBox>("ctl1012")->isChecked());

@@ -1,0 +1,30 @@
+#!/bin/sh
+# The guest's second stage, run from the host's read-only root: writable places on tmpfs,
+# the results share, udevd when asked, then the guest script. Its exit status lands in
+# <results>/status, and the guest powers off.
+arg() { sed -n "s/.*\<$1=\([^ ]*\).*/\1/p" /proc/cmdline; }
+results=$(arg tguest_results)
+script=$(arg tguest_script)
+kernel_root=$(arg tguest_kernel_root)
+for dir in /tmp /run /var/tmp /var/log; do
+    mount -t tmpfs -o mode=1777 tmpfs "$dir"
+done
+mount -t devpts -o gid=5,mode=620,ptmxmode=666 devpts /dev/pts 2>/dev/null ||
+    { mkdir -p /dev/pts && mount -t devpts -o ptmxmode=666 devpts /dev/pts; }
+mount -t 9p -o trans=virtio,version=9p2000.L,cache=none results "$results"
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+export HOME=/tmp/home TMPDIR=/tmp TGUEST_RESULTS="$results" TGUEST_KERNEL_ROOT="$kernel_root"
+mkdir -p "$HOME"
+# The host has no modules of the guest's kernel in /lib/modules: guest scripts load them from
+# the unpacked package, `modprobe -d "$TGUEST_KERNEL_ROOT" -a xhci_pci ftdi_sio`.
+if [ "$(arg tguest_udev)" = 1 ]; then
+    /lib/systemd/systemd-udevd --daemon 2>>"$results/udevd.log"
+    udevadm trigger --action=add >/dev/null 2>&1
+    udevadm settle --timeout=10
+fi
+cd "$results" || exit 1
+/bin/sh "$script" >"$results/guest.log" 2>&1
+echo $? >"$results/status"
+sync
+echo o >/proc/sysrq-trigger
+sleep 10
