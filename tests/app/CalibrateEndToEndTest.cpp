@@ -22,6 +22,7 @@
 #include "PanelModel.h"
 #include "QtWait.h"
 #include "Xvfb.h"
+#include "calibration/Cal.h"
 #include "calibration/CalibrationCodes.h"
 #include "calibration/CalibrationNumbers.h"
 
@@ -157,25 +158,38 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed) {
 // all five again; the second, correct round alone makes the numbers.
 TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
     const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
-    ASSERT_TRUE(m_pSim->Send(TargetTouches(5, 290) + TargetTouches(5, 0, false)));
+    ASSERT_TRUE(m_pSim->Send("rate 100\n"));
     const auto refused = [this] {
         const auto traces = m_pLive->m_trace.Lines();
         return std::find(traces.begin(), traces.end(),
                          std::string("Calibration: target 5050 looks misplaced\n")) != traces.end();
     };
-    // Between the rounds (checked on this thread, inside the page's loop) nothing has
-    // reached the device or its line.
+    // Two rounds of five touches, the first with its centre 290 pixels off. Each touch goes
+    // out when the page shows its target as the one to touch, so a slow machine cannot make
+    // a touch land on the wrong target. This runs on this thread, inside the page's loop,
+    // which is also where nothing may have reached the device or its line between the rounds.
+    int nStep = 0;
     bool bCheckedBetween = false;
-    QTimer between;
-    QObject::connect(&between, &QTimer::timeout, [&] {
-        if (refused()) {
-            between.stop();
+    QTimer pacer;
+    QObject::connect(&pacer, &QTimer::timeout, [&] {
+        if (!bCheckedBetween && refused()) {
             bCheckedBetween = true;
             EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
             EXPECT_EQ(FormatDeviceLine(m_pDlg->m_activeDevice), strBefore);
         }
+        const auto* pPage = qobject_cast<const CCal*>(QApplication::activeModalWidget());
+        const int nTarget = nStep % CAL_TARGET_COUNT;
+        if (nStep == 2 * CAL_TARGET_COUNT || !pPage ||
+            pPage->TargetStates()[nTarget] != CalTargetState::Active ||
+            (nStep == CAL_TARGET_COUNT && !bCheckedBetween)) {
+            return;
+        }
+        const CalPoint raw = TargetRaw(nTarget, nStep == CAL_CENTRE ? 290 : 0);
+        EXPECT_TRUE(m_pSim->Send("down " + std::to_string(raw.x) + ' ' + std::to_string(raw.y) +
+                                 "\nhold 1000\nup\n"));
+        ++nStep;
     });
-    between.start(10);
+    pacer.start(10);
     m_pDlg->OnCalibrate();
     EXPECT_TRUE(bCheckedBetween);
     ASSERT_EQ(m_pDlg->m_nStatus, 0u);
