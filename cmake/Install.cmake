@@ -4,8 +4,13 @@
 #   Tactilo                       bin/
 #   Help.pdf                      share/doc/tactilo/: the Help command opens it there
 #   Tactilo.desktop               share/applications/
-#   tactilo.png (128 x 128)       share/icons/hicolor/128x128/apps/
+#   tactilo.png, tactilo.svg      share/icons/hicolor/<N>x<N>/apps/ (16 to 256), scalable/apps/
+#   the AppStream metainfo        share/metainfo/
+#   the screenshot it shows       share/tactilo/screenshots/
+#   Tactilo.1, tactilo-*.1        share/man/man1/
 #   manual, tools, simulator      share/doc/tactilo/
+#   tactilo-sim, -packets, -xwatch  bin/ (the package tactilo-tools)
+#   70-tactilo-uinput.rules       lib/udev/rules.d/
 #
 # The program tells an installed copy from where it stands (bin/ with share/doc/tactilo/ or
 # share/applications/Tactilo.desktop beside it), not from a prefix known at build time, so
@@ -30,8 +35,28 @@ endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/src/resources/Tactilo.desktop
         DESTINATION share/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/src/resources/tactilo.png
-        DESTINATION share/icons/hicolor/128x128/apps)
+set(_res ${PROJECT_SOURCE_DIR}/src/resources)
+install(FILES ${_res}/tactilo.png DESTINATION share/icons/hicolor/128x128/apps)
+foreach(_size 16 22 24 32 48 64 256)
+    install(FILES ${_res}/hicolor/tactilo-${_size}.png
+            DESTINATION share/icons/hicolor/${_size}x${_size}/apps RENAME tactilo.png)
+endforeach()
+install(FILES ${_res}/hicolor/tactilo.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${_res}/io.github.tactilo.Tactilo.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/screenshots/device-manager.png
+        DESTINATION share/tactilo/screenshots)
+install(FILES
+            ${PROJECT_SOURCE_DIR}/docs/man/Tactilo.1
+            ${PROJECT_SOURCE_DIR}/docs/man/tactilo-sim.1
+            ${PROJECT_SOURCE_DIR}/docs/man/tactilo-packets.1
+            ${PROJECT_SOURCE_DIR}/docs/man/tactilo-xwatch.1
+        DESTINATION share/man/man1)
+foreach(_tool tactilo-sim tactilo-packets tactilo-xwatch)
+    if(TARGET ${_tool})
+        install(TARGETS ${_tool} RUNTIME DESTINATION bin)
+    endif()
+endforeach()
+
 install(FILES
             ${PROJECT_SOURCE_DIR}/docs/help/manual.md
             ${PROJECT_SOURCE_DIR}/docs/tools.md

@@ -1,6 +1,9 @@
 #include "app/TactiloApp.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <chrono>
 #include <iostream>
@@ -13,6 +16,7 @@
 #include "app/QtMessageBox.h"
 #include "app/QtTraceSink.h"
 #include "app/SessionPointer.h"
+#include "app/SingleInstance.h"
 #include "app/TactiloDlg.h"
 #include "app/TerminateSignals.h"
 #include "app/UserPaths.h"
@@ -52,6 +56,28 @@ bool TellUndeliverable(ITrayShell& trayShell) {
     return trayShell.ShowNotification(UndeliverableTouchTitle(), UndeliverableTouchText());
 }
 
+// How long a resident copy gives a tray host to appear before it says how else to reach the
+// Device Manager: session start-up starts the panel and Tactilo side by side.
+constexpr int g_nNoTrayNoticeMs = 5000;
+
+// Without a tray host (GNOME without an extension, a bare kiosk) the resident copy would be
+// out of reach; a second start hands over to it, so that is the way to tell.
+void TellNoTray() {
+    const QString strTitle = QStringLiteral("Tactilo");
+    const QString strText = QStringLiteral(
+        "No notification area was found, so Tactilo shows no tray icon. To open the Device "
+        "Manager, start Tactilo again from the application menu.");
+    std::cerr << "Tactilo: " << strText.toStdString() << std::endl;
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    notify << strTitle << 0u << QStringLiteral("tactilo") << strTitle << strText << QStringList()
+           << QVariantMap() << -1;
+    // Where the session has no notification service this goes nowhere, which is fine.
+    QDBusConnection::sessionBus().call(notify, QDBus::NoBlock);
+}
+
 }  // namespace
 
 int CTactiloApp::Run(int argc, char** argv) {
@@ -67,6 +93,25 @@ int CTactiloApp::Run(int argc, char** argv) {
 
     CMyCommandLineInfo switches;
     switches.ParseCommandLine(argc, argv);
+
+    // A start without a switch while a resident copy runs shows that copy's Device Manager.
+    CSingleInstance instance(CSingleInstance::SocketPathForThisProcess());
+    if (!switches.AnySwitch()) {
+        switch (instance.ClaimOrHandOver()) {
+            case CSingleInstance::Claim::HandedOver:
+                return 0;
+            case CSingleInstance::Claim::NoAnswer:
+                std::cerr << "Tactilo: a running copy of Tactilo does not answer; end it first"
+                          << std::endl;
+                return 1;
+            case CSingleInstance::Claim::Resident:
+                if (!instance.ListenError().isEmpty()) {
+                    std::cerr << "Tactilo: a second start will not find this copy: "
+                              << instance.ListenError().toStdString() << std::endl;
+                }
+                break;
+        }
+    }
 
     CQtTraceSink trace;
     CQtMessageBox messages;
@@ -97,8 +142,18 @@ int CTactiloApp::Run(int argc, char** argv) {
     // Modal mode: any switch. The window comes up once the event loop runs (after the
     // start-up actions of the switches, which may have hidden it again) and Exit ends the
     // program; resident mode keeps it hidden behind the tray icon.
+    QObject::connect(&instance, &CSingleInstance::showRequested, &dlg,
+                     &CTactiloDlg::OnShowFromTray);
+
     const bool bModal = switches.AnySwitch();
     const bool bUndeliverable = pointer.Kind() == PointerKind::None;
+    if (!bModal) {
+        QTimer::singleShot(g_nNoTrayNoticeMs, &dlg, [] {
+            if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+                TellNoTray();
+            }
+        });
+    }
     QTimer::singleShot(0, &dlg, [&dlg, bModal, bUndeliverable, &trayShell, &messages] {
         dlg.OnInitDialog();
         if (bUndeliverable && !TellUndeliverable(trayShell)) {

@@ -75,6 +75,9 @@ std::string CXdgAutoStart::EntryText(const std::string& strProgram,
            "Version=1.0\n"
            "Name=Tactilo\n"
            "Comment=Touch-screen driver for serial touch controllers\n"
+           "TryExec=" +
+           EscapeString(strProgram) +
+           "\n"
            "Exec=" +
            ExecValue(strProgram, strArguments) +
            "\n"

@@ -22,6 +22,10 @@
 //
 // The path is always quoted, needed or not, so no character of it is ever taken for a
 // separator or a shell character.
+//
+// TryExec carries the same path as a plain string (no quoting): a desktop skips an entry
+// whose TryExec names no executable, so an entry left behind by a removed program starts
+// nothing and shows no error at log-in.
 class CXdgAutoStart final : public IAutoStart {
 public:
     bool Write(const std::string& strProgram, const std::string& strArguments) override;

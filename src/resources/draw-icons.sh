@@ -4,7 +4,9 @@
 #   icon132-N.png  white arrow pointer on grey   no device connected; the program's icon
 #   icon139-N.png  white arrow pointer on green  the active device's port is open
 #   icon140-N.png  white capital R on green      a right click is armed from the tray
-#   tactilo.png    icon 132 at 128 pixels        the desktop entry's icon
+#   tactilo.png    icon 132 at 128 pixels        the desktop entry's icon (also compiled in)
+#   hicolor/tactilo-N.png, hicolor/tactilo.svg   the desktop entry's icon at the theme's
+#                  other sizes (16 to 256) and as a scalable picture from the same shapes
 #
 # Each picture is drawn on a 32-unit grid and scaled, so every size is drawn rather than
 # resampled: a 1-pixel black border and outline stay sharp at 16 pixels. The R is a path,
@@ -38,3 +40,17 @@ for size in 16 22 32 48 64; do
     draw "icon140-$size.png" "$green" "$letterR" "$size"
 done
 draw tactilo.png "$grey" "$arrow" 128
+mkdir -p hicolor
+for size in 16 22 24 32 48 64 256; do
+    draw "hicolor/tactilo-$size.png" "$grey" "$arrow" "$size"
+done
+
+# The same picture as SVG: the 32-unit grid is the view box.
+points="${arrow#polygon }"
+cat >hicolor/tactilo.svg <<SVG
+<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">
+  <rect x="0.5" y="0.5" width="31" height="31" fill="$grey" stroke="#000000" stroke-width="1"/>
+  <polygon points="$points" fill="#ffffff" stroke="#000000" stroke-width="1" fill-rule="evenodd"/>
+</svg>
+SVG

@@ -72,9 +72,10 @@ TEST(XdgAutoStart, WriteMakesAStartableEntryAndReplacesAnOldOne) {
     const std::string strEntry = ReadFile(CXdgAutoStart::EntryPath());
     EXPECT_EQ(strEntry, CXdgAutoStart::EntryText("/opt/my tactilo/bin/Tactilo", " /cs"));
     EXPECT_EQ(strEntry.rfind("[Desktop Entry]\n", 0), 0u) << strEntry;
-    for (const char* szLine : {"\nType=Application\n", "\nName=Tactilo\n",
-                               "\nExec=\"/opt/my tactilo/bin/Tactilo\" /cs\n", "\nIcon=tactilo\n",
-                               "\nX-GNOME-Autostart-enabled=true\n"}) {
+    for (const char* szLine :
+         {"\nType=Application\n", "\nName=Tactilo\n", "\nTryExec=/opt/my tactilo/bin/Tactilo\n",
+          "\nExec=\"/opt/my tactilo/bin/Tactilo\" /cs\n", "\nIcon=tactilo\n",
+          "\nX-GNOME-Autostart-enabled=true\n"}) {
         EXPECT_NE(strEntry.find(szLine), std::string::npos) << szLine;
     }
     EXPECT_EQ(strEntry.find("/old place"), std::string::npos);
