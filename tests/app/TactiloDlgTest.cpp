@@ -54,9 +54,9 @@ protected:
         device.m_strMonitor = "DISPLAY2";
         device.m_strPort = "COM3";
         device.m_strBaudRate = "9600";
-        m_pDlg->m_arrDeviceLines.RemoveAll();
-        m_pDlg->m_arrDeviceLines.Add(FormatDeviceLine(device));
-        m_pDlg->m_activeDevice = device;
+        m_pDlg->Hub().m_arrDeviceLines.RemoveAll();
+        m_pDlg->Hub().m_arrDeviceLines.Add(FormatDeviceLine(device));
+        m_pDlg->Hub().m_activeDevice = device;
         m_pDlg->Connect(true, true);
         ASSERT_TRUE(m_pDlg->Port().IsOpen());
     }
@@ -169,16 +169,16 @@ TEST_F(TactiloDlgTest, ExitDisconnectsRemovesTheIconAndAsksToEnd) {
 TEST_F(TactiloDlgTest, CalibrateNeedsAConnectionAndAMonitorOfThatName) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnCalibrate();
-    EXPECT_EQ(m_pDlg->m_nStatus, CAL_ERR_NOT_CONNECTED);
+    EXPECT_EQ(m_pDlg->Hub().m_nStatus, CAL_ERR_NOT_CONNECTED);
     EXPECT_TRUE(m_messages.Messages().empty());
 
     ConnectFront();
     EXPECT_TRUE(Calibrate()->isEnabled());
-    EXPECT_EQ(m_pDlg->FindMonitorRect(), (ScreenRect{1920, 0, 3200, 1024}));
-    m_pDlg->m_activeDevice.m_strMonitor = "display2";  // names compare case-sensitively
-    EXPECT_EQ(m_pDlg->FindMonitorRect(), ScreenRect{});
+    EXPECT_EQ(m_pDlg->Hub().FindMonitorRect(), (ScreenRect{1920, 0, 3200, 1024}));
+    m_pDlg->Hub().m_activeDevice.m_strMonitor = "display2";  // names compare case-sensitively
+    EXPECT_EQ(m_pDlg->Hub().FindMonitorRect(), ScreenRect{});
     m_pDlg->OnCalibrate();
-    EXPECT_EQ(m_pDlg->m_nStatus, CAL_ERR_NO_MONITOR);
+    EXPECT_EQ(m_pDlg->Hub().m_nStatus, CAL_ERR_NO_MONITOR);
     ASSERT_EQ(m_messages.Messages().size(), 1u);
     EXPECT_EQ(m_messages.Messages()[0].first, "Can't find display2");
     EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Exclamation);
@@ -229,7 +229,7 @@ TEST_F(TactiloDlgTest, OkWritesTheOptionsTheAutostartEntryAndTheDevices) {
     switches.m_bSwitchCs = true;
     Make(switches);
     m_pDlg->OnInitDialog();
-    m_pDlg->m_arrDeviceLines.Add("Front;DISPLAY1;COM3;9600;0;");
+    m_pDlg->Hub().m_arrDeviceLines.Add("Front;DISPLAY1;COM3;9600;0;");
     Delay()->setText("1500");
     Precision()->setCurrentIndex(4);
     QTest::mouseClick(m_pDlg->findChild<QPushButton*>("ctl1"), Qt::LeftButton);
@@ -324,8 +324,8 @@ TEST_F(TactiloDlgTest, ExitFromTheTrayEndsAnOpenDialogFirst) {
         Make();
         m_pDlg->OnInitDialog();
         ConnectFront();
-        const int nLines = m_pDlg->m_arrDeviceLines.GetSize();
-        const std::string strLine = m_pDlg->m_arrDeviceLines.GetAt(0);
+        const int nLines = m_pDlg->Hub().m_arrDeviceLines.GetSize();
+        const std::string strLine = m_pDlg->Hub().m_arrDeviceLines.GetAt(0);
         bool bExit = false;
         bool bReturned = false;
         QWidget* pModal = nullptr;
@@ -362,9 +362,9 @@ TEST_F(TactiloDlgTest, ExitFromTheTrayEndsAnOpenDialogFirst) {
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         EXPECT_FALSE(m_pDlg->Port().IsOpen());
         // Cancelled: no device added, no calibration stored.
-        EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetSize(), nLines);
-        EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strLine);
-        EXPECT_EQ(m_pDlg->m_nStatus, 0u);
+        EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetSize(), nLines);
+        EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), strLine);
+        EXPECT_EQ(m_pDlg->Hub().m_nStatus, 0u);
     }
 }
 
@@ -376,8 +376,8 @@ TEST_F(TactiloDlgTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {
              << "Side;DISPLAY1;COM5;9600;1;\r\n";
     }
     m_pDlg->OnInitDialog();
-    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetSize(), 3);
-    EXPECT_EQ(m_pDlg->m_activeDevice.m_strName, "Front");
+    EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetSize(), 3);
+    EXPECT_EQ(m_pDlg->Hub().m_activeDevice.m_strName, "Front");
     EXPECT_EQ(m_pLine->OpenedPort(), 3);
     EXPECT_EQ(m_pLine->Written().nBaudRate, 4800u);
     EXPECT_TRUE(m_pDlg->GetRowCheck(1));
@@ -463,7 +463,7 @@ TEST_F(TactiloDlgTest, AnOutageShowsTheDeviceAwayAndReconnectsAsAConnectDoes) {
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_EQ(Icon(), ICON_NOT_CONNECTED);
     EXPECT_FALSE(Calibrate()->isEnabled());
-    EXPECT_EQ(m_pDlg->m_activeDevice.m_bConnect, 1);
+    EXPECT_EQ(m_pDlg->Hub().m_activeDevice.m_bConnect, 1);
     // The fake line opens again at once: the next retry connects, without a message.
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));
     EXPECT_EQ(Icon(), ICON_CONNECTED);
