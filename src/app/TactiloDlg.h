@@ -1,146 +1,75 @@
 #pragma once
 
 #include <QDialog>
-#include <QTimer>
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/CommandLine.h"
-#include "app/Options.h"
-#include "devices/DeviceLines.h"
-#include "devices/DeviceList.h"
-#include "devices/DeviceListHost.h"
-#include "devices/DeviceStore.h"
-#include "devices/TouchDevice.h"
-#include "serial/ConnectionView.h"
-#include "serial/DeviceConnection.h"
-#include "serial/Port.h"
+#include "app/MainWindowView.h"
+#include "app/QtUiTimer.h"
+#include "app/TactiloHub.h"
+#include "app/UiDispatcher.h"
 #include "serial/UdevPortSystem.h"
-#include "touch/ReaderThread.h"
-#include "touch/TouchProcessor.h"
-#include "tray/CommandTarget.h"
-#include "tray/SystemTray.h"
 
+class CDeviceListCtrl;
 class CQtHoldTimer;
 class CUdevMonitor;
-class QSocketNotifier;
-class IAutoStart;
-class IMessageBox;
-class IMonitorSource;
-class IPointerOutput;
-class ISerialLine;
-class ITraceSink;
-class ITrayShell;
-class CDeviceListCtrl;
 class QPushButton;
+class QSocketNotifier;
 
-// Tray command ids, shared with the tray menu.
-constexpr unsigned ID_TRAY_ABOUT = 32775;
-constexpr unsigned ID_TRAY_HELP = 32776;
-constexpr unsigned ID_TRAY_OPTIONS = 32777;
-constexpr unsigned ID_TRAY_EXIT = 32778;
-constexpr unsigned ID_SHOW_FROM_TRAY = 32779;
-constexpr unsigned ID_HIDE_TO_TRAY = 32780;
-constexpr unsigned ID_TOGGLE_TRAY_RIGHT_CLICK = 32781;
-
-// The main window, "Tactilo - Device Manager", and the hub of the program: it owns the
-// device lines, the active device, the port, the reader thread, the touch processor, the
-// tray icon and the options for the whole run. The logic of each part lives in its own class;
-// the operations here are the entry points the rest of the program calls.
-class CTactiloDlg final : public QDialog,
-                          public ICommandTarget,
-                          public IConnectionView,
-                          public IDeviceListHost {
+// The main window, "Tactilo - Device Manager": the Qt view of the hub (CTactiloHub), which
+// owns the program's run-time state and decides everything. This window builds the controls,
+// turns their events into the hub's operations and the hub's requests into widget changes,
+// runs the dialogs modally over itself, and brings the hub's timers and queued calls onto
+// Qt's event loop. The operations below only forward, so that the program's entry points keep
+// their names on the window.
+class CTactiloDlg final : public QDialog, public IMainWindowView, public IUiDispatcher {
     Q_OBJECT
 public:
-    // Everything from the platform, handed in so that tests can use their own.
-    struct Services {
-        IPointerOutput& readerOutput;  // used on the reader thread only
-        IPointerOutput& uiOutput;      // used on the user-interface thread only
-        IMonitorSource& monitors;
-        ITraceSink& trace;
-        IMessageBox& messages;
-        ITrayShell& trayShell;
-        std::unique_ptr<ISerialLine> pLine;  // the active device's serial line
-        std::function<void(int nMs)> sleepMs;
-        IOptionsStore& options;
-        IAutoStart& autoStart;
-        CDeviceStore& deviceStore;
-    };
+    using Services = CTactiloHub::Services;
 
-    // The switches the program was started with decide the start-up actions and what the
-    // autostart entry starts.
     CTactiloDlg(Services services, const CMyCommandLineInfo& switches, QWidget* pParent = nullptr);
     ~CTactiloDlg() override;
 
-    // Tray icon, device list, options, the active device connected without messages; the
-    // window stays hidden.
+    CTactiloHub& Hub() { return *m_pHub; }
+
     bool OnInitDialog();
-
-    // Data exchange between the options and their controls: false (with a message) when the
-    // right-click delay is not a number from 0 to 5000.
-    bool UpdateData(bool bSaveAndValidate) override;
-    void OnOkButton();
-    void OnCancelButton();
-    bool LoadDevices();
-    bool SaveDevices();
-
-    // The device list: its rows, the active device, Add, Modify, Remove and the check boxes.
-    CDeviceList& DeviceList() { return m_deviceList; }
-    bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override;
-
-    // Connection.
-    void Connect(bool bConnect, bool bShowErrors) override;
-    bool Disconnect();
-    void RunReader(bool bStart);
-    void ProcessPacket(std::string strPacket);
-    void OnTimer(unsigned nId, std::uint64_t nTouch);
-
-    // Calibration of the active device; the outcome is in m_nStatus.
-    void OnCalibrate();
-    ScreenRect FindMonitorRect() const;
-
-    // Commands of the tray icon and menu.
-    void OnCommand(unsigned nId) override;
-    void OnShowFromTray();
     // Modal mode shows the window once its loop runs, leaving the tray's commands as they are.
     void ShowModalWindow();
-    void OnHideToTray();
-    void OnToggleTrayRightClick();
-    void OnTrayExit();
-    void OnTrayAbout();
-    void OnTrayHelp();
-    void OnDestroy();
-    // SIGTERM, SIGINT, SIGHUP: the icon goes, the reader stops, nothing is saved.
-    void OnTerminate();
+    void OnShowFromTray() { m_pHub->OnShowFromTray(); }
+    void OnHideToTray() { m_pHub->OnHideToTray(); }
+    void OnToggleTrayRightClick() { m_pHub->OnToggleTrayRightClick(); }
+    void OnTrayExit() { m_pHub->OnTrayExit(); }
+    void OnTrayAbout() { m_pHub->OnTrayAbout(); }
+    void OnTerminate() { m_pHub->OnTerminate(); }
+    void OnOkButton() { m_pHub->OnOkButton(); }
+    void OnCancelButton() { m_pHub->OnCancelButton(); }
+    void OnCalibrate() { m_pHub->OnCalibrate(); }
+    void Connect(bool bConnect, bool bShowErrors) { m_pHub->Connect(bConnect, bShowErrors); }
+    bool GetRowCheck(int nRow) const { return m_pHub->GetRowCheck(nRow); }
+    CDeviceList& DeviceList() { return m_pHub->DeviceList(); }
+    CTouchProcessor& Touch() { return m_pHub->Touch(); }
+    CSystemTray& TrayIcon() { return m_pHub->TrayIcon(); }
+    CPort& Port() { return m_pHub->Port(); }
+    bool ReconnectPending() const { return m_pHub->ReconnectPending(); }
 
-    // IConnectionView.
-    void SetTrayIcon(unsigned nIconId) override;
-    void SetTrayTooltip(const std::string& strText) override;
-    bool GetRowCheck(int nRow) const override;
-    void SetRowCheck(int nRow, bool bChecked) override;
+    // IMainWindowView.
+    IDeviceListView& DeviceListView() override;
+    void HideWindow() override;
+    void RestoreWindow() override;
     void EnableCalibrate(bool bEnable) override;
+    OptionControls GetOptionControls() const override;
+    void SetOptionControls(const OptionControls& controls) override;
+    void FocusDelay() override;
+    bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override;
+    void RunCalibration(CalibrationRun& run) override;
+    void ShowAbout() override;
+    std::string OpenHelp() override;
+    void EndOwnedDialogs() override;
+    void EndProgram() override;
 
-    // State, for the shell and for tests.
-    std::uint32_t m_nStatus = 0;
-    CDeviceLines m_arrDeviceLines;
-    TouchDevice m_activeDevice;
-    // The options as the controls last accepted them.
-    unsigned m_nRightClickTime = 0;
-    std::string m_strPrecision;
-    bool m_bAutoStart = false;
-    bool m_bSwitchC = false;
-    bool m_bSwitchCs = false;
-    bool m_bSwitchCsw = false;
-    bool m_bSwitchS = false;
-    bool m_bSwitchInstall = false;
-    CTouchProcessor& Touch() { return m_touch; }
-    CSystemTray& TrayIcon() { return m_trayIcon; }
-    CPort& Port() { return m_port; }
-    bool ReconnectPending() const { return m_reconnectTimer.isActive(); }
+    // IUiDispatcher: from any thread; dropped once the window is gone.
+    void Post(std::function<void()> fnCall) override;
 
 signals:
     // Exit was chosen: the program ends once this window is gone.
@@ -153,36 +82,18 @@ protected:
 
 private:
     void BuildWindow();
-    void InitOptions();
-    void RunStartupActions();
-    // Ends every dialog of ours still open (About, Device Settings, a message box, the
-    // calibration page) as Cancel, or ESC for the page; their modal loops return afterwards.
-    void EndOwnedDialogs();
-    void ConnectAtStartup();
-    void ReportStartupFailure();
-    void WaitForActiveDevice();
-    void OnDeviceGone(unsigned nReaderGeneration);
-    void TryReconnect();
-    void StopReconnecting();
     void WatchDevices();
     void OnDeviceAnnounced();
 
-    Services m_services;
-    CPort m_port;
-    std::unique_ptr<CQtHoldTimer> m_pHoldTimer;
-    CTouchProcessor m_touch;
-    CReaderThread m_reader;
-    CDeviceConnection m_connection;
-    CSystemTray m_trayIcon;
-    QTimer m_reconnectTimer;  // while the active device is away
-    int m_nReconnectPauseMs = 0;
-    CUdevPortSystem m_portSystem;                        // what the Device Settings port list shows
-    std::unique_ptr<CUdevMonitor> m_pDeviceMonitor;      // not watching without udevd
-    std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;  // gone before the monitor's socket
-    bool m_bDestroyed = false;
-    bool m_bExiting = false;  // Exit runs: its validation message may be on screen
-
+    IMonitorSource& m_monitors;
+    IMessageBox& m_messages;
+    ITraceSink& m_trace;
     CDeviceListCtrl* m_pListDevices = nullptr;  // 1001
     QPushButton* m_pCalibrate = nullptr;        // 1005
-    CDeviceList m_deviceList;
+    std::unique_ptr<CQtHoldTimer> m_pHoldTimer;
+    CQtUiTimer m_reconnectTimer;   // while the active device is away
+    CUdevPortSystem m_portSystem;  // what the Device Settings port list shows
+    std::unique_ptr<CTactiloHub> m_pHub;
+    std::unique_ptr<CUdevMonitor> m_pDeviceMonitor;      // not watching without udevd
+    std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;  // gone before the monitor's socket
 };

@@ -1,72 +1,17 @@
-// The Calibrate command: the active device's monitor is found by name and the calibration
-// page runs on it while the touch processor only publishes raw readings.
+// The calibration page over the window: the hub has chosen the monitor and switched the touch
+// processor to raw readings; the page runs modally and hands back how it ended.
 
-#include <QDialog>
-
-#include "app/MessageBox.h"
 #include "app/TactiloDlg.h"
 #include "calibration/Cal.h"
-#include "calibration/CalibrationCodes.h"
-#include "calibration/CalibrationNumbers.h"
-#include "monitors/Monitor.h"
-#include "monitors/Monitors.h"
-#include "tray/TrayShell.h"
 
-ScreenRect CTactiloDlg::FindMonitorRect() const {
-    const CMonitors monitors(m_services.monitors);
-    for (int nIndex = 0; nIndex < monitors.GetCount(); ++nIndex) {
-        const CMonitor monitor = monitors.GetMonitor(nIndex);
-        std::string strDeviceName;
-        monitor.GetDeviceName(strDeviceName);
-        if (MonitorName(strDeviceName) == m_activeDevice.m_strMonitor) {
-            ScreenRect rc;
-            monitor.GetMonitorRect(&rc);
-            return rc;
-        }
+void CTactiloDlg::RunCalibration(CalibrationRun& run) {
+    CCal cal(m_pHub->Touch(), &m_trace, this);
+    cal.m_rcMonitor = run.rcMonitor;
+    cal.m_strDevice = run.strDevice;
+    run.bAccepted = cal.exec() == QDialog::Accepted;
+    if (run.bAccepted) {
+        run.numbers = cal.m_numbers;
     }
-    return {};
-}
-
-void CTactiloDlg::OnCalibrate() {
-    // The outcome of this attempt, not of an earlier one.
-    m_nStatus = 0;
-    if (!m_port.IsOpen()) {
-        m_nStatus = CAL_ERR_NOT_CONNECTED;
-        return;
-    }
-    m_touch.SetCalibrating(true);
-
-    CCal cal(m_touch, &m_services.trace, this);
-    cal.m_rcMonitor = FindMonitorRect();
-    cal.m_strDevice = m_activeDevice.m_strName;
-    const ScreenRect& rc = cal.m_rcMonitor;
-    if (rc.right <= rc.left || rc.bottom <= rc.top) {
-        m_services.messages.Show("Can't find " + m_activeDevice.m_strMonitor,
-                                 MessageIcon::Exclamation);
-        m_nStatus = CAL_ERR_NO_MONITOR;
-        m_touch.SetCalibrating(false);
-        return;
-    }
-
-    if (cal.exec() == QDialog::Accepted) {
-        StoreCalibration(cal.m_numbers, m_activeDevice);
-        m_activeDevice.m_rcMonitor = cal.m_rcMonitor;
-        m_touch.SetActiveDevice(m_activeDevice);
-        // Merge only the numbers and the rectangle into the line as it stands now: a Modify
-        // since the device became active must not be undone by a stale copy.
-        const int nLine = m_activeDevice.m_nIndex;
-        if (nLine >= 0 && nLine < m_arrDeviceLines.GetSize()) {
-            TouchDevice line = ParseDeviceLine(m_arrDeviceLines.GetAt(nLine));
-            StoreCalibration(cal.m_numbers, line);
-            line.m_rcMonitor = cal.m_rcMonitor;
-            m_arrDeviceLines.SetAt(nLine, FormatDeviceLine(line));
-        }
-    }
-    // The page closes the same way whether it worked or not; only this says which.
-    const CalOutcomeText told = DescribeCalibrationOutcome(cal.Outcome(), m_activeDevice.m_strName);
-    m_services.trayShell.ShowNotification(told.strTitle, told.strText);
-    if (m_nStatus == 0) {
-        m_nStatus = cal.GetResult();
-    }
-    m_touch.SetCalibrating(false);
+    run.nResult = cal.GetResult();
+    run.outcome = cal.Outcome();
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "app/Options.h"
 #include "app/TactiloDlg.h"
 #include "devices/DeviceListCtrl.h"
 
@@ -73,27 +74,29 @@ void CTactiloDlg::BuildWindow() {
     m_pListDevices->setGeometry(layout.Rect(6, 6, 246, 96));
 
     auto* pAdd = layout.Place<QPushButton>("ctl1002", "Add", 258, 6, 50, 14);
-    connect(pAdd, &QPushButton::clicked, this, [this] { m_deviceList.OnAdd(); });
+    connect(pAdd, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnAdd(); });
     auto* pModify = layout.Place<QPushButton>("ctl1003", "Modify", 258, 24, 50, 14);
-    connect(pModify, &QPushButton::clicked, this, [this] { m_deviceList.OnModify(); });
+    connect(pModify, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnModify(); });
     auto* pRemove = layout.Place<QPushButton>("ctl1004", "Remove", 258, 42, 50, 14);
-    connect(pRemove, &QPushButton::clicked, this, [this] { m_deviceList.OnRemove(); });
+    connect(pRemove, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnRemove(); });
     m_pCalibrate = layout.Place<QPushButton>("ctl1005", "Calibrate", 258, 88, 50, 14);
     m_pCalibrate->setEnabled(false);
-    connect(m_pCalibrate, &QPushButton::clicked, this, [this] { OnCalibrate(); });
+    connect(m_pCalibrate, &QPushButton::clicked, this, [this] { m_pHub->OnCalibrate(); });
 
     layout.Place<QLabel>("", "Right click delay", 6, 114, 76, 12);
     layout.Place<QLineEdit>("ctl1008", 90, 114, 72, 14);
     layout.Place<QLabel>("", "ms", 168, 114, 10, 12);
     layout.Place<QLabel>("", "Double click precision", 6, 138, 78, 13);
     auto* pPrecision = layout.Place<QComboBox>("ctl1009", 90, 138, 72, 14);
-    pPrecision->addItems({"5", "10", "15", "20", "25", "30"});
+    for (const char* szEntry : PRECISION_ENTRIES) {
+        pPrecision->addItem(QString::fromLatin1(szEntry));
+    }
     layout.Place<QLabel>("", "Pixel", 168, 138, 16, 13);
     layout.Place<QCheckBox>("ctl1010", "Run Tactilo on Startup", 6, 162, 99, 10);
 
     auto* pCancel = layout.Place<QPushButton>("ctl2", "Cancel", 198, 162, 50, 14);
-    connect(pCancel, &QPushButton::clicked, this, [this] { OnCancelButton(); });
+    connect(pCancel, &QPushButton::clicked, this, [this] { m_pHub->OnCancelButton(); });
     auto* pOk = layout.Place<QPushButton>("ctl1", "OK", 258, 162, 50, 14);
     pOk->setDefault(true);
-    connect(pOk, &QPushButton::clicked, this, [this] { OnOkButton(); });
+    connect(pOk, &QPushButton::clicked, this, [this] { m_pHub->OnOkButton(); });
 }

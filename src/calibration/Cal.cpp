@@ -29,8 +29,8 @@
 // page ends itself on this thread. Every way out passes done(), which stops and joins the
 // thread first, so the thread never outlives the page or runs while it closes.
 // The targets are painted from their state, so an expose or a repaint shows them again.
-// What to paint (the guidance, the outcome) is decided by the core; this page paints it and
-// forwards keys and timers.
+// What to paint (the guidance, the outcome) and when to end are decided by CCalPage in the
+// core; this page paints, runs the timers and the capture thread, and forwards keys and timers.
 
 CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, QWidget* pParent)
     : CCal(touch, pTrace, Timing{}, pParent) {}
@@ -40,7 +40,8 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
       m_touch(touch),
       m_pTrace(pTrace),
       m_timing(timing),
-      m_pLabel(new QLabel(this)) {
+      m_pLabel(new QLabel(this)),
+      m_page(*this, m_timing.target) {
     setObjectName(QStringLiteral("dlg130"));
     // Modal to its owner only: the tray icon stays usable while the page is up.
     setWindowModality(Qt::WindowModal);
@@ -53,7 +54,6 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
     }
     setPalette(palette);
     m_pLabel->move(10, 11);
-    m_shown.targets.fill(CalTargetState::Hidden);
 
     for (QTimer* pTimer : {&m_timerStart, &m_timerFinish, &m_timerTarget}) {
         pTimer->setSingleShot(true);
@@ -63,8 +63,8 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
     m_timerFinish.setObjectName(QStringLiteral("timer3"));
     m_timerTarget.setObjectName(QStringLiteral("timer5"));
     connect(&m_timerStart, &QTimer::timeout, this, &CCal::OnStartTimer);
-    connect(&m_timerFinish, &QTimer::timeout, this, &CCal::OnFinishTimer);
-    connect(&m_timerTarget, &QTimer::timeout, this, &CCal::OnTargetTimer);
+    connect(&m_timerFinish, &QTimer::timeout, this, [this] { m_page.OnFinishTimer(); });
+    connect(&m_timerTarget, &QTimer::timeout, this, [this] { m_page.OnTargetTimer(); });
 }
 
 CCal::~CCal() {
@@ -138,58 +138,29 @@ void CCal::OnStartTimer() {
 }
 
 void CCal::OnCaptureChanged() {
-    if (!m_pThread || m_bEnded) {
-        return;
+    if (m_pThread && !m_page.Ended()) {
+        m_page.OnCaptureChanged(m_pThread->Snapshot());
     }
-    m_shown = m_pThread->Snapshot();
-    m_guide = GuideFor(m_shown, m_timing.target);
+}
+
+void CCal::StartTargetTimer() {
+    m_timerTarget.start(m_timing.target);
+}
+
+void CCal::StopTargetTimer() {
+    m_timerTarget.stop();
+}
+
+void CCal::StartFinishTimer() {
+    m_timerFinish.start(m_timing.finish);
+}
+
+void CCal::Repaint() {
     update();
-
-    switch (m_shown.state) {
-        case CaptureState::Counting:
-        case CaptureState::AwaitingLift:
-            if (m_shown.nActiveTarget != m_nTarget) {
-                m_nTarget = m_shown.nActiveTarget;
-                m_timerTarget.start(m_timing.target);
-            }
-            break;
-        case CaptureState::Finished:
-            m_numbers = *m_shown.numbers;
-            m_bComputed = true;
-            [[fallthrough]];
-        case CaptureState::Failed:
-            // The last target's time-out no longer applies: the page is ending anyway.
-            m_timerTarget.stop();
-            if (!m_timerFinish.isActive()) {
-                m_timerFinish.start(m_timing.finish);
-            }
-            break;
-        case CaptureState::TimedOut:
-            OnTargetTimer();
-            break;
-        case CaptureState::Idle:
-        case CaptureState::Cancelled:
-            break;
-    }
 }
 
-void CCal::OnFinishTimer() {
-    done(m_bComputed ? Accepted : Rejected);
-}
-
-void CCal::OnTargetTimer() {
-    if (m_bEnded) {
-        return;
-    }
-    m_nResult = CAL_ERR_TIMEOUT;
-    done(Rejected);
-}
-
-void CCal::OnOK() {
-    if (m_pThread) {
-        m_pThread->Enter();
-    }
-    done(m_bComputed ? Accepted : Rejected);
+void CCal::Close(bool bAccepted) {
+    done(bAccepted ? Accepted : Rejected);
 }
 
 void CCal::reject() {
@@ -200,24 +171,17 @@ void CCal::reject() {
 }
 
 void CCal::done(int nResult) {
-    if (m_bEnded) {
+    if (!m_page.End(nResult == Accepted)) {
         return;
     }
-    m_bEnded = true;
     StopCapture();
     m_timerStart.stop();
     m_timerFinish.stop();
     m_timerTarget.stop();
-    // Accepted promises numbers; nothing else may pass for them.
-    if (nResult == Accepted && !m_bComputed) {
-        nResult = Rejected;
+    if (m_page.Accepted()) {
+        m_numbers = m_page.Numbers();
     }
-    m_bAccepted = nResult == Accepted;
-    QDialog::done(nResult);
-}
-
-CalOutcome CCal::Outcome() const {
-    return OutcomeOf(m_bAccepted, m_nResult == CAL_ERR_TIMEOUT, m_shown);
+    QDialog::done(m_page.Accepted() ? Accepted : Rejected);
 }
 
 void CCal::StopCapture() {
@@ -228,7 +192,10 @@ void CCal::StopCapture() {
 
 void CCal::keyPressEvent(QKeyEvent* pEvent) {
     if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
-        OnOK();
+        if (m_pThread) {
+            m_pThread->Enter();
+        }
+        m_page.OnEnter();
         return;
     }
     QDialog::keyPressEvent(pEvent);  // ESC: reject()
@@ -246,5 +213,5 @@ void CCal::paintEvent(QPaintEvent* pEvent) {
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
         positions[i] = QPointF(native[i].x / dRatio, native[i].y / dRatio);
     }
-    PaintCalibrationPage(painter, rect(), positions, m_shown.targets, m_guide);
+    PaintCalibrationPage(painter, rect(), positions, m_page.Shown().targets, m_page.Guide());
 }

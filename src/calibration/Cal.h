@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "calibration/CalPage.h"
 #include "calibration/CalibrationGuide.h"
 #include "calibration/CalibrationNumbers.h"
 #include "calibration/CalibrationThread.h"
@@ -37,7 +38,7 @@ class ITraceSink;
 //
 // So Accepted always means numbers worth storing. The cursor is hidden for this window only
 // (a widget cursor): nothing needs to be shown again afterwards.
-class CCal : public QDialog {
+class CCal : public QDialog, private ICalPageView {
     Q_OBJECT
 
 public:
@@ -60,14 +61,14 @@ public:
     // Set when exec() returned Accepted.
     CalibrationNumbers m_numbers;
 
-    std::uint32_t GetResult() const { return m_nResult; }
+    std::uint32_t GetResult() const { return m_page.Result(); }
     // All five targets were captured but two of them read the same raw value, so no scale
     // can be computed: the caller keeps the old numbers and tells the user.
-    bool NoSpan() const { return m_shown.state == CaptureState::Failed; }
+    bool NoSpan() const { return m_page.Shown().state == CaptureState::Failed; }
     // How the page ended, for the notification; meaningful once exec() returned.
-    CalOutcome Outcome() const;
+    CalOutcome Outcome() const { return m_page.Outcome(); }
     // What the page tells the user now.
-    const CalGuide& Guide() const { return m_guide; }
+    const CalGuide& Guide() const { return m_page.Guide(); }
 
     // The label of the page for a device name.
     static QString LabelText(const std::string& strDevice);
@@ -76,7 +77,9 @@ public:
     // of 1 (the X11 default) the two are the same.
     static QRect LogicalGeometry(const ScreenRect& rcNative);
     // How each target is drawn now, by target index.
-    std::array<CalTargetState, CAL_TARGET_COUNT> TargetStates() const { return m_shown.targets; }
+    std::array<CalTargetState, CAL_TARGET_COUNT> TargetStates() const {
+        return m_page.Shown().targets;
+    }
     // The capture thread exists and is polling.
     bool IsCapturing() const { return m_pThread && m_pThread->IsRunning(); }
 
@@ -92,11 +95,15 @@ protected:
 private:
     void InitDialog();
     void OnStartTimer();
-    void OnFinishTimer();
-    void OnTargetTimer();
     void OnCaptureChanged();
-    void OnOK();
     void StopCapture();
+
+    // ICalPageView
+    void StartTargetTimer() override;
+    void StopTargetTimer() override;
+    void StartFinishTimer() override;
+    void Repaint() override;
+    void Close(bool bAccepted) override;
 
     ICalTouchSource& m_touch;
     ITraceSink* m_pTrace;
@@ -107,13 +114,7 @@ private:
     QTimer m_timerFinish;  // timer 3: end the page after the last target
     QTimer m_timerTarget;  // timer 5: the active target's time-out
     std::unique_ptr<CCalibrationThread> m_pThread;
+    CCalPage m_page;  // the states; this window paints them and runs the timers
 
     bool m_bInitialised = false;
-    bool m_bEnded = false;  // done() ran: later reports and timers change nothing
-    bool m_bComputed = false;
-    std::uint32_t m_nResult = 0;
-    int m_nTarget = -1;       // the target whose time-out timer 5 measures
-    CaptureSnapshot m_shown;  // what the page draws
-    CalGuide m_guide;         // the guidance drawn beside the active target
-    bool m_bAccepted = false;
 };

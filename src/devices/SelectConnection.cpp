@@ -7,14 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
-#include "app/MessageBox.h"
 #include "devices/LegacyText.h"
-#include "monitors/Monitor.h"
-#include "monitors/Monitors.h"
-#include "serial/PortChoices.h"
 
 namespace {
 
@@ -44,37 +38,10 @@ private:
     double m_dY;
 };
 
-const char* const g_szBaudRates[] = {"9600", "4800", "2400", "1200"};
-constexpr int DEFAULT_BAUD_ENTRY = 2;  // "2400"
-
-const char* const g_szNameTooLong = "Please enter no more than 20 characters.";
-const char* const g_szNameRefused =
-    "The device name cannot contain a semicolon (;) or a line break.";
-const char* const g_szMonitorRefused =
-    "The name of the chosen monitor contains a semicolon (;) or a line break, which the "
-    "settings cannot hold. Please choose another monitor.";
-
-// The settings line has no escape: a ';' ends a field, a line break ends the device.
-bool FitsSettingsLine(const std::string& strText) {
-    return strText.find_first_of(";\r\n") == std::string::npos;
-}
-
-const char* const g_szLinkFailed = "The port could not be set up as %1: %2.";
-
-void SelectExact(QComboBox* pCombo, const std::string& strValue) {
-    if (strValue.empty()) {
-        pCombo->setCurrentIndex(-1);
-        return;
-    }
-    // Case-insensitive, whole entry; a value from a Windows file is compared as it is shown.
-    pCombo->setCurrentIndex(
-        pCombo->findText(QString::fromStdString(DisplayText(strValue)), Qt::MatchFixedString));
-}
-
 }  // namespace
 
 CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent)
-    : QDialog(pParent), m_deps(std::move(dependencies)) {
+    : QDialog(pParent), m_settings(dependencies) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     // Modal to the main window only, so that the tray icon keeps working.
@@ -136,7 +103,7 @@ void CSelectConnection::BuildControls() {
     units.Place(pBaudLabel, 6, 114, 60, 12);
     m_pBaudRate = new QComboBox(this);
     m_pBaudRate->setObjectName("ctl1016");
-    for (const char* szRate : g_szBaudRates) {
+    for (const char* szRate : CDeviceSettings::BAUD_RATES) {
         m_pBaudRate->addItem(szRate);
     }
     units.Place(m_pBaudRate, 72, 114, 120, 12);
@@ -171,25 +138,14 @@ void CSelectConnection::setVisible(bool bVisible) {
 }
 
 void CSelectConnection::OnInitDialog() {
+    m_settings.Open(*this, m_bModify);
     UpdateData(false);
     FillMonitorCombo(m_pMonitor);
-    if (m_pMonitor->count() > 0) {
-        m_pMonitor->setCurrentIndex(0);
-    }
     FillPortCombo(m_pPort);
-    if (m_pPort->count() > 0) {
-        m_pPort->setCurrentIndex(0);
-    }
-    m_pBaudRate->setCurrentIndex(DEFAULT_BAUD_ENTRY);
-    if (m_bModify) {
-        SelectExact(m_pMonitor, m_strMonitor);
-        // The stored "COMn", whatever its case, against each entry's COMn.
-        m_pPort->setCurrentIndex(
-            m_strPort.empty() ? -1
-                              : m_pPort->findData(QString::fromStdString(DisplayText(m_strPort)),
-                                                  Qt::UserRole, Qt::MatchFixedString));
-        SelectExact(m_pBaudRate, m_strBaudRate);
-    }
+    const CDeviceSettings::Choices& initial = m_settings.Initial();
+    m_pMonitor->setCurrentIndex(initial.nMonitor);
+    m_pPort->setCurrentIndex(initial.nPort);
+    m_pBaudRate->setCurrentIndex(initial.nBaudRate);
     // Validates what the caller gave: a name from the file that is too long is reported now.
     UpdateData(true);
     m_pConnect->setFocus();
@@ -197,101 +153,70 @@ void CSelectConnection::OnInitDialog() {
 
 void CSelectConnection::FillMonitorCombo(QComboBox* pCombo) {
     pCombo->clear();
-    m_vecMonitorTable.clear();
-    const CMonitors monitors(m_deps.monitors);
-    for (int i = 0; i < monitors.GetCount(); ++i) {
-        const CMonitor monitor = monitors.GetMonitor(i);
-        std::string strDeviceName;
-        monitor.GetDeviceName(strDeviceName);
-        MonitorEntry entry;
-        entry.strName = MonitorName(strDeviceName);
-        monitor.GetMonitorRect(&entry.rcMonitor);
+    for (const CDeviceSettings::MonitorEntry& entry : m_settings.Monitors()) {
         pCombo->addItem(QString::fromStdString(entry.strName));
-        m_vecMonitorTable.push_back(entry);
     }
 }
 
 void CSelectConnection::FillPortCombo(QComboBox* pCombo) {
     pCombo->clear();
-    m_vecPortTable = ListPortChoices(m_deps.portSystem);
-    for (const PortChoice& choice : m_vecPortTable) {
+    for (const PortChoice& choice : m_settings.Ports()) {
         // Entries show what stands behind a port; the data is the name that is stored.
         pCombo->addItem(QString::fromStdString(choice.strText), QString("COM%1").arg(choice.nPort));
     }
 }
 
-bool CSelectConnection::RefuseText(const std::string& strText, const char* szMessage,
-                                   QWidget* pFocus) {
-    if (FitsSettingsLine(strText)) {
-        return false;
+CDeviceSettings::Choices CSelectConnection::ReadControls() const {
+    CDeviceSettings::Choices choices;
+    choices.strName = m_pName->text().toStdString();
+    choices.bConnect = m_pConnect->isChecked();
+    choices.bSwapXY = m_pSwapXY->isChecked();
+    choices.nMonitor = m_pMonitor->currentIndex();
+    choices.nPort = m_pPort->currentIndex();
+    choices.nBaudRate = m_pBaudRate->count() > 0 ? m_pBaudRate->currentIndex() : -1;
+    return choices;
+}
+
+void CSelectConnection::Focus(CDeviceSettings::Field field) {
+    switch (field) {
+        case CDeviceSettings::Field::Name:
+            m_pName->setFocus();
+            m_pName->selectAll();
+            break;
+        case CDeviceSettings::Field::Monitor:
+            m_pMonitor->setFocus();
+            break;
+        case CDeviceSettings::Field::Port:
+            m_pPort->setFocus();
+            break;
+        case CDeviceSettings::Field::None:
+            break;
     }
-    m_deps.messages.Show(szMessage, MessageIcon::Exclamation);
-    pFocus->setFocus();
-    return true;
 }
 
 bool CSelectConnection::UpdateData(bool bSaveAndValidate) {
     if (!bSaveAndValidate) {
-        const QString strName = QString::fromStdString(DisplayText(m_strName));
+        const QString strName = QString::fromStdString(m_settings.ShownName());
         m_pName->setMaxLength(std::max<int>(MAX_NAME_CHARS, static_cast<int>(strName.size())));
         m_pName->setText(strName);
-        m_pConnect->setChecked(m_bConnect != 0);
-        m_pSwapXY->setChecked(m_bSwapXY != 0);
+        m_pConnect->setChecked(m_settings.Values().m_bConnect != 0);
+        m_pSwapXY->setChecked(m_settings.Values().m_bSwapXY != 0);
         return true;
     }
-    const QString strName = m_pName->text();
-    // A name left as it was shown keeps its bytes, whatever code page they are in.
-    m_strName = StoredText(strName.toStdString(), m_strName);
-    if (strName.size() > MAX_NAME_CHARS) {
-        m_deps.messages.Show(g_szNameTooLong, MessageIcon::Exclamation);
-        m_pName->setFocus();
-        m_pName->selectAll();
-        return false;
-    }
-    if (RefuseText(m_strName, g_szNameRefused, m_pName)) {
-        m_pName->selectAll();
-        return false;
-    }
-    m_bConnect = m_pConnect->isChecked() ? 1 : 0;
-    m_bSwapXY = m_pSwapXY->isChecked() ? 1 : 0;
-    return true;
+    CDeviceSettings::Field refused = CDeviceSettings::Field::None;
+    const bool bRead = m_settings.ReadName(ReadControls(), refused);
+    static_cast<DeviceSettingsValues&>(*this) = m_settings.Values();
+    Focus(refused);
+    return bRead;
 }
 
 void CSelectConnection::OnOK() {
-    if (!UpdateData(true)) {
+    CDeviceSettings::Field refused = CDeviceSettings::Field::None;
+    const bool bSaved = m_settings.Save(ReadControls(), refused);
+    static_cast<DeviceSettingsValues&>(*this) = m_settings.Values();
+    if (!bSaved) {
+        Focus(refused);
         return;
-    }
-    const int nPortRow = m_pPort->currentIndex();
-    const bool bPortChosen = nPortRow >= 0 && nPortRow < static_cast<int>(m_vecPortTable.size());
-    if (bPortChosen && !m_vecPortTable[static_cast<std::size_t>(nPortRow)].strLinkTarget.empty()) {
-        // A detected adapter no COMn reaches yet becomes the lowest free COMn, linked to its
-        // by-id path so that it keeps its name across replugging and renumbering.
-        PortChoice& choice = m_vecPortTable[static_cast<std::size_t>(nPortRow)];
-        if (const int nError = m_deps.portSystem.LinkPort(choice.nPort, choice.strLinkTarget)) {
-            m_deps.messages.Show(QString(g_szLinkFailed)
-                                     .arg(QString("COM%1").arg(choice.nPort),
-                                          QString::fromLocal8Bit(std::strerror(nError)))
-                                     .toStdString(),
-                                 MessageIcon::Exclamation);
-            m_pPort->setFocus();
-            return;
-        }
-        choice.strLinkTarget.clear();
-    }
-    m_strPort = bPortChosen ? StoredText(m_pPort->currentData().toString().toStdString(), m_strPort)
-                            : std::string();
-    const bool bBaudChosen = m_pBaudRate->count() > 0 && m_pBaudRate->currentIndex() != -1;
-    m_strBaudRate = bBaudChosen
-                        ? StoredText(m_pBaudRate->currentText().toStdString(), m_strBaudRate)
-                        : std::string();
-    const int nMonitor = m_pMonitor->currentIndex();
-    if (nMonitor >= 0 && nMonitor < static_cast<int>(m_vecMonitorTable.size())) {
-        const MonitorEntry& entry = m_vecMonitorTable[static_cast<std::size_t>(nMonitor)];
-        if (RefuseText(entry.strName, g_szMonitorRefused, m_pMonitor)) {
-            return;
-        }
-        m_rcMonitor = entry.rcMonitor;
-        m_strMonitor = StoredText(entry.strName, m_strMonitor);
     }
     accept();
 }

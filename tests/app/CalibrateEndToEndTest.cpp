@@ -115,13 +115,13 @@ protected:
 TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed) {
     ASSERT_TRUE(m_pSim->Send(TargetTouches(5)));
     m_pDlg->OnCalibrate();
-    ASSERT_EQ(m_pDlg->m_nStatus, 0u);
+    ASSERT_EQ(m_pDlg->Hub().m_nStatus, 0u);
     ASSERT_TRUE(m_pLive->m_messages.Messages().empty());
-    const TouchDevice& device = m_pDlg->m_activeDevice;
+    const TouchDevice& device = m_pDlg->Hub().m_activeDevice;
     const ScreenRect& rc = Panel().rcMonitor;
     EXPECT_EQ(device.m_rcMonitor, rc);
     // The numbers reached the device's line, and nothing else of it changed.
-    const TouchDevice line = ParseDeviceLine(m_pDlg->m_arrDeviceLines.GetAt(0));
+    const TouchDevice line = ParseDeviceLine(m_pDlg->Hub().m_arrDeviceLines.GetAt(0));
     EXPECT_EQ(FormatDeviceLine(line), FormatDeviceLine(device));
     EXPECT_EQ(line.m_strName, "Panel");
 
@@ -157,7 +157,7 @@ TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed) {
 // A centre touched 290 pixels off: the page refuses the round, stores nothing and asks for
 // all five again; the second, correct round alone makes the numbers.
 TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
-    const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
+    const std::string strBefore = m_pDlg->Hub().m_arrDeviceLines.GetAt(0);
     ASSERT_TRUE(m_pSim->Send("rate 100\n"));
     const auto refused = [this] {
         const auto traces = m_pLive->m_trace.Lines();
@@ -174,8 +174,8 @@ TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
     QObject::connect(&pacer, &QTimer::timeout, [&] {
         if (!bCheckedBetween && refused()) {
             bCheckedBetween = true;
-            EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
-            EXPECT_EQ(FormatDeviceLine(m_pDlg->m_activeDevice), strBefore);
+            EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), strBefore);
+            EXPECT_EQ(FormatDeviceLine(m_pDlg->Hub().m_activeDevice), strBefore);
         }
         const auto* pPage = qobject_cast<const CCal*>(QApplication::activeModalWidget());
         const int nTarget = nStep % CAL_TARGET_COUNT;
@@ -192,7 +192,7 @@ TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
     pacer.start(10);
     m_pDlg->OnCalibrate();
     EXPECT_TRUE(bCheckedBetween);
-    ASSERT_EQ(m_pDlg->m_nStatus, 0u);
+    ASSERT_EQ(m_pDlg->Hub().m_nStatus, 0u);
 
     std::array<CalPoint, CAL_TARGET_COUNT> readings;
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
@@ -201,25 +201,25 @@ TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
     const auto expected = ComputeCalibration(CalReadings::FromTargets(readings), Width(), Height());
     ASSERT_TRUE(expected.has_value());
     // Only the second round's readings made the stored numbers.
-    TouchDevice device = m_pDlg->m_activeDevice;
+    TouchDevice device = m_pDlg->Hub().m_activeDevice;
     StoreCalibration(*expected, device);
-    EXPECT_EQ(FormatDeviceLine(m_pDlg->m_activeDevice), FormatDeviceLine(device));
-    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), FormatDeviceLine(device));
+    EXPECT_EQ(FormatDeviceLine(m_pDlg->Hub().m_activeDevice), FormatDeviceLine(device));
+    EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), FormatDeviceLine(device));
     EXPECT_EQ(Notifications(), std::vector<std::string>{"Tactilo - calibrated"});
 }
 
 TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas) {
-    const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
+    const std::string strBefore = m_pDlg->Hub().m_arrDeviceLines.GetAt(0);
     PressKeyAfter(700, "Escape");
     m_pDlg->OnCalibrate();
-    EXPECT_EQ(m_pDlg->m_nStatus, 0u);
-    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
+    EXPECT_EQ(m_pDlg->Hub().m_nStatus, 0u);
+    EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), strBefore);
     EXPECT_FALSE(m_pDlg->Touch().Calibrating());
     EXPECT_EQ(Notifications(), std::vector<std::string>{"Tactilo - calibration cancelled"});
 }
 
 TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel) {
-    const std::string strBefore = m_pDlg->m_arrDeviceLines.GetAt(0);
+    const std::string strBefore = m_pDlg->Hub().m_arrDeviceLines.GetAt(0);
     ASSERT_TRUE(m_pSim->Send(TargetTouches(2) + "echo two\n"));
     // Once two targets are in, press Enter; the page's own thread must stay free meanwhile.
     std::thread enter([this] {
@@ -229,8 +229,8 @@ TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel) {
     });
     m_pDlg->OnCalibrate();
     enter.join();
-    EXPECT_EQ(m_pDlg->m_nStatus, 0u);
-    EXPECT_EQ(m_pDlg->m_arrDeviceLines.GetAt(0), strBefore);
+    EXPECT_EQ(m_pDlg->Hub().m_nStatus, 0u);
+    EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), strBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, CalibrateEndToEnd, ::testing::ValuesIn(g_panels),

@@ -173,9 +173,9 @@ TEST_F(LiveTouch, DeviceThatGoesAwayIsReleasedShownAndReconnected) {
     EXPECT_FALSE(m_pDlg->Port().IsOpen());
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().szTip, "Tactilo - not connected");
     EXPECT_EQ(m_pDlg->TrayIcon().IconData().hIcon, ICON_NOT_CONNECTED);
-    EXPECT_EQ(m_pDlg->m_activeDevice.m_bConnect, 1);  // still the chosen device
+    EXPECT_EQ(m_pDlg->Hub().m_activeDevice.m_bConnect, 1);  // still the chosen device
     m_pDlg->OnCalibrate();
-    EXPECT_EQ(m_pDlg->m_nStatus, CAL_ERR_NOT_CONNECTED);
+    EXPECT_EQ(m_pDlg->Hub().m_nStatus, CAL_ERR_NOT_CONNECTED);
 
     Play("reopen");
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->Port().IsOpen(); }));

@@ -35,9 +35,9 @@ struct CLiveWindow {
 
     // Makes the device the one device of the list and connects it, showing errors.
     void Connect(const TouchDevice& device) {
-        m_dlg.m_arrDeviceLines.RemoveAll();
-        m_dlg.m_arrDeviceLines.Add(FormatDeviceLine(device));
-        m_dlg.m_activeDevice = device;
+        m_dlg.Hub().m_arrDeviceLines.RemoveAll();
+        m_dlg.Hub().m_arrDeviceLines.Add(FormatDeviceLine(device));
+        m_dlg.Hub().m_activeDevice = device;
         m_dlg.Connect(true, true);
     }
 
