@@ -108,6 +108,10 @@ def main():
         return child.wait()
     finally:
         if xvfb:
+            # Wine's own processes first: an X server gone under them makes the Wine server
+            # dump its objects over the test output.
+            wineserver = os.path.join(os.path.dirname(wine), "wineserver")
+            subprocess.run([wineserver, "-k"], env=env, stderr=subprocess.DEVNULL)
             xvfb.terminate()
             xvfb.wait()
 
