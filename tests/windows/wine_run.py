@@ -19,6 +19,7 @@ Without DISPLAY a private Xvfb is started for the run. WINEDEBUG is -all unless 
 """
 import os
 import pty
+import select
 import subprocess
 import sys
 import termios
@@ -72,6 +73,37 @@ def answer(request, master, env):
     return "error unknown request " + verb
 
 
+def serve(child, master, env):
+    """Passes the program's output through and answers its questions until it has ended.
+
+    Not until end of file: Wine's own service processes, started by the first program of a
+    session, inherit its standard output and error and keep them open long after it ended
+    (so its standard error comes here too, never to the caller's pipe)."""
+    out = child.stdout.fileno()
+    pending = b""
+    while True:
+        ready, _, _ = select.select([out], [], [], 0.2)
+        if not ready:
+            if child.poll() is not None:
+                break  # ended, and nothing more came
+            continue
+        chunk = os.read(out, 65536)
+        if not chunk:
+            break
+        pending += chunk
+        *lines, pending = pending.split(b"\n")
+        for raw in lines:
+            line = raw.decode("utf-8", "replace").rstrip("\r")
+            if line.startswith("@@tactilo "):
+                reply = answer(line[len("@@tactilo "):].strip(), master, env) + "\n"
+                child.stdin.write(reply.encode())
+                child.stdin.flush()
+            else:
+                print(line, flush=True)
+    if pending:
+        print(pending.decode("utf-8", "replace"), flush=True)
+
+
 def main():
     wine, program, args = sys.argv[1], sys.argv[2], sys.argv[3:]
     env = dict(os.environ)
@@ -97,14 +129,8 @@ def main():
             os.unlink(link)
         os.symlink(os.ttyname(slave), link)
         child = subprocess.Popen([wine, program] + args, env=env, stdin=subprocess.PIPE,
-                                 stdout=subprocess.PIPE, text=True, bufsize=1)
-        for line in child.stdout:
-            if line.startswith("@@tactilo "):
-                child.stdin.write(answer(line[len("@@tactilo "):].strip(), master, env) + "\n")
-                child.stdin.flush()
-            else:
-                sys.stdout.write(line)
-                sys.stdout.flush()
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        serve(child, master, env)
         return child.wait()
     finally:
         if xvfb:
