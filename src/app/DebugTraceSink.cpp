@@ -1,0 +1,7 @@
+#include "app/DebugTraceSink.h"
+
+#include <windows.h>
+
+void CDebugTraceSink::Trace(const char* szText) {
+    OutputDebugStringA(szText);
+}

@@ -1,0 +1,29 @@
+#include "app/RunKeyAutoStart.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/Win32Text.h"
+
+CRunKeyAutoStart::CRunKeyAutoStart(std::string strKeyPath, std::string strValueName)
+    : m_strKeyPath(std::move(strKeyPath)), m_strValueName(std::move(strValueName)) {}
+
+std::string CRunKeyAutoStart::CommandLine(const std::string& strProgram,
+                                          const std::string& strArguments) {
+    return "\"" + strProgram + ".exe\"" + strArguments;
+}
+
+bool CRunKeyAutoStart::Write(const std::string& strProgram, const std::string& strArguments) {
+    const std::wstring strData = Utf8ToWide(CommandLine(strProgram, strArguments));
+    return RegSetKeyValueW(HKEY_CURRENT_USER, Utf8ToWide(m_strKeyPath).c_str(),
+                           Utf8ToWide(m_strValueName).c_str(), REG_SZ, strData.c_str(),
+                           static_cast<DWORD>((strData.size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
+}
+
+bool CRunKeyAutoStart::Remove() {
+    const LSTATUS nStatus = RegDeleteKeyValueW(HKEY_CURRENT_USER, Utf8ToWide(m_strKeyPath).c_str(),
+                                               Utf8ToWide(m_strValueName).c_str());
+    return nStatus == ERROR_SUCCESS || nStatus == ERROR_FILE_NOT_FOUND;
+}
