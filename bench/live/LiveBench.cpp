@@ -1,11 +1,15 @@
 // tactilo-live-bench: the speed measurements of the live touch path, run by the scripts in
 // bench/ on a private X server. See bench/README.md.
 //
-//   tactilo-live-bench latency|linerate|silent|startup [options]
+//   tactilo-live-bench latency|linerate|silent|startup|outputs [options]
+//
+//   outputs: Tactilo through uinput, Tactilo through XTest (COM<port> and COM<port+1>) and
+//   the uinput floor, side by side (latency options; needs --tactilo-exe and /dev/uinput)
 //
 //   --pipeline inprocess|tactilo|floor  what reads the line (default inprocess)
 //   --pipeline-exe PATH           tactilo-live-pipeline (default: beside this program)
 //   --floor-exe PATH              tactilo-live-floor (default: beside this program)
+//   --uinput-floor-exe PATH       tactilo-live-uinput-floor (default: beside this program)
 //   --tactilo-exe PATH            the Tactilo executable (copied into the work directory)
 //   --work-dir DIR                where Settings.dat and the copy go (required)
 //   --port N                      the COM number of the line (default 7)
@@ -37,7 +41,7 @@ std::string Beside(const char* szName) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tactilo-live-bench latency|linerate|silent|startup --work-dir DIR "
+                 "usage: tactilo-live-bench latency|linerate|silent|startup|outputs --work-dir DIR "
                  "[options]\n(see the head of bench/live/LiveBench.cpp)\n");
     return 2;
 }
@@ -54,6 +58,7 @@ int main(int argc, char** argv) {
     options.setup.strPipelineExe = Beside("tactilo-live-pipeline");
     options.strFloorExe = Beside("tactilo-live-floor");
     options.setup.strFloorExe = options.strFloorExe;
+    options.strUinputFloorExe = Beside("tactilo-live-uinput-floor");
     for (int i = 2; i < argc; ++i) {
         const std::string strOption = argv[i];
         if (i + 1 >= argc) {
@@ -68,6 +73,8 @@ int main(int argc, char** argv) {
         } else if (strOption == "--floor-exe") {
             options.strFloorExe = szValue;
             options.setup.strFloorExe = szValue;
+        } else if (strOption == "--uinput-floor-exe") {
+            options.strUinputFloorExe = szValue;
         } else if (strOption == "--tactilo-exe") {
             options.setup.strTactiloExe = szValue;
         } else if (strOption == "--work-dir") {
@@ -100,7 +107,7 @@ int main(int argc, char** argv) {
     if (options.setup.strWorkDir.empty() ||
         (options.setup.strKind != "inprocess" && options.setup.strKind != "tactilo" &&
          options.setup.strKind != "floor") ||
-        ((options.setup.strKind == "tactilo" || strMode == "startup") &&
+        ((options.setup.strKind == "tactilo" || strMode == "startup" || strMode == "outputs") &&
          options.setup.strTactiloExe.empty())) {
         return Usage();
     }
@@ -116,6 +123,9 @@ int main(int argc, char** argv) {
     }
     if (strMode == "startup") {
         return RunStartup(options);
+    }
+    if (strMode == "outputs") {
+        return RunOutputs(options);
     }
     return Usage();
 }

@@ -11,7 +11,8 @@ struct LiveOptions {
     LiveSetup setup;
     std::string strDisplay;  // empty: $DISPLAY
     std::string strFloorExe;
-    int nXServerPid = 0;  // when given, its CPU is shown beside the pipeline's
+    std::string strUinputFloorExe;  // outputs: tactilo-live-uinput-floor
+    int nXServerPid = 0;            // when given, its CPU is shown beside the pipeline's
 
     int nPackets = 2000;   // latency: measured packets per side
     int nWarmup = 50;      // latency: rounds not counted
@@ -29,3 +30,5 @@ int RunLatency(const LiveOptions& options);
 int RunLineRate(const LiveOptions& options);
 int RunSilent(const LiveOptions& options);
 int RunStartup(const LiveOptions& options);
+// Tactilo through uinput, Tactilo through XTest and the uinput floor, side by side.
+int RunOutputs(const LiveOptions& options);

@@ -75,6 +75,15 @@ void CMotionWatch::Read(int nTimeoutMs) {
                 }
                 ++pValue;
             }
+            if (m_bQuery) {
+                Window root = 0;
+                Window child = 0;
+                int nWinX = 0;
+                int nWinY = 0;
+                unsigned nMask = 0;
+                XQueryPointer(m_pDisplay, DefaultRootWindow(m_pDisplay), &root, &child, &x, &y,
+                              &nWinX, &nWinY, &nMask);
+            }
             m_nLastX = x;
             m_nLastY = y;
             ++m_nCount;
@@ -92,7 +101,8 @@ std::optional<CMotionWatch::Clock::time_point> CMotionWatch::WaitFor(int x, int 
         while (!m_queue.empty()) {
             const Motion motion = m_queue.front();
             m_queue.pop_front();
-            if (motion.x == x && motion.y == y) {
+            if (motion.x <= x && motion.x >= x - m_nSlack && motion.y <= y &&
+                motion.y >= y - m_nSlack) {
                 return motion.tpSeen;
             }
             ++m_nStrays;

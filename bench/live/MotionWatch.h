@@ -32,6 +32,13 @@ public:
     // Whether motions are kept for WaitFor (the default) or only counted, as a flood of
     // them at line rate is.
     void Keep(bool bKeep) { m_bKeep = bKeep; }
+    // Whether the pixel of a motion is asked of the server (the pointer's root position) rather
+    // than read from the raw event: a kernel device's raw values are its own axis units, not
+    // pixels. Each packet is waited for before the next one, so the pointer stands still then.
+    void QueryPixel(bool bQuery) { m_bQuery = bQuery; }
+    // How many pixels short of the expected one a motion may land and still match it: the X
+    // server's libinput driver scales an absolute axis to 0..65535 and back, truncating.
+    void Slack(int nPixels) { m_nSlack = nPixels; }
 
     // The time the first motion to (x, y) was seen, waiting until the deadline. Motions to
     // other pixels before it are dropped and counted as strays.
@@ -53,6 +60,8 @@ private:
     _XDisplay* m_pDisplay = nullptr;
     int m_nOpcode = 0;
     bool m_bKeep = true;
+    bool m_bQuery = false;
+    int m_nSlack = 0;
     std::deque<Motion> m_queue;
     unsigned long long m_nCount = 0;
     unsigned long long m_nStrays = 0;
