@@ -47,9 +47,7 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
                             // output, then tell the window, which reconnects.
                             m_touch.ReleaseHeldButtons();
                             const unsigned nGeneration = m_reader.Generation();
-                            QMetaObject::invokeMethod(
-                                this, [this, nGeneration] { OnDeviceGone(nGeneration); },
-                                Qt::QueuedConnection);
+                            m_readerCalls.Post([this, nGeneration] { OnDeviceGone(nGeneration); });
                         }}),
       m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs}),
       m_trayIcon(m_services.trayShell, this),

@@ -10,6 +10,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Options.h"
+#include "app/ThreadCalls.h"
 #include "devices/DeviceLines.h"
 #include "devices/DeviceList.h"
 #include "devices/DeviceListHost.h"
@@ -169,7 +170,8 @@ private:
     CReaderThread m_reader;
     CDeviceConnection m_connection;
     CSystemTray m_trayIcon;
-    QTimer m_reconnectTimer;  // while the active device is away
+    QTimer m_reconnectTimer;     // while the active device is away
+    CThreadCalls m_readerCalls;  // the reader thread's reports
     int m_nReconnectPauseMs = 0;
     bool m_bDestroyed = false;
     bool m_bExiting = false;  // Exit runs: its validation message may be on screen
