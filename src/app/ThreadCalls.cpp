@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <atomic>
 #include <utility>
 
 namespace {
@@ -14,30 +13,30 @@ QEvent::Type CallEventType() {
 
 class CCallEvent : public QEvent {
 public:
-    explicit CCallEvent(std::function<void()> fn) : QEvent(CallEventType()), m_fn(std::move(fn)) {
-        m_bPublished.store(true, std::memory_order_release);
-    }
+    explicit CCallEvent(std::function<void()> fn) : QEvent(CallEventType()), m_fn(std::move(fn)) {}
 
     void Run() {
-        // Pairs with the store above: everything the asking thread wrote before posting is
-        // seen here, whatever Qt's queue did in between.
-        if (m_bPublished.load(std::memory_order_acquire) && m_fn) {
+        if (m_fn) {
             m_fn();
         }
     }
 
 private:
     std::function<void()> m_fn;
-    std::atomic<bool> m_bPublished{false};
 };
 
 }  // namespace
 
 void CThreadCalls::Post(std::function<void()> fn) {
-    QCoreApplication::postEvent(this, new CCallEvent(std::move(fn)));
+    auto* pEvent = new CCallEvent(std::move(fn));
+    m_nPosted.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(this, pEvent);
 }
 
 bool CThreadCalls::event(QEvent* pEvent) {
+    // Pairs with the increment in Post: every event made before it, and what its maker wrote
+    // before, is seen from here on, whatever Qt's queue did in between.
+    m_nPosted.load(std::memory_order_acquire);
     if (pEvent->type() == CallEventType()) {
         static_cast<CCallEvent*>(pEvent)->Run();
         return true;
