@@ -18,9 +18,7 @@ unsigned CQtHoldTimer::SetTimer(unsigned nId, unsigned nElapseMs, std::uint64_t 
     if (QThread::currentThread() == thread()) {
         Arm(nId, nElapseMs, nTouch);
     } else {
-        QMetaObject::invokeMethod(
-            this, [this, nId, nElapseMs, nTouch] { Arm(nId, nElapseMs, nTouch); },
-            Qt::QueuedConnection);
+        m_calls.Post([this, nId, nElapseMs, nTouch] { Arm(nId, nElapseMs, nTouch); });
     }
     return nId;
 }
@@ -29,8 +27,7 @@ void CQtHoldTimer::KillTimer(unsigned nId) {
     if (QThread::currentThread() == thread()) {
         Kill(nId);
     } else {
-        QMetaObject::invokeMethod(
-            this, [this, nId] { Kill(nId); }, Qt::QueuedConnection);
+        m_calls.Post([this, nId] { Kill(nId); });
     }
 }
 

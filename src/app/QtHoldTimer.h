@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/ThreadCalls.h"
 #include "touch/HoldTimer.h"
 
 // The hold timer on the user-interface thread. The reader thread arms and kills it through
@@ -30,6 +31,7 @@ private:
 
     ExpiryFn m_onExpiry;
     QTimer m_timer;
+    CThreadCalls m_calls;  // Arm and Kill asked for by the reader thread
     unsigned m_nId = 0;
     std::uint64_t m_nTouch = 0;
 };

@@ -130,7 +130,7 @@ void CTactiloDlg::EndProgram() {
 }
 
 void CTactiloDlg::Post(std::function<void()> fnCall) {
-    QMetaObject::invokeMethod(this, std::move(fnCall), Qt::QueuedConnection);
+    m_threadCalls.Post(std::move(fnCall));
 }
 
 // The close box and Alt+F4 hide the window into the tray: the program keeps running with its

@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/MainWindowView.h"
 #include "app/QtUiTimer.h"
+#include "app/ThreadCalls.h"
 #include "app/TactiloHub.h"
 #include "app/UiDispatcher.h"
 #include "serial/UdevPortSystem.h"
@@ -93,6 +94,9 @@ private:
     std::unique_ptr<CQtHoldTimer> m_pHoldTimer;
     CQtUiTimer m_reconnectTimer;   // while the active device is away
     CUdevPortSystem m_portSystem;  // what the Device Settings port list shows
+    // The reader thread's calls to this one; made before the hub, whose reader posts here,
+    // and so gone only after it.
+    CThreadCalls m_threadCalls;
     std::unique_ptr<CTactiloHub> m_pHub;
     std::unique_ptr<CUdevMonitor> m_pDeviceMonitor;      // not watching without udevd
     std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;  // gone before the monitor's socket

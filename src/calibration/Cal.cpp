@@ -130,9 +130,7 @@ void CCal::OnStartTimer() {
     options.targetTimeout = m_timing.target;
     m_pThread = std::make_unique<CCalibrationThread>(
         m_touch, m_rcMonitor.right - m_rcMonitor.left, m_rcMonitor.bottom - m_rcMonitor.top,
-        m_pTrace,
-        [this] { QMetaObject::invokeMethod(this, &CCal::OnCaptureChanged, Qt::QueuedConnection); },
-        options);
+        m_pTrace, [this] { m_captureCalls.Post([this] { OnCaptureChanged(); }); }, options);
     m_pThread->Start();
     OnCaptureChanged();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ThreadCalls.h"
 #include "calibration/CalPage.h"
 #include "calibration/CalibrationGuide.h"
 #include "calibration/CalibrationNumbers.h"
@@ -113,6 +114,8 @@ private:
     QTimer m_timerStart;   // timer 2: draw the targets and start the capture
     QTimer m_timerFinish;  // timer 3: end the page after the last target
     QTimer m_timerTarget;  // timer 5: the active target's time-out
+    // Declared before the thread so that it outlives a capture thread still being stopped.
+    CThreadCalls m_captureCalls;  // the capture thread's news
     std::unique_ptr<CCalibrationThread> m_pThread;
     CCalPage m_page;  // the states; this window paints them and runs the timers
 

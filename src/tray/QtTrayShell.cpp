@@ -84,7 +84,7 @@ bool CQtTrayShell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& n
             std::lock_guard lock(m_mutex);
             m_queue.emplace_back(message, nid);
         }
-        QMetaObject::invokeMethod(this, &CQtTrayShell::ApplyQueued, Qt::QueuedConnection);
+        m_calls.Post([this] { ApplyQueued(); });
         return true;
     }
     ApplyQueued();

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "app/ThreadCalls.h"
 #include "tray/TrayShell.h"
 
 class CX11TrayHostWatch;
@@ -63,6 +64,7 @@ private:
     TrayIcon m_hShownIcon = 0;
     std::unique_ptr<CX11TrayHostWatch> m_pHostWatch;
 
-    std::mutex m_mutex;  // guards m_queue
+    CThreadCalls m_calls;  // ApplyQueued, asked for by other threads
+    std::mutex m_mutex;    // guards m_queue
     std::deque<std::pair<NotifyIconMessage, NotifyIconData>> m_queue;
 };

@@ -97,9 +97,13 @@ TEST_F(ResidentMode, TrayIconArmsTheRightClickShowsTheWindowAndExits) {
 
     // A left press arms the right click: the next touch is one.
     CXObserver observer(m_xvfb.Display());
+    const std::string strConnected = RootArea(m_xvfb, box);
     Click(box, -6, "click 1");
     observer.ClearEvents();
-    WaitUntil([] { return false; }, std::chrono::milliseconds(300));  // the command is queued
+    // The click is a queued command: the touch is only a right click once the icon shows the
+    // armed picture, however long a busy machine takes to get there.
+    ASSERT_TRUE(WaitUntil([&] { return RootArea(m_xvfb, box) != strConnected; }))
+        << m_pTactilo->Log();
     ASSERT_TRUE(m_pSim->Send("tap 600 500\n"));
     ASSERT_TRUE(observer.WaitForButtonEvents(2)) << m_pTactilo->Log();
     const auto vecButtons = observer.ButtonEvents();

@@ -1,11 +1,14 @@
 #include "ChildProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <sstream>
@@ -19,6 +22,7 @@ CChildProcess::CChildProcess(const std::vector<std::string>& vecArgs,
         throw std::runtime_error("cannot make a log file");
     }
     m_strLogPath = szLog;
+    m_strName = vecArgs.empty() ? std::string() : vecArgs.front();
 
     std::vector<char*> vecArgv;
     for (const std::string& strArg : vecArgs) {
@@ -48,6 +52,7 @@ CChildProcess::CChildProcess(const std::vector<std::string>& vecArgs,
 
 CChildProcess::~CChildProcess() {
     End();
+    FailOnSanitizerReport(Log(), m_strName);
     unlink(m_strLogPath.c_str());
 }
 
@@ -95,4 +100,29 @@ std::string ReadTextFile(const std::string& strPath) {
 
 std::string CChildProcess::Log() const {
     return ReadTextFile(m_strLogPath);
+}
+
+std::string SanitizerReport(const std::string& strLog) {
+    // The first line of every report of AddressSanitizer, LeakSanitizer, ThreadSanitizer and
+    // UndefinedBehaviorSanitizer (the last names the source position before these words).
+    static const char* const s_aszMarkers[] = {
+        "ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
+        "ERROR: ThreadSanitizer",  ": runtime error: ",
+    };
+    size_t nFirst = std::string::npos;
+    for (const char* szMarker : s_aszMarkers) {
+        nFirst = std::min(nFirst, strLog.find(szMarker));
+    }
+    if (nFirst == std::string::npos) {
+        return {};
+    }
+    const size_t nLineStart = strLog.rfind('\n', nFirst);
+    return strLog.substr(nLineStart == std::string::npos ? 0 : nLineStart + 1);
+}
+
+void FailOnSanitizerReport(const std::string& strLog, const std::string& strWhat) {
+    const std::string strReport = SanitizerReport(strLog);
+    if (!strReport.empty()) {
+        ADD_FAILURE() << "the child " << strWhat << " reported:\n" << strReport;
+    }
 }

@@ -32,6 +32,13 @@ private:
 // A whole text file, or an empty text when it cannot be read.
 std::string ReadTextFile(const std::string& strPath);
 
+// The sanitizer report in a child's output (from its first line on), or an empty text.
+std::string SanitizerReport(const std::string& strLog);
+// Fails the running test when a child's output holds a sanitizer report. A child ended with
+// SIGTERM reports leaks and races at its exit, where no test looks at its exit status, so the
+// owners of children call this once the child has ended.
+void FailOnSanitizerReport(const std::string& strLog, const std::string& strWhat);
+
 // A program started for a test (an X server, a tray host, the simulator, Tactilo itself),
 // ended with SIGTERM (then SIGKILL) when the object goes.
 class CChildProcess : public CProcessLife {
@@ -48,6 +55,7 @@ public:
 
 private:
     std::string m_strLogPath;
+    std::string m_strName;
 };
 
 // Polls bCondition every few milliseconds until it holds or the deadline passes.

@@ -22,6 +22,7 @@ CPipedProcess::CPipedProcess(const std::vector<std::string>& vecArgs,
         throw std::runtime_error("cannot make pipes for a child process");
     }
     m_strLogPath = szLog;
+    m_strName = vecArgs.empty() ? std::string() : vecArgs.front();
 
     std::vector<char*> vecArgv;
     for (const std::string& strArg : vecArgs) {
@@ -56,6 +57,7 @@ CPipedProcess::CPipedProcess(const std::vector<std::string>& vecArgs,
 CPipedProcess::~CPipedProcess() {
     CloseInput();
     End();
+    FailOnSanitizerReport(ErrorLog(), m_strName);
     if (m_outFd >= 0) {
         close(m_outFd);
     }

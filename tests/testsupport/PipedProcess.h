@@ -46,4 +46,5 @@ private:
     std::string m_strPending;
     std::vector<std::string> m_vecLines;
     std::string m_strLogPath;
+    std::string m_strName;
 };

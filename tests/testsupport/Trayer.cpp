@@ -173,3 +173,9 @@ long RootPixel(const CXvfb& xvfb, int x, int y) {
     }
     return std::stol(match[1].str(), nullptr, 16);
 }
+
+std::string RootArea(const CXvfb& xvfb, const XWindowBox& box) {
+    return Capture(xvfb, "import -window root -crop " + std::to_string(box.nWidth) + "x" +
+                             std::to_string(box.nHeight) + "+" + std::to_string(box.x) + "+" +
+                             std::to_string(box.y) + " -depth 8 txt:-");
+}

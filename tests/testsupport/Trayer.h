@@ -53,3 +53,7 @@ bool WindowViewable(const CXvfb& xvfb, const std::string& strTitle);
 
 // The colour of one root-window pixel as 0xRRGGBB, or -1 when it cannot be read.
 long RootPixel(const CXvfb& xvfb, int x, int y);
+
+// The pixels of a root-window area as text, to see a picture change; empty when they cannot
+// be read.
+std::string RootArea(const CXvfb& xvfb, const XWindowBox& box);

@@ -92,10 +92,16 @@ TEST_F(Simulator, PacketsArriveAsSentEvenWhenWrittenBeforeTheOpen) {
     m_sim.Send("tap 100 200 20\necho tapped\n");
     ASSERT_TRUE(m_sim.WaitForEcho("tapped")) << m_sim.ErrorLog();
     OpenPort();
-    EXPECT_EQ(Next(), Whole(true, 100, 200));
-    EXPECT_EQ(Next(), Whole(true, 100, 200));
-    EXPECT_EQ(Next(), Whole(true, 100, 200));
-    EXPECT_EQ(Next(), Whole(false, 100, 200));
+    // The finger repeats at the simulator's pace on its real clock: three packets for 20 ms at
+    // 100 per second on a quiet machine, fewer when it was kept from running. Whatever it
+    // wrote must arrive whole and in order.
+    int nDowns = 0;
+    Framed framed = Next();
+    for (; framed == Whole(true, 100, 200) && nDowns < 10; framed = Next()) {
+        ++nDowns;
+    }
+    EXPECT_GE(nDowns, 1);
+    EXPECT_EQ(framed, Whole(false, 100, 200));
 
     m_sim.Send("down 0 1023\nmove 1023 0\nup\n");
     EXPECT_EQ(Next(), Whole(true, 0, 1023));
