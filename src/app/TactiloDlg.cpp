@@ -48,13 +48,15 @@ bool CTactiloDlg::OnInitDialog() {
     return m_pHub->OnInitDialog();
 }
 
-// The system's announcement of a new serial device reaches the hub at once. Without udevd
-// nothing is announced and the hub's retries are all there is.
+// The system's announcement of a new serial device reaches the hub at once, and an absent
+// device waits for it. Without udevd nothing is announced and the hub's timed retries are all
+// there is.
 void CTactiloDlg::WatchDevices() {
     m_pDeviceMonitor = std::make_unique<CUdevMonitor>();
     if (!m_pDeviceMonitor->IsWatching()) {
         return;
     }
+    m_pHub->SetPortsAnnounced(true);
     m_pDeviceNotifier =
         std::make_unique<QSocketNotifier>(m_pDeviceMonitor->Fd(), QSocketNotifier::Read);
     connect(m_pDeviceNotifier.get(), &QSocketNotifier::activated, this,

@@ -1,6 +1,7 @@
 #include "app/TactiloHub.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <iostream>
 #include <utility>
 
@@ -8,12 +9,25 @@
 #include "app/UiDispatcher.h"
 #include "app/UiTimer.h"
 #include "calibration/CalibrationCodes.h"
+#include "serial/PortNames.h"
 #include "serial/SerialLine.h"
 #include "tray/TrayShell.h"
 
 namespace {
 
 constexpr unsigned TRAY_ICON_ID = 132;
+
+// Open failures that mean the device is not there: no node or a dangling link (ENOENT), a
+// node whose adapter is gone or going (ENODEV, ENXIO, EIO).
+bool IsAbsent(int nError) {
+    return nError == ENOENT || nError == ENODEV || nError == ENXIO || nError == EIO;
+}
+
+// udev announces the nodes it makes under /dev; a pseudo-terminal (a simulator, socat) or a
+// node elsewhere comes back unannounced.
+bool IsAnnouncedNode(const std::string& strPath) {
+    return strPath.rfind("/dev/", 0) == 0 && strPath.rfind("/dev/pts/", 0) != 0;
+}
 
 }  // namespace
 
@@ -82,7 +96,7 @@ void CTactiloHub::ConnectAtStartup() {
 void CTactiloHub::WaitForActiveDevice() {
     m_connection.ShowAway();
     m_nReconnectPauseMs = FIRST_RECONNECT_PAUSE_MS;
-    m_seams.reconnectTimer.Start(m_nReconnectPauseMs);
+    ScheduleReconnect();
 }
 
 // The start-up connect puts up no message box: the program often starts with the desktop,
@@ -138,7 +152,7 @@ void CTactiloHub::OnTimer(unsigned nId, std::uint64_t nTouch) {
 
 // The active device's line failed (a USB adapter unplugged, a dock undocked, a controller
 // switched off). The device stays the chosen one, shown as away, and is opened again as
-// soon as it can be, with growing pauses and without messages.
+// soon as it can be (see ScheduleReconnect), without messages.
 void CTactiloHub::OnDeviceGone(unsigned nReaderGeneration) {
     if (nReaderGeneration != m_reader.Generation() || !m_reader.Started()) {
         return;  // from a reader that has been replaced or stopped meanwhile
@@ -152,12 +166,12 @@ void CTactiloHub::OnReconnectTimer() {
     TryReconnect();
 }
 
-// An adapter plugged back in is opened as soon as the system announces it, instead of at the
-// next retry: the retries keep running (they still matter for a port another program lets go
-// of, which is not announced), and where nothing announces devices they are all there is.
+// An adapter plugged back in is opened as soon as the system announces it: an absent device
+// waits for that alone, and one retried on a timer is tried at once instead of at the next
+// retry.
 void CTactiloHub::OnPortAdded() {
-    if (m_seams.reconnectTimer.IsActive()) {
-        m_seams.reconnectTimer.Stop();
+    if (ReconnectPending()) {
+        StopReconnecting();
         TryReconnect();
     }
 }
@@ -165,16 +179,38 @@ void CTactiloHub::OnPortAdded() {
 void CTactiloHub::TryReconnect() {
     if (!m_connection.Open(m_activeDevice, false)) {
         m_nReconnectPauseMs = std::min(m_nReconnectPauseMs * 2, LAST_RECONNECT_PAUSE_MS);
+        ScheduleReconnect();
+    }
+}
+
+// A device that is not there is tried again when udev announces a tty, and not before:
+// retrying it on a timer would only poll. A port that is there but refused (EBUSY: another
+// program holds it; EACCES) frees up unannounced, so it keeps the growing pause, as does any
+// away device where nothing announces ports. The first try after an outage comes after the
+// first pause: the port last opened, so there is no failure yet to go by.
+void CTactiloHub::ScheduleReconnect() {
+    if (ComesBackAnnounced()) {
+        m_bAwaitingPort = true;
+    } else {
         m_seams.reconnectTimer.Start(m_nReconnectPauseMs);
     }
 }
 
+bool CTactiloHub::ComesBackAnnounced() const {
+    if (!m_bPortsAnnounced || !IsAbsent(m_connection.LastOpenError())) {
+        return false;
+    }
+    const int nPort = CDeviceConnection::GetPortNumber(m_activeDevice.m_strPort);
+    return IsAnnouncedNode(PortTargetPath(nPort));
+}
+
 void CTactiloHub::StopReconnecting() {
     m_seams.reconnectTimer.Stop();
+    m_bAwaitingPort = false;
 }
 
 bool CTactiloHub::ReconnectPending() const {
-    return m_seams.reconnectTimer.IsActive();
+    return m_bAwaitingPort || m_seams.reconnectTimer.IsActive();
 }
 
 void CTactiloHub::OnCommand(unsigned nId) {

@@ -112,6 +112,9 @@ public:
     void OnReconnectTimer();
     // The system announced a new serial device: an away device is tried at once.
     void OnPortAdded();
+    // Whether the system announces new serial devices (udev runs and is watched): an away
+    // device that is absent then waits for OnPortAdded instead of being retried on a timer.
+    void SetPortsAnnounced(bool bAnnounced) { m_bPortsAnnounced = bAnnounced; }
 
     // Calibration of the active device; the outcome is in m_nStatus.
     void OnCalibrate();
@@ -167,6 +170,8 @@ private:
     void WaitForActiveDevice();
     void OnDeviceGone(unsigned nReaderGeneration);
     void TryReconnect();
+    void ScheduleReconnect();
+    bool ComesBackAnnounced() const;
     void StopReconnecting();
     void RunCommand(unsigned nId);
 
@@ -180,6 +185,8 @@ private:
     CSystemTray m_trayIcon;
     CDeviceList m_deviceList;
     int m_nReconnectPauseMs = 0;
+    bool m_bPortsAnnounced = false;
+    bool m_bAwaitingPort = false;  // away, absent: the next try comes with an announcement
     bool m_bDestroyed = false;
     bool m_bExiting = false;  // Exit runs: its validation message may be on screen
 };

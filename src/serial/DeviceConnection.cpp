@@ -61,6 +61,7 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
         m_deps.port.Open(nPort, static_cast<unsigned>(nBaudRate), 8, 0, 0);
         m_deps.port.SetTimeouts(0, 0, 0, 0, 0);
         m_strLastOpenFailure.clear();
+        m_nLastOpenError = 0;
         return true;
     } catch (const CPortException& error) {
         // A port the user may not open is the one failure the user can fix alone, so every
@@ -69,6 +70,7 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
         const std::string strGroup =
             bRefused && m_deps.portGroup ? m_deps.portGroup(PortTargetPath(nPort)) : std::string();
         m_strLastOpenFailure = OpenFailureText(nPort, error.Error(), error.Message(), strGroup);
+        m_nLastOpenError = error.Error();
         char szMessage[1000];
         error.GetErrorMessage(szMessage, sizeof szMessage);
         std::string strShown = szMessage;
@@ -80,6 +82,7 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
         }
     } catch (...) {
         m_strLastOpenFailure = OpenFailureText(nPort, 0, "Unexpected exception");
+        m_nLastOpenError = 0;
         m_deps.port.Close();
         m_deps.messages.Show("Unexpected exception", MessageIcon::Error);
     }

@@ -48,6 +48,9 @@ public:
     // system's reason: "COM2 (/dev/ttyUSB0): Permission denied". A refused access adds what
     // to do about it (AccessFixText). Empty after a success.
     const std::string& LastOpenFailure() const { return m_strLastOpenFailure; }
+    // The system's error number of the last OpenPort failure (ENOENT, EBUSY, ...), 0 after a
+    // success or when there was none.
+    int LastOpenError() const { return m_nLastOpenError; }
     // Stops the reader, lets go of what a touch holds, pauses, closes the port; false when
     // no port was open.
     bool Disconnect();
@@ -67,4 +70,5 @@ public:
 private:
     Dependencies m_deps;
     std::string m_strLastOpenFailure;
+    int m_nLastOpenError = 0;
 };

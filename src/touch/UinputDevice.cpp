@@ -9,10 +9,11 @@
 
 namespace {
 
-// Units per millimetre: about 100 pixels per inch, a desktop monitor's density. Input
-// stacks use it only to turn distances into physical ones (acceleration, gestures), which an
-// absolute pointer does not have; without any, libinput warns and guesses.
-constexpr int kResolution = 4;
+// Units per millimetre: 4 pixels per millimetre (about 100 pixels per inch, a desktop
+// monitor's density) in axis units. Input stacks use it only to turn distances into physical
+// ones (acceleration, gestures), which an absolute pointer does not have; without any,
+// libinput warns and guesses.
+constexpr int kResolution = 4 * kUinputUnitsPerPixel;
 
 class CLibevdevPointer final : public IUinputDevice {
 public:
@@ -59,12 +60,11 @@ std::unique_ptr<IUinputDevice> MakeLibevdevPointer(const ScreenRect& rcBounds,
     libevdev_enable_event_code(pDevice, EV_KEY, BTN_RIGHT, nullptr);
     libevdev_enable_event_type(pDevice, EV_ABS);
     input_absinfo absX{};
-    absX.minimum = rcBounds.left;
-    absX.maximum = rcBounds.right - 1;
+    absX.minimum = 0;
+    absX.maximum = (rcBounds.right - rcBounds.left) * kUinputUnitsPerPixel - 1;
     absX.resolution = kResolution;
     input_absinfo absY = absX;
-    absY.minimum = rcBounds.top;
-    absY.maximum = rcBounds.bottom - 1;
+    absY.maximum = (rcBounds.bottom - rcBounds.top) * kUinputUnitsPerPixel - 1;
     libevdev_enable_event_code(pDevice, EV_ABS, ABS_X, &absX);
     libevdev_enable_event_code(pDevice, EV_ABS, ABS_Y, &absY);
 

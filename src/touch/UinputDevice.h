@@ -19,8 +19,9 @@ public:
 inline constexpr const char* kUinputPointerName = "Tactilo pointer";
 
 // Makes "Tactilo pointer" through libevdev: an absolute pointer (not a touchscreen: the
-// clicks are Tactilo's own) with ABS_X and ABS_Y spanning rcBounds in pixels, BTN_LEFT and
-// BTN_RIGHT. nullptr, with the reason in strError, when /dev/uinput refuses.
+// clicks are Tactilo's own) with ABS_X and ABS_Y spanning rcBounds in kUinputUnitsPerPixel
+// units per pixel, BTN_LEFT and BTN_RIGHT. nullptr, with the reason in strError, when /dev/uinput
+// refuses.
 std::unique_ptr<IUinputDevice> MakeLibevdevPointer(const ScreenRect& rcBounds,
                                                    std::string& strError);
 

@@ -36,6 +36,10 @@ ScreenRect MonitorBounds(const std::vector<MonitorInfo>& vecMonitors) {
     return rcBounds;
 }
 
+int UinputAxisValue(int nPixel, int nBoxStart) {
+    return (nPixel - nBoxStart) * kUinputUnitsPerPixel + kUinputUnitsPerPixel / 2;
+}
+
 ScreenSize PrimaryMonitorSize(const std::vector<MonitorInfo>& vecMonitors) {
     if (vecMonitors.empty()) {
         return {};
@@ -58,8 +62,8 @@ std::vector<InputEventRecord> CUinputEventStream::Events(const MouseInput& input
         const long long nY = bAbsolute ? input.nPixelY : static_cast<long long>(m_nY) + input.dy;
         m_nX = Clamp(nX, m_rcBounds.left, m_rcBounds.right);
         m_nY = Clamp(nY, m_rcBounds.top, m_rcBounds.bottom);
-        Append(vecEvents, EV_ABS, ABS_X, m_nX);
-        Append(vecEvents, EV_ABS, ABS_Y, m_nY);
+        Append(vecEvents, EV_ABS, ABS_X, UinputAxisValue(m_nX, m_rcBounds.left));
+        Append(vecEvents, EV_ABS, ABS_Y, UinputAxisValue(m_nY, m_rcBounds.top));
     }
     const struct {
         unsigned nFlag;

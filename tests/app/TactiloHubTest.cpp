@@ -24,6 +24,7 @@
 #include "WindowServices.h"
 #include "app/TactiloHub.h"
 #include "calibration/CalibrationCodes.h"
+#include "serial/PortNames.h"
 
 namespace {
 
@@ -437,6 +438,63 @@ TEST_F(TactiloHubTest, AnAnnouncedPortIsTriedAtOnceOnlyWhileTheDeviceIsAway) {
     EXPECT_TRUE(m_pHub->Port().IsOpen());
     EXPECT_FALSE(m_pHub->ReconnectPending());
 }
+
+namespace {
+
+struct AwayCase {
+    const char* pszName;
+    bool bAnnounced;        // udev runs and is watched
+    int nError;             // why the port does not open
+    const char* pszLinkTo;  // where the COM3 link points; none: /dev/ttyS2
+    bool bTimer;            // retried on the timer, not only on an announcement
+};
+
+class TactiloHubAwayTest : public TactiloHubTest, public ::testing::WithParamInterface<AwayCase> {};
+
+}  // namespace
+
+// Where udev announces ports, a device that is not there waits for an announcement with no
+// timer; one that is there but refused, or that udev never makes, keeps the timed retries.
+// Either way an announcement tries it at once.
+TEST_P(TactiloHubAwayTest, AnAbsentDeviceWaitsForTheAnnouncementOthersForThePause) {
+    const AwayCase& away = GetParam();
+    if (away.pszLinkTo) {
+        const std::filesystem::path link = PortLinkPath(3);
+        std::filesystem::create_directories(link.parent_path());
+        std::filesystem::create_symlink(away.pszLinkTo, link);
+    }
+    WriteDeviceFile("Front;DISPLAY2;COM3;4800;1;\r\n");
+    m_pHub->SetPortsAnnounced(away.bAnnounced);
+    m_pLine->SetFailures({away.nError, 0, 0});
+    m_pHub->OnInitDialog();
+    EXPECT_TRUE(m_pHub->ReconnectPending());
+    EXPECT_EQ(m_reconnect.IsActive(), away.bTimer);
+    // Another tty announced: tried, still away, waiting as before.
+    m_pHub->OnPortAdded();
+    EXPECT_FALSE(m_pHub->Port().IsOpen());
+    EXPECT_TRUE(m_pHub->ReconnectPending());
+    EXPECT_EQ(m_reconnect.IsActive(), away.bTimer);
+
+    m_pLine->SetFailures({0, 0, 0});
+    m_pHub->OnPortAdded();
+    EXPECT_TRUE(m_pHub->Port().IsOpen());
+    EXPECT_FALSE(m_pHub->ReconnectPending());
+    EXPECT_FALSE(m_reconnect.IsActive());
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, TactiloHubAwayTest,
+                         ::testing::Values(AwayCase{"NoUdevNoNode", false, ENOENT, nullptr, true},
+                                           AwayCase{"NoNode", true, ENOENT, nullptr, false},
+                                           AwayCase{"ByIdLinkGone", true, ENOENT,
+                                                    "/dev/serial/by-id/usb-X-port0", false},
+                                           AwayCase{"AdapterGone", true, ENODEV, nullptr, false},
+                                           AwayCase{"NoDevice", true, ENXIO, nullptr, false},
+                                           AwayCase{"HungUp", true, EIO, nullptr, false},
+                                           AwayCase{"HeldElsewhere", true, EBUSY, nullptr, true},
+                                           AwayCase{"Refused", true, EACCES, nullptr, true},
+                                           AwayCase{"PseudoTerminalGone", true, ENOENT,
+                                                    "/dev/pts/4242", true}),
+                         [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST_F(TactiloHubTest, AnOutageReportedByAReplacedReaderIsIgnored) {
     m_pHub->OnInitDialog();

@@ -83,10 +83,10 @@ private:
 };
 
 // The X server's libinput driver turns the axis into 0..65535 and the server scales that
-// back to the screen in floating point, truncating: a pixel may come out one short.
-::testing::AssertionResult Near(const PointerEvent& event, std::pair<int, int> aim) {
-    if (event.x <= aim.first && event.x >= aim.first - 1 && event.y <= aim.second &&
-        event.y >= aim.second - 1) {
+// back to the screen in floating point, truncating. Tactilo sends the middle of the aimed
+// pixel in quarter pixels, so the pointer lands exactly on it.
+::testing::AssertionResult OnAim(const PointerEvent& event, std::pair<int, int> aim) {
+    if (event.x == aim.first && event.y == aim.second) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure()
@@ -148,7 +148,7 @@ protected:
             if (m_pObserver->WaitForEvents([](const auto& v) { return !v.empty(); },
                                            std::chrono::milliseconds(500))) {
                 const PointerEvent last = m_pObserver->Events().back();
-                if (Near(last, target)) {
+                if (OnAim(last, target)) {
                     return ::testing::AssertionSuccess();
                 }
                 strLast = std::to_string(last.x) + "," + std::to_string(last.y) + " for " +
@@ -219,7 +219,7 @@ TEST_F(UinputGuest, TheXServerFollowsTheLineAcrossLayoutChanges) {
     EXPECT_EQ(vecButtons[0].nButton, 1);
     EXPECT_EQ(vecButtons[1].kind, Kind::Release);
     EXPECT_EQ(vecButtons[1].nButton, 1);
-    EXPECT_TRUE(Near(vecButtons[0], tap));
+    EXPECT_TRUE(OnAim(vecButtons[0], tap));
 
     // A hold past the right-click time: the right button, pressed and let go.
     observer.ClearEvents();
@@ -238,7 +238,7 @@ TEST_F(UinputGuest, TheXServerFollowsTheLineAcrossLayoutChanges) {
     Packet(false, 700, 300);
     for (const PointerEvent& event : observer.ButtonEvents()) {
         if (event.nButton == 3) {
-            EXPECT_TRUE(Near(event, aim.At(700, 300)));
+            EXPECT_TRUE(OnAim(event, aim.At(700, 300)));
         }
     }
     EXPECT_TRUE(WaitUntil([&] {

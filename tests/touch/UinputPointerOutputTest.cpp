@@ -80,29 +80,40 @@ TEST_P(UinputEventStreamTest, EachRecordBecomesItsEventsAndOneSync) {
     EXPECT_THAT(all, ElementsAreArray(GetParam().expected));
 }
 
+// The axes count quarter pixels from the box's top left corner, and a pixel is sent as the
+// middle of its four: pixel -1280 (the box's left edge) is 2, pixel 0 is 5122.
+InputEventRecord PixelX(int n) {
+    return AbsX((n + 1280) * 4 + 2);
+}
+InputEventRecord PixelY(int n) {
+    return AbsY(n * 4 + 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Records, UinputEventStreamTest,
     ::testing::Values(
-        // Desktop pixels are sent as they are, negative ones on a monitor left of the origin.
+        // Pixels on either monitor, the one left of the origin too, as quarter pixels.
         StreamCase{"MoveOnEachMonitor",
-                   {Move(960, 540), Move(-1000, 700)},
-                   {AbsX(960), AbsY(540), kSyn, AbsX(-1000), AbsY(700), kSyn}},
+                   {Move(960, 540), Move(-1000, 700), Move(0, 0)},
+                   {AbsX(8962), AbsY(2162), kSyn, AbsX(1122), AbsY(2802), kSyn, AbsX(5122), AbsY(2),
+                    kSyn}},
         StreamCase{"LeftClick",
                    {Move(10, 20), Flags(MOUSEEVENTF_LEFTDOWN), Flags(MOUSEEVENTF_LEFTUP)},
-                   {AbsX(10), AbsY(20), kSyn, Key(BTN_LEFT, 1), kSyn, Key(BTN_LEFT, 0), kSyn}},
+                   {PixelX(10), PixelY(20), kSyn, Key(BTN_LEFT, 1), kSyn, Key(BTN_LEFT, 0), kSyn}},
         StreamCase{"RightClickInOneRecord",
                    {Flags(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP)},
                    {Key(BTN_RIGHT, 1), Key(BTN_RIGHT, 0), kSyn}},
         StreamCase{"MoveWithPress",
                    {Flags(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN)},
-                   {AbsX(0), AbsY(0), Key(BTN_LEFT, 1), kSyn}},
-        // Beyond the box: the nearest edge pixel, never a value outside the axis range.
+                   {PixelX(0), PixelY(0), Key(BTN_LEFT, 1), kSyn}},
+        // Beyond the box: the middle of the nearest edge pixel, inside the axis range
+        // (0 to 3200 * 4 - 1 across, 0 to 1224 * 4 - 1 down).
         StreamCase{"OutsideIsClamped",
                    {Move(5000, -30), Move(-9000, 99999)},
-                   {AbsX(1919), AbsY(0), kSyn, AbsX(-1280), AbsY(1223), kSyn}},
+                   {AbsX(12798), AbsY(2), kSyn, AbsX(2), AbsY(4894), kSyn}},
         StreamCase{"RelativeMoveFromTheLastPoint",
                    {Move(100, 100), Flags(MOUSEEVENTF_MOVE, -30, 40)},
-                   {AbsX(100), AbsY(100), kSyn, AbsX(70), AbsY(140), kSyn}}),
+                   {PixelX(100), PixelY(100), kSyn, PixelX(70), PixelY(140), kSyn}}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
 TEST(UinputEventStreamTest, EmptyRecordWritesNothingAndReleaseOnlyWhatIsHeld) {
@@ -136,12 +147,13 @@ TEST(UinputPointerOutputTest, LayoutChangeReleasesTheHeldButtonAndMakesTheDevice
     output.SetMonitors({kTwoMonitors[0]});
     ASSERT_EQ(log.vecDevices.size(), 2u);
     EXPECT_FALSE(log.vecDevices[0].bAlive);
-    EXPECT_THAT(
-        log.vecDevices[0].vecEvents,
-        ElementsAre(AbsX(-640), AbsY(600), kSyn, Key(BTN_LEFT, 1), kSyn, Key(BTN_LEFT, 0), kSyn));
+    EXPECT_THAT(log.vecDevices[0].vecEvents,
+                ElementsAre(PixelX(-640), PixelY(600), kSyn, Key(BTN_LEFT, 1), kSyn,
+                            Key(BTN_LEFT, 0), kSyn));
     EXPECT_EQ(log.vecDevices[1].rcBounds, (ScreenRect{0, 0, 1920, 1080}));
     output.SendInput(Move(-640, 600));
-    EXPECT_THAT(log.vecDevices[1].vecEvents, ElementsAre(AbsX(0), AbsY(600), kSyn));
+    // The new box starts at the origin: its left edge pixel is 2.
+    EXPECT_THAT(log.vecDevices[1].vecEvents, ElementsAre(AbsX(2), AbsY(2402), kSyn));
 
     // Every monitor gone: no device until one comes back.
     output.SetMonitors({});
