@@ -23,3 +23,34 @@ target_link_libraries(tactilo_win32 PUBLIC user32 advapi32)
 add_executable(tactilo-wininfo app/wininfo_main.cpp)
 target_link_libraries(tactilo-wininfo PRIVATE tactilo_win32)
 set_target_properties(tactilo-wininfo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Tactilo.exe: the native user interface over the core's window logic, from the dialog
+# templates in resources/win32/Tactilo.rc.
+enable_language(RC)
+add_library(tactilo_win32ui STATIC
+    app/Win32AboutDlg.cpp
+    app/Win32MessageBox.cpp
+    app/Win32TactiloDlg.cpp
+    app/Win32UiTimers.cpp
+    calibration/Win32Cal.cpp
+    devices/Win32DeviceListCtrl.cpp
+    devices/Win32SelectConnection.cpp
+    tray/Win32TrayShell.cpp
+)
+target_link_libraries(tactilo_win32ui PUBLIC tactilo_win32 comctl32 shell32 gdi32)
+add_executable(Tactilo WIN32 app/Win32TactiloApp.cpp resources/win32/Tactilo.rc)
+target_link_libraries(Tactilo PRIVATE tactilo_win32ui)
+# wWinMain: the command line comes as UTF-16.
+target_link_options(Tactilo PRIVATE -municode)
+target_compile_definitions(Tactilo PRIVATE TACTILO_VERSION="${PROJECT_VERSION}")
+set_target_properties(Tactilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The manual beside the program: made by the Linux build's helpdoc tool (scripts/windows
+# builds it), since the tool needs Qt.
+set(TACTILO_HELP_PDF "" CACHE FILEPATH "Help.pdf made by the Linux build")
+if(TACTILO_HELP_PDF)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Help.pdf
+        COMMAND ${CMAKE_COMMAND} -E copy ${TACTILO_HELP_PDF} ${CMAKE_BINARY_DIR}/bin/Help.pdf
+        DEPENDS ${TACTILO_HELP_PDF} VERBATIM)
+    add_custom_target(helpdoc ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Help.pdf)
+endif()
