@@ -39,17 +39,39 @@ int Selected(HWND hCombo) {
 
 }  // namespace
 
+namespace {
+
+// Whether COMn answers a query-only open (no read or write access: the line is neither read
+// nor set up): 0 when it is there and free, 5 when another program holds it, else the error.
+DWORD ProbePort(const std::wstring& strName) {
+    HANDLE hPort = CreateFileW((L"\\\\.\\" + strName).c_str(), 0, 0, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    if (hPort == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    CloseHandle(hPort);
+    return 0;
+}
+
+}  // namespace
+
 std::vector<PortChoice> Win32PortChoices() {
     std::vector<PortChoice> vecChoices;
     for (int nPort = 1; nPort <= LAST_LISTED_PORT; ++nPort) {
         const std::wstring strName = L"COM" + std::to_wstring(nPort);
         wchar_t szTarget[512];
-        if (QueryDosDeviceW(strName.c_str(), szTarget, 512) == 0) {
+        const bool bKnown = QueryDosDeviceW(strName.c_str(), szTarget, 512) != 0;
+        const DWORD nProbe = ProbePort(strName);
+        if (!bKnown && nProbe != 0 && nProbe != ERROR_ACCESS_DENIED) {
             continue;
         }
         PortChoice choice;
         choice.nPort = nPort;
         choice.strText = "COM" + std::to_string(nPort);
+        choice.bInUse = nProbe == ERROR_ACCESS_DENIED;
+        if (choice.bInUse) {
+            choice.strText += " \xE2\x80\x94 in use";
+        }
         vecChoices.push_back(choice);
     }
     return vecChoices;

@@ -43,6 +43,8 @@ private:
     HWND m_hWnd = nullptr;
 };
 
-// The COM ports the system knows (QueryDosDevice), COM1 to COM64, each listed as "COMn": a
-// port is opened only by the connection, never to list it.
+// The COM ports COM1 to COM64, each listed as "COMn" (" — in use" when another program holds
+// it): those the system names (QueryDosDevice) and those that answer a query-only open, which
+// neither reads nor sets up the line. Ports that only a driver's own link names (Wine's
+// dosdevices, some virtual port drivers) are found by the second.
 std::vector<PortChoice> Win32PortChoices();
