@@ -148,8 +148,9 @@ std::optional<unsigned> CWin32TrayShell::MenuItemId(unsigned nMenuId, unsigned n
     HMENU hPopup = hMenu ? GetSubMenu(hMenu, 0) : nullptr;
     std::optional<unsigned> id;
     if (hPopup) {
+        // A separator's id is 0 in a menu resource; a position past the end gives -1.
         const UINT nId = GetMenuItemID(hPopup, static_cast<int>(nPos));
-        id = nId == static_cast<UINT>(-1) ? g_nNoItem : nId;
+        id = nId == 0 || nId == static_cast<UINT>(-1) ? g_nNoItem : nId;
     }
     if (hMenu) {
         DestroyMenu(hMenu);

@@ -1,6 +1,6 @@
 // Tactilo.exe under Wine, end to end: a portable copy started in a folder of its own, its
 // tray icon docked in a real tray host (trayer) on the run's X server, the Device Manager
-// opened by a double click on that icon, a device on COM5 added through Device Settings and
+// opened by a double click on that icon, the icon back in a restarted tray host, a device on COM5 added through Device Settings and
 // saved on OK, the calibration page over the monitor fed five touches through COM5, and
 // touches that move the X pointer and press and release the left button.
 //
@@ -274,6 +274,11 @@ TEST_F(TactiloEndToEnd, TrayDeviceManagerCalibrationAndTouches) {
         ASSERT_TRUE(WriteToCom5(Hex(TouchPacketBytes(false, raw.x, raw.y))));
         EXPECT_TRUE(WaitFor([] { return !LeftButtonDown(); }));
     }
+
+    // A new tray host (the panel restarted) shows the icon again.
+    ASSERT_EQ(AskWineHost("trayer restart"), "ok");
+    EXPECT_TRUE(WaitFor([] { return AskWineHost("docked") != "none"; }))
+        << "the icon did not come back to the new tray host";
 }
 
 }  // namespace

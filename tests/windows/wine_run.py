@@ -14,6 +14,7 @@ reach from inside Wine.
       pointer             the X pointer as an X client sees it: "x y"
       trayer              a tray host (trayer) runs on the display; "ok" once its panel is
                           there (it is ended with the run)
+      trayer restart      the tray host ends and a new one starts, as when a panel restarts
       docked              "x y" of the middle of the first icon docked in the tray host's
                           panel, as an X client sees it, or "none"
       click x y N         N clicks of the left button at x, y through X (xdotool)
@@ -77,6 +78,9 @@ def panel_window(env):
 
 def start_trayer(env):
     if not TRAYER:
+        deadline = time.monotonic() + 10
+        while panel_window(env) and time.monotonic() < deadline:
+            time.sleep(0.1)  # the old panel's window is still there
         TRAYER.append(subprocess.Popen(
             ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
              "120", "--height", "24"], env=env, stdout=subprocess.DEVNULL,
@@ -110,6 +114,11 @@ def docked_text(env):
 def answer(request, master, env):
     verb, _, rest = request.partition(" ")
     if verb == "trayer":
+        if rest == "restart":
+            for trayer in TRAYER:
+                trayer.terminate()
+                trayer.wait()
+            TRAYER.clear()
         return start_trayer(env)
     if verb == "docked":
         return docked_text(env)
