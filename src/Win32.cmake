@@ -45,12 +45,5 @@ target_link_options(Tactilo PRIVATE -municode)
 target_compile_definitions(Tactilo PRIVATE TACTILO_VERSION="${PROJECT_VERSION}")
 set_target_properties(Tactilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# The manual beside the program: made by the Linux build's helpdoc tool (scripts/windows
-# builds it), since the tool needs Qt.
-set(TACTILO_HELP_PDF "" CACHE FILEPATH "Help.pdf made by the Linux build")
-if(TACTILO_HELP_PDF)
-    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Help.pdf
-        COMMAND ${CMAKE_COMMAND} -E copy ${TACTILO_HELP_PDF} ${CMAKE_BINARY_DIR}/bin/Help.pdf
-        DEPENDS ${TACTILO_HELP_PDF} VERBATIM)
-    add_custom_target(helpdoc ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Help.pdf)
-endif()
+# Help.pdf beside it comes from tools/helpdoc, built for the build machine (it needs Qt):
+# scripts/windows makes it.
