@@ -31,6 +31,7 @@
 
 // After the program's own headers: <windows.h> macros would clash with their names.
 #include <windows.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -81,8 +82,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
         if (request == InfoRequest::Version) {
             std::cout << VersionText(TACTILO_VERSION);
         } else {
-            std::cout << UsageText({SettingsFilePath(), BrenholdConfigDirectory(),
-                                    HelpFilePath(GetAppDirectory())});
+            std::cout << UsageText(
+                {SettingsFilePath(), BrenholdConfigDirectory(), HelpFilePath(GetAppDirectory())});
         }
         std::cout.flush();
         return std::cout ? 0 : 1;

@@ -74,12 +74,12 @@ void CWin32TactiloDlg::OnInitControls() {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_hPostTarget = m_hWnd;
     }
-    m_hIcon = static_cast<HICON>(LoadImageW(m_hInstance, MAKEINTRESOURCEW(IDI_NOT_CONNECTED),
-                                            IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                            GetSystemMetrics(SM_CYICON), 0));
-    m_hSmallIcon = static_cast<HICON>(LoadImageW(
-        m_hInstance, MAKEINTRESOURCEW(IDI_NOT_CONNECTED), IMAGE_ICON,
-        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    m_hIcon =
+        static_cast<HICON>(LoadImageW(m_hInstance, MAKEINTRESOURCEW(IDI_NOT_CONNECTED), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    m_hSmallIcon = static_cast<HICON>(LoadImageW(m_hInstance, MAKEINTRESOURCEW(IDI_NOT_CONNECTED),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), 0));
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
     if (HMENU hSystem = GetSystemMenu(m_hWnd, FALSE)) {
@@ -130,8 +130,7 @@ INT_PTR CWin32TactiloDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
             m_pHub->OnHideToTray();
             return TRUE;
         case WM_NOTIFY:
-            return m_listDevices.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE
-                                                                                    : FALSE;
+            return m_listDevices.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
         case WM_TIMER:
             if (!m_holdTimer.OnTimerMessage(wParam)) {
                 m_reconnectTimer.OnTimerMessage(wParam);
@@ -231,8 +230,8 @@ void CWin32TactiloDlg::FocusDelay() {
 }
 
 bool CWin32TactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify) {
-    return CWin32SelectConnection::RunModal(m_hInstance, m_hWnd, values, bModify,
-                                            m_monitors, m_messages);
+    return CWin32SelectConnection::RunModal(m_hInstance, m_hWnd, values, bModify, m_monitors,
+                                            m_messages);
 }
 
 void CWin32TactiloDlg::RunCalibration(CalibrationRun& run) {

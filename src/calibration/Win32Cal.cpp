@@ -176,8 +176,8 @@ void CWin32Cal::Paint(HDC hDC) {
         const int nHeight = rcClient.bottom - rcClient.top;
         const int nTop = y + 64 < nHeight - 40 ? y + 64 : y - 64 - 40;
         RECT rcText = {x - 300, nTop, x + 300, nTop + 40};
-        const std::wstring strText = Utf8ToWide(guide.strInstruction + " (" + guide.strStep +
-                                                ", " + std::to_string(guide.nSecondsLeft) + " s)");
+        const std::wstring strText = Utf8ToWide(guide.strInstruction + " (" + guide.strStep + ", " +
+                                                std::to_string(guide.nSecondsLeft) + " s)");
         SetBkMode(hDC, TRANSPARENT);
         SetTextColor(hDC, RGB(0, 0, 0));
         DrawTextW(hDC, strText.c_str(), -1, &rcText, DT_CENTER | DT_TOP | DT_NOPREFIX);
@@ -191,8 +191,8 @@ void CWin32Cal::Paint(HDC hDC) {
 }
 
 void CWin32Cal::StartTargetTimer() {
-    SetTimer(m_hWnd, TIMER_TARGET,
-             static_cast<UINT>(CCalibrationCapture::TARGET_TIMEOUT.count()), nullptr);
+    SetTimer(m_hWnd, TIMER_TARGET, static_cast<UINT>(CCalibrationCapture::TARGET_TIMEOUT.count()),
+             nullptr);
 }
 
 void CWin32Cal::StopTargetTimer() {

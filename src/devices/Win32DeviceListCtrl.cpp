@@ -30,8 +30,8 @@ CWin32DeviceListCtrl::~CWin32DeviceListCtrl() {
 
 void CWin32DeviceListCtrl::Attach(HWND hList) {
     m_hList = hList;
-    ListView_SetExtendedListViewStyle(
-        hList, LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyle(hList,
+                                      LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;

@@ -44,8 +44,8 @@ namespace {
 // Whether COMn answers a query-only open (no read or write access: the line is neither read
 // nor set up): 0 when it is there and free, 5 when another program holds it, else the error.
 DWORD ProbePort(const std::wstring& strName) {
-    HANDLE hPort = CreateFileW((L"\\\\.\\" + strName).c_str(), 0, 0, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
+    HANDLE hPort =
+        CreateFileW((L"\\\\.\\" + strName).c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hPort == INVALID_HANDLE_VALUE) {
         return GetLastError();
     }

@@ -14,8 +14,8 @@ constexpr UINT WM_APPLY_QUEUED = WM_APP + 1;
 constexpr unsigned g_nNoItem = 0xFFFFFFFF;
 
 HICON LoadIconResource(HINSTANCE hInstance, unsigned nId, int nSize) {
-    return static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(nId), IMAGE_ICON, nSize,
-                                         nSize, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(
+        LoadImageW(hInstance, MAKEINTRESOURCEW(nId), IMAGE_ICON, nSize, nSize, LR_DEFAULTCOLOR));
 }
 
 void CopyTip(wchar_t (&szTip)[128], const std::string& strTip) {

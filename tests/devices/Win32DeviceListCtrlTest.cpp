@@ -16,7 +16,9 @@ namespace {
 
 class CRecordingEvents final : public IDeviceListEvents {
 public:
-    void OnDeviceListClick(int nItem) override { m_vecEvents.push_back("click " + std::to_string(nItem)); }
+    void OnDeviceListClick(int nItem) override {
+        m_vecEvents.push_back("click " + std::to_string(nItem));
+    }
     void OnDeviceListDblClick() override { m_vecEvents.push_back("double"); }
     void OnDeviceListItemChanged(int nItem) override {
         m_vecEvents.push_back("changed " + std::to_string(nItem));
@@ -44,11 +46,11 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"DeviceListTestParent";
         RegisterClassW(&wc);
-        m_hParent = CreateWindowW(L"DeviceListTestParent", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                                  300, nullptr, nullptr, wc.hInstance, nullptr);
-        HWND hList = CreateWindowW(WC_LISTVIEWW, L"",
-                                   WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, 0, 380,
-                                   280, m_hParent, nullptr, wc.hInstance, nullptr);
+        m_hParent = CreateWindowW(L"DeviceListTestParent", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+        HWND hList =
+            CreateWindowW(WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0,
+                          0, 380, 280, m_hParent, nullptr, wc.hInstance, nullptr);
         m_list.Attach(hList);
         m_list.SetEventHandler(&m_events);
         s_pList = &m_list;

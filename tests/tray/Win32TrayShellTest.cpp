@@ -13,8 +13,7 @@ TEST(Win32TrayShell, FindsTheTrayMenuAndTheIconsInTheResources) {
     ASSERT_NE(shell.Window(), nullptr);
     EXPECT_TRUE(shell.HasMenu(132));
     EXPECT_FALSE(shell.HasMenu(133));
-    const std::optional<unsigned> expected[] = {32775, 0xFFFFFFFF, 32776, 32777, 32778,
-                                                0xFFFFFFFF};
+    const std::optional<unsigned> expected[] = {32775, 0xFFFFFFFF, 32776, 32777, 32778, 0xFFFFFFFF};
     for (unsigned nPos = 0; nPos < 6; ++nPos) {
         EXPECT_EQ(shell.MenuItemId(132, nPos), expected[nPos]) << "position " << nPos;
     }

@@ -1,8 +1,8 @@
 // Tactilo.exe under Wine, end to end: a portable copy started in a folder of its own, its
 // tray icon docked in a real tray host (trayer) on the run's X server, the Device Manager
-// opened by a double click on that icon, the icon back in a restarted tray host, a device on COM5 added through Device Settings and
-// saved on OK, the calibration page over the monitor fed five touches through COM5, and
-// touches that move the X pointer and press and release the left button.
+// opened by a double click on that icon, the icon back in a restarted tray host, a device on COM5
+// added through Device Settings and saved on OK, the calibration page over the monitor fed five
+// touches through COM5, and touches that move the X pointer and press and release the left button.
 //
 // The dialogs are driven the way a user's clicks reach them, by their controls' messages
 // from this process; the pointer is read by an X client (the runner), the buttons through
@@ -155,8 +155,8 @@ protected:
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         std::wstring strCommand = L"\"" + (m_folder / L"Tactilo.exe").wstring() + L"\"";
-        ASSERT_TRUE(CreateProcessW(nullptr, strCommand.data(), nullptr, nullptr, FALSE, 0,
-                                   nullptr, m_folder.c_str(), &startup, &m_process));
+        ASSERT_TRUE(CreateProcessW(nullptr, strCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   m_folder.c_str(), &startup, &m_process));
         ASSERT_TRUE(WaitFor([&] {
             m_hMain = FindDialog(m_process.dwProcessId, L"Tactilo - Device Manager", false);
             return m_hMain != nullptr;
@@ -203,8 +203,8 @@ TEST_F(TactiloEndToEnd, TrayDeviceManagerCalibrationAndTouches) {
     }));
     SendDlgItemMessageW(hSettings, IDC_DEVICE_NAME, WM_SETTEXT, 0,
                         reinterpret_cast<LPARAM>(L"E2E Touch"));
-    ASSERT_NE(SendDlgItemMessageW(hSettings, IDC_COM_PORT, CB_SELECTSTRING,
-                                  static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"COM5")),
+    ASSERT_NE(SendDlgItemMessageW(hSettings, IDC_COM_PORT, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                  reinterpret_cast<LPARAM>(L"COM5")),
               CB_ERR)
         << "COM5 is not listed";
     SendDlgItemMessageW(hSettings, IDC_BAUD_RATE, CB_SETCURSEL, 0, 0);  // 9600
@@ -270,7 +270,8 @@ TEST_F(TactiloEndToEnd, TrayDeviceManagerCalibrationAndTouches) {
             int nX = -1, nY = -1;
             std::istringstream(strPointer) >> nX >> nY;
             return std::abs(nX - x) <= 2 && std::abs(nY - y) <= 2 && LeftButtonDown();
-        })) << "pointer at " << strPointer << ", aimed at " << x << " " << y;
+        })) << "pointer at "
+            << strPointer << ", aimed at " << x << " " << y;
         ASSERT_TRUE(WriteToCom5(Hex(TouchPacketBytes(false, raw.x, raw.y))));
         EXPECT_TRUE(WaitFor([] { return !LeftButtonDown(); }));
     }
