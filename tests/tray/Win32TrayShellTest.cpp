@@ -3,10 +3,56 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "tray/Win32TrayShell.h"
 
 namespace {
+
+class CRecordingTrayEvents final : public ITrayEvents {
+public:
+    int OnTrayNotification(unsigned nIconId, TrayMouse mouse, TrayPoint) override {
+        m_vecSeen.push_back(std::to_string(nIconId) + " " +
+                            std::to_string(static_cast<int>(mouse)));
+        return 1;
+    }
+    void OnMenuCommand(unsigned nCommandId) override {
+        m_vecSeen.push_back("command " + std::to_string(nCommandId));
+    }
+    int OnTaskbarCreated() override {
+        m_vecSeen.push_back("taskbar created");
+        return 0;
+    }
+    std::vector<std::string> m_vecSeen;
+};
+
+// What the shell sends to the icon's window becomes the tray's events: the presses and the
+// double click that carry commands, the right release that asks for the menu, nothing for
+// moves; and the shell's broadcast that a new taskbar wants its icons again.
+TEST(Win32TrayShell, TurnsTheShellsMessagesIntoTrayEvents) {
+    CWin32TrayShell shell(GetModuleHandleW(nullptr));
+    CRecordingTrayEvents events;
+    shell.SetEvents(&events);
+    const struct {
+        UINT nMouse;
+        const char* szSeen;  // nullptr: nothing
+    } rows[] = {
+        {WM_LBUTTONDOWN, "132 0"}, {WM_LBUTTONDBLCLK, "132 1"}, {WM_RBUTTONUP, "132 2"},
+        {WM_RBUTTONDOWN, "132 3"}, {WM_MOUSEMOVE, nullptr},     {WM_LBUTTONUP, nullptr},
+    };
+    for (const auto& row : rows) {
+        events.m_vecSeen.clear();
+        SendMessageW(shell.Window(), CWin32TrayShell::WM_TRAY_NOTIFY, 132, row.nMouse);
+        EXPECT_EQ(events.m_vecSeen,
+                  row.szSeen ? std::vector<std::string>{row.szSeen} : std::vector<std::string>{})
+            << "mouse message " << row.nMouse;
+    }
+    events.m_vecSeen.clear();
+    SendMessageW(shell.Window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(events.m_vecSeen, std::vector<std::string>{"taskbar created"});
+    shell.SetEvents(nullptr);
+}
 
 TEST(Win32TrayShell, FindsTheTrayMenuAndTheIconsInTheResources) {
     CWin32TrayShell shell(GetModuleHandleW(nullptr));

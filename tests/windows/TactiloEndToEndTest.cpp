@@ -151,10 +151,11 @@ protected:
         fs::remove_all(m_folder, error);
     }
 
-    void Start() {
+    void Start(const std::wstring& strSwitches = {}) {
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
-        std::wstring strCommand = L"\"" + (m_folder / L"Tactilo.exe").wstring() + L"\"";
+        std::wstring strCommand =
+            L"\"" + (m_folder / L"Tactilo.exe").wstring() + L"\"" + strSwitches;
         ASSERT_TRUE(CreateProcessW(nullptr, strCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    m_folder.c_str(), &startup, &m_process));
         ASSERT_TRUE(WaitFor([&] {
@@ -280,6 +281,22 @@ TEST_F(TactiloEndToEnd, TrayDeviceManagerCalibrationAndTouches) {
     ASSERT_EQ(AskWineHost("trayer restart"), "ok");
     EXPECT_TRUE(WaitFor([] { return AskWineHost("docked") != "none"; }))
         << "the icon did not come back to the new tray host";
+}
+
+// A switch runs the window modally: it shows at once, and Exit from the tray menu ends the
+// program without writing anything.
+TEST_F(TactiloEndToEnd, ASwitchShowsTheWindowAndExitEndsTheProgram) {
+    Start(L" /s");
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) != FALSE; }));
+    PostMessageW(m_hMain, WM_COMMAND, 32778, 0);  // Exit
+    ASSERT_EQ(WaitForSingleObject(m_process.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD nExit = 1;
+    GetExitCodeProcess(m_process.hProcess, &nExit);
+    EXPECT_EQ(nExit, 0u);
+    EXPECT_FALSE(fs::exists(m_folder / L"Settings.dat"));
+    CloseHandle(m_process.hProcess);
+    CloseHandle(m_process.hThread);
+    m_process = {};
 }
 
 }  // namespace
