@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Win32Text.h"
+#include "devices/LegacyText.h"
 
 namespace {
 
@@ -81,8 +82,10 @@ int CWin32DeviceListCtrl::GetItemCount() const {
     return ListView_GetItemCount(m_hList);
 }
 
+// The texts are the file's bytes: UTF-8, or the ANSI code page of a file from the old
+// program, shown as what it reads.
 void CWin32DeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
-    std::wstring strWide = Utf8ToWide(strName);
+    std::wstring strWide = Utf8ToWide(DisplayText(strName));
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_STATE;
     item.iItem = nRow;
@@ -95,7 +98,7 @@ void CWin32DeviceListCtrl::InsertItem(int nRow, const std::string& strName) {
 }
 
 void CWin32DeviceListCtrl::SetItemText(int nRow, int nColumn, const std::string& strText) {
-    std::wstring strWide = Utf8ToWide(strText);
+    std::wstring strWide = Utf8ToWide(DisplayText(strText));
     LVITEMW item = {};
     item.iSubItem = nColumn;
     item.pszText = strWide.data();

@@ -121,6 +121,27 @@ COLORREF PixelAt(int x, int y) {
     return colour;
 }
 
+// The text of a row of another process's list view: the request and its buffer must live in
+// that process.
+std::wstring ListItemText(HANDLE hProcess, HWND hList, int nRow, int nColumn) {
+    constexpr SIZE_T BUFFER_CHARS = 128;
+    auto* pRemote = static_cast<char*>(
+        VirtualAllocEx(hProcess, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!pRemote) {
+        return L"(no memory)";
+    }
+    LVITEMW item = {};
+    item.iSubItem = nColumn;
+    item.pszText = reinterpret_cast<wchar_t*>(pRemote + 1024);
+    item.cchTextMax = BUFFER_CHARS;
+    WriteProcessMemory(hProcess, pRemote, &item, sizeof(item), nullptr);
+    SendMessageW(hList, LVM_GETITEMTEXTW, nRow, reinterpret_cast<LPARAM>(pRemote));
+    wchar_t szText[BUFFER_CHARS] = {};
+    ReadProcessMemory(hProcess, pRemote + 1024, szText, sizeof(szText) - sizeof(wchar_t), nullptr);
+    VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    return szText;
+}
+
 bool LeftButtonDown() {
     return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
 }
@@ -281,6 +302,29 @@ TEST_F(TactiloEndToEnd, TrayDeviceManagerCalibrationAndTouches) {
     ASSERT_EQ(AskWineHost("trayer restart"), "ok");
     EXPECT_TRUE(WaitFor([] { return AskWineHost("docked") != "none"; }))
         << "the icon did not come back to the new tray host";
+}
+
+// A file written by the Windows program holds names in the ANSI code page: the list shows the
+// name, and OK stores its bytes as they were.
+TEST_F(TactiloEndToEnd, ANameInTheAnsiCodePageIsShownAndKeptByteForByte) {
+    {
+        std::ofstream file(m_folder / L"Settings.dat", std::ios::binary);
+        file << "Ger\xE4t;DISPLAY1;COM7;9600;0;\r\n";
+    }
+    Start(L" /s");
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) != FALSE; }));
+    HWND hList = GetDlgItem(m_hMain, IDC_LIST_DEVICES);
+    ASSERT_EQ(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(ListItemText(m_process.hProcess, hList, 0, 0), L"Ger\u00E4t");
+    EXPECT_EQ(ListItemText(m_process.hProcess, hList, 0, 2), L"COM7");
+    // OK saves the file anew (a new file takes the old one's place).
+    const auto written = fs::last_write_time(m_folder / L"Settings.dat");
+    PostMessageW(m_hMain, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code error;
+        return fs::last_write_time(m_folder / L"Settings.dat", error) != written;
+    }));
+    EXPECT_EQ(SettingsLine(), "Ger\xE4t;DISPLAY1;COM7;9600;0;");
 }
 
 // A switch runs the window modally: it shows at once, and Exit from the tray menu ends the
