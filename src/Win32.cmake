@@ -23,3 +23,27 @@ target_link_libraries(tactilo_win32 PUBLIC user32 advapi32)
 add_executable(tactilo-wininfo app/wininfo_main.cpp)
 target_link_libraries(tactilo-wininfo PRIVATE tactilo_win32)
 set_target_properties(tactilo-wininfo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Tactilo.exe: the native user interface over the core's window logic, from the dialog
+# templates in resources/win32/Tactilo.rc.
+enable_language(RC)
+add_library(tactilo_win32ui STATIC
+    app/Win32AboutDlg.cpp
+    app/Win32MessageBox.cpp
+    app/Win32TactiloDlg.cpp
+    app/Win32UiTimers.cpp
+    calibration/Win32Cal.cpp
+    devices/Win32DeviceListCtrl.cpp
+    devices/Win32SelectConnection.cpp
+    tray/Win32TrayShell.cpp
+)
+target_link_libraries(tactilo_win32ui PUBLIC tactilo_win32 comctl32 shell32 gdi32)
+add_executable(Tactilo WIN32 app/Win32TactiloApp.cpp resources/win32/Tactilo.rc)
+target_link_libraries(Tactilo PRIVATE tactilo_win32ui)
+# wWinMain: the command line comes as UTF-16.
+target_link_options(Tactilo PRIVATE -municode)
+target_compile_definitions(Tactilo PRIVATE TACTILO_VERSION="${PROJECT_VERSION}")
+set_target_properties(Tactilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Help.pdf beside it comes from tools/helpdoc, built for the build machine (it needs Qt):
+# scripts/windows makes it.

@@ -3,7 +3,24 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+
+// Set once at start by a platform that has no /proc (Windows asks the system instead).
+std::string& AppDirectoryOverride() {
+    static std::string s_strDirectory;
+    return s_strDirectory;
+}
+
+}  // namespace
+
+void SetAppDirectory(const std::string& strDirectory) {
+    AppDirectoryOverride() = strDirectory;
+}
+
 std::string GetAppDirectory() {
+    if (!AppDirectoryOverride().empty()) {
+        return AppDirectoryOverride();
+    }
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error || !exe.has_parent_path()) {

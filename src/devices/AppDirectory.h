@@ -6,6 +6,10 @@
 // Read from /proc/self/exe, so it names where the program really is, whatever the current
 // directory or the name it was started by. Empty when the link cannot be read (no /proc).
 std::string GetAppDirectory();
+// What GetAppDirectory answers from now on, for a system without /proc/self/exe: the
+// Windows program sets Win32AppDirectory() before anything asks. Call it before other
+// threads start.
+void SetAppDirectory(const std::string& strDirectory);
 
 // Whether the program in strAppDirectory is an installed copy rather than a portable one (a
 // build tree, an unpacked folder). Decided from where it stands, so an install counts

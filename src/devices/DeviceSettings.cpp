@@ -78,7 +78,7 @@ void CDeviceSettings::Open(const DeviceSettingsValues& values, bool bModify) {
         monitor.GetMonitorRect(&entry.rcMonitor);
         m_vecMonitors.push_back(entry);
     }
-    m_vecPorts = ListPortChoices(m_deps.portSystem);
+    m_vecPorts = m_fnListPorts ? m_fnListPorts() : ListPortChoices(m_deps.portSystem);
 
     m_initial = {};
     m_initial.strName = ShownName();

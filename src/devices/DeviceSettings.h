@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "devices/DeviceSettingsValues.h"
@@ -76,6 +78,12 @@ public:
 
     const DeviceSettingsValues& Values() const { return m_values; }
 
+    // Where the port list comes from instead of ListPortChoices: Windows names its COM ports
+    // itself and needs no links. Set before Open.
+    void SetPortLister(std::function<std::vector<PortChoice>()> fnListPorts) {
+        m_fnListPorts = std::move(fnListPorts);
+    }
+
     // A text's length as the dialog's edit counts it: in UTF-16 units.
     static int NameLength(const std::string& strUtf8);
 
@@ -87,4 +95,5 @@ private:
     std::vector<MonitorEntry> m_vecMonitors;  // of this opening, entry i for row i
     std::vector<PortChoice> m_vecPorts;       // of this opening, entry i for row i
     Choices m_initial;
+    std::function<std::vector<PortChoice>()> m_fnListPorts;
 };

@@ -101,6 +101,25 @@ TEST_F(DeviceSettings, OpensOnTheDefaultsOrTheDevicesEntries) {
 }
 
 // Each refusal tells the user, names the control to go back to, and keeps the dialog open.
+// Windows lists its own COM ports: the lister's entries are the list, and Save stores the
+// chosen one's name without linking anything.
+TEST_F(DeviceSettings, APortListerReplacesTheLinkedPortList) {
+    m_settings.SetPortLister([] {
+        PortChoice com5;
+        com5.nPort = 5;
+        com5.strText = "COM5";
+        return std::vector<PortChoice>{com5};
+    });
+    m_settings.Open({}, false);
+    ASSERT_EQ(m_settings.Ports().size(), 1u);
+    CDeviceSettings::Choices choices = m_settings.Initial();
+    choices.strName = "Kiosk";
+    CDeviceSettings::Field refused = CDeviceSettings::Field::None;
+    ASSERT_TRUE(m_settings.Save(choices, refused));
+    EXPECT_EQ(m_settings.Values().m_strPort, "COM5");
+    EXPECT_TRUE(m_ports.m_vecLinked.empty());
+}
+
 TEST_F(DeviceSettings, SaveRefusesWhatTheSettingsLineCannotHold) {
     struct Row {
         std::string strName;

@@ -243,6 +243,16 @@ TEST(AppDirectory, NamesTheFolderOfTheRunningProgram) {
     EXPECT_TRUE(fs::exists(strDirectory + "devices_tests"));
 }
 
+// Windows has no /proc: its program names its folder, and the files follow it.
+TEST(AppDirectory, AFolderSetByTheProgramIsTheOneUsed) {
+    const std::string strOwn = GetAppDirectory();
+    SetAppDirectory("/opt/portable/");
+    EXPECT_EQ(GetAppDirectory(), "/opt/portable/");
+    EXPECT_EQ(SettingsFilePath(), "/opt/portable/Settings.dat");
+    SetAppDirectory({});
+    EXPECT_EQ(GetAppDirectory(), strOwn);
+}
+
 namespace {
 
 const std::string g_strThreeDevices =

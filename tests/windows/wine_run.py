@@ -12,6 +12,12 @@ reach from inside Wine.
       termios             the line settings Wine gave the terminal:
                           "speed=9600 csize=7 parenb=1 parodd=0 cstopb=1 crtscts=1 icanon=0"
       pointer             the X pointer as an X client sees it: "x y"
+      trayer              a tray host (trayer) runs on the display; "ok" once its panel is
+                          there (it is ended with the run)
+      trayer restart      the tray host ends and a new one starts, as when a panel restarts
+      docked              "x y" of the middle of the first icon docked in the tray host's
+                          panel, as an X client sees it, or "none"
+      click x y N         N clicks of the left button at x, y through X (xdotool)
   Every other line is passed through.
 
 WINEPREFIX defaults to <build>/wine beside the program's bin/; the first run initialises it.
@@ -61,8 +67,66 @@ def pointer_text(env):
     return "%s %s" % (values["X"], values["Y"])
 
 
+TRAYER = []
+
+
+def panel_window(env):
+    out = subprocess.run(["xdotool", "search", "--classname", "panel"], env=env,
+                         capture_output=True, text=True).stdout.split()
+    return out[0] if out else None
+
+
+def start_trayer(env):
+    if not TRAYER:
+        deadline = time.monotonic() + 10
+        while panel_window(env) and time.monotonic() < deadline:
+            time.sleep(0.1)  # the old panel's window is still there
+        TRAYER.append(subprocess.Popen(
+            ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+             "120", "--height", "24"], env=env, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL))
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        if panel_window(env):
+            return "ok"
+        time.sleep(0.1)
+    return "error no panel"
+
+
+def docked_text(env):
+    """The first Wine window embedded in the panel: Wine docks each icon as a window of
+    the process that shows the tray (explorer.exe) inside a socket of the panel."""
+    panel = panel_window(env)
+    if not panel:
+        return "none"
+    tree = subprocess.run(["xwininfo", "-tree", "-id", panel], env=env, capture_output=True,
+                          text=True).stdout
+    for line in tree.splitlines():
+        if '"explorer.exe"' in line:
+            # ... 20x22+0+0  +1259+1: size, then the position on the root window last
+            geometry = line.split()[-2:]
+            width, height = geometry[0].split("+")[0].split("x")
+            x, y = geometry[1].lstrip("+").split("+")
+            return "%d %d" % (int(x) + int(width) // 2, int(y) + int(height) // 2)
+    return "none"
+
+
 def answer(request, master, env):
     verb, _, rest = request.partition(" ")
+    if verb == "trayer":
+        if rest == "restart":
+            for trayer in TRAYER:
+                trayer.terminate()
+                trayer.wait()
+            TRAYER.clear()
+        return start_trayer(env)
+    if verb == "docked":
+        return docked_text(env)
+    if verb == "click":
+        x, y, count = rest.split()
+        subprocess.run(["xdotool", "mousemove", "--sync", x, y, "click", "--repeat", count,
+                        "--delay", "80", "1"], env=env, check=True)
+        return "ok"
     if verb == "write":
         os.write(master, bytes.fromhex(rest))
         return "ok"
@@ -133,6 +197,9 @@ def main():
         serve(child, master, env)
         return child.wait()
     finally:
+        for trayer in TRAYER:
+            trayer.terminate()
+            trayer.wait()
         if xvfb:
             # Wine's own processes first: an X server gone under them makes the Wine server
             # dump its objects over the test output.

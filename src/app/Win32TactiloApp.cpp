@@ -1,0 +1,132 @@
+// Tactilo.exe: the Windows program. The platform services (the Win32 back-ends), the main
+// window hidden behind the tray icon, and the run modes of the switches, as TactiloApp.cpp
+// builds them for Qt.
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+// First: the core's names that <windows.h> also defines as macros.
+#include "app/TactiloHub.h"
+
+#include "app/CommandLine.h"
+#include "app/DebugTraceSink.h"
+#include "app/RegistryOptionsStore.h"
+#include "app/RunKeyAutoStart.h"
+#include "app/UserPaths.h"
+#include "app/Win32MessageBox.h"
+#include "app/Win32Module.h"
+#include "app/Win32TactiloDlg.h"
+#include "app/Win32Text.h"
+#include "devices/AppDirectory.h"
+#include "devices/DeviceStore.h"
+#include "devices/Win32FileReplacer.h"
+#include "monitors/Win32MonitorSource.h"
+#include "serial/Win32SerialLine.h"
+#include "touch/Win32PointerOutput.h"
+#include "tray/Win32TrayShell.h"
+
+// After the program's own headers: <windows.h> macros would clash with their names.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#ifndef TACTILO_VERSION
+#error "The build passes the project's version in TACTILO_VERSION"
+#endif
+
+namespace {
+
+// The arguments as UTF-8, the program name first.
+std::vector<std::string> Arguments() {
+    int nCount = 0;
+    LPWSTR* pArgs = CommandLineToArgvW(GetCommandLineW(), &nCount);
+    std::vector<std::string> vecArgs;
+    for (int i = 0; i < nCount; ++i) {
+        vecArgs.push_back(WideToUtf8(pArgs[i]));
+    }
+    LocalFree(pArgs);
+    return vecArgs;
+}
+
+// The main window is a modeless dialog: its keys (Tab, Enter, ESC) need IsDialogMessage.
+int RunMessageLoop(HWND hDialog) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsWindow(hDialog) && IsDialogMessageW(hDialog, &msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
+    const std::vector<std::string> vecArgs = Arguments();
+    std::vector<const char*> argv;
+    for (const std::string& strArg : vecArgs) {
+        argv.push_back(strArg.c_str());
+    }
+    const int argc = static_cast<int>(argv.size());
+    // "Settings.dat" and "Help.pdf" stand beside the executable.
+    SetAppDirectory(Win32AppDirectory());
+    if (const InfoRequest request = FindInfoRequest(argc, argv.data());
+        request != InfoRequest::None) {
+        if (request == InfoRequest::Version) {
+            std::cout << VersionText(TACTILO_VERSION);
+        } else {
+            std::cout << UsageText(
+                {SettingsFilePath(), BrenholdConfigDirectory(), HelpFilePath(GetAppDirectory())});
+        }
+        std::cout.flush();
+        return std::cout ? 0 : 1;
+    }
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    CMyCommandLineInfo switches;
+    switches.ParseCommandLine(argc, argv.data());
+    // Every copy started from this file hears the same message; another process that knows
+    // the path ends them all with it.
+    const UINT nTerminate = RegisterTerminateMessage(ModuleFilePath());
+
+    CDebugTraceSink trace;
+    CWin32MessageBox messages;
+    CWin32TrayShell trayShell(hInstance);
+    CWin32PointerOutput readerOutput;
+    CWin32PointerOutput uiOutput;
+    CWin32MonitorSource monitors;
+    CRegistryOptionsStore options;
+    CRunKeyAutoStart autoStart;
+    CWin32FileReplacer replacer;
+    CDeviceStore deviceStore(replacer, GetAppDirectory() + "Settings.dat");
+
+    CWin32TactiloDlg dlg(
+        hInstance,
+        {readerOutput, uiOutput, monitors, trace, messages, trayShell,
+         std::make_unique<CWin32SerialLine>(),
+         [](int nMs) { std::this_thread::sleep_for(std::chrono::milliseconds(nMs)); }, options,
+         autoStart, deviceStore},
+        switches, nTerminate);
+    if (!dlg.Create()) {
+        MessageBoxW(nullptr, L"The main window could not be created.", L"Tactilo",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    messages.SetOwner(dlg.Window());
+    trayShell.SetTerminateHandler(nTerminate, dlg.Window());
+    // Modal mode: any switch. The window comes up once the loop runs (after the start-up
+    // actions of the switches, which may have hidden it again) and Exit ends the program.
+    if (switches.AnySwitch()) {
+        dlg.Post([&dlg] { dlg.ShowModalWindow(); });
+    }
+    return RunMessageLoop(dlg.Window());
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/MainWindowView.h"
+#include "app/TactiloHub.h"
+#include "app/UiDispatcher.h"
+#include "app/Win32UiTimers.h"
+#include "devices/Win32DeviceListCtrl.h"
+
+// After the program's own headers: <windows.h> macros would clash with their names.
+#include <windows.h>
+
+class IMonitorSource;
+class ITraceSink;
+
+// The main window, "Tactilo - Device Manager", as a modeless dialog from template 102: the
+// Win32 view of the hub (CTactiloHub), as CTactiloDlg is the Qt one. It turns the controls'
+// commands into the hub's operations and the hub's requests into control changes, runs the
+// owned dialogs modally over itself, and brings the hub's timers and queued calls onto the
+// window's messages.
+//
+//   message                          | goes to
+//   ---------------------------------+-----------------------------------------------------
+//   WM_COMMAND Add/Modify/Remove     | the device list's OnAdd / OnModify / OnRemove
+//   WM_COMMAND Calibrate, OK, Cancel | OnCalibrate, OnOkButton, OnCancelButton (ESC too)
+//   WM_COMMAND 32775..32781          | the hub's OnCommand (the tray's commands)
+//   WM_SYSCOMMAND 0x10               | the About box
+//   WM_CLOSE                         | OnHideToTray: the program keeps running in the tray
+//   WM_TIMER                         | the hold timer, the reconnect timer
+//   the terminate message            | OnTerminate
+class CWin32TactiloDlg final : public IMainWindowView, public IUiDispatcher {
+public:
+    using Services = CTactiloHub::Services;
+
+    CWin32TactiloDlg(HINSTANCE hInstance, Services services, const CMyCommandLineInfo& switches,
+                     UINT nTerminateMessage);
+    ~CWin32TactiloDlg() override;
+    CWin32TactiloDlg(const CWin32TactiloDlg&) = delete;
+    CWin32TactiloDlg& operator=(const CWin32TactiloDlg&) = delete;
+
+    // Creates the hidden window and runs the hub's initialisation.
+    bool Create();
+    HWND Window() const { return m_hWnd; }
+    CTactiloHub& Hub() { return *m_pHub; }
+    // Modal mode shows the window once the message loop runs.
+    void ShowModalWindow();
+
+    // IMainWindowView.
+    IDeviceListView& DeviceListView() override { return m_listDevices; }
+    void HideWindow() override;
+    void RestoreWindow() override;
+    void EnableCalibrate(bool bEnable) override;
+    OptionControls GetOptionControls() const override;
+    void SetOptionControls(const OptionControls& controls) override;
+    void FocusDelay() override;
+    bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override;
+    void RunCalibration(CalibrationRun& run) override;
+    void ShowAbout() override;
+    std::string OpenHelp() override;
+    void EndOwnedDialogs() override;
+    void EndProgram() override;
+
+    // IUiDispatcher: from any thread; dropped once the window is gone.
+    void Post(std::function<void()> fnCall) override;
+
+private:
+    static INT_PTR CALLBACK DlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam);
+    void OnInitControls();
+    void OnCommand(UINT nId);
+    void RunPosted();
+
+    HINSTANCE m_hInstance;
+    IMonitorSource& m_monitors;
+    IMessageBox& m_messages;
+    ITraceSink& m_trace;
+    UINT m_nTerminateMessage;
+    HWND m_hWnd = nullptr;
+    HWND m_hAbout = nullptr;  // the About box while it is open
+    HICON m_hIcon = nullptr;
+    HICON m_hSmallIcon = nullptr;
+    CWin32DeviceListCtrl m_listDevices;
+    CWin32HoldTimer m_holdTimer;
+    CWin32UiTimer m_reconnectTimer;
+    std::unique_ptr<CTactiloHub> m_pHub;
+
+    std::mutex m_mutex;  // guards the queue and the window handle Post uses
+    HWND m_hPostTarget = nullptr;
+    std::deque<std::function<void()>> m_posted;
+};
