@@ -19,6 +19,7 @@
 #include "app/SingleInstance.h"
 #include "app/TactiloDlg.h"
 #include "app/TerminateSignals.h"
+#include "app/ThreadCalls.h"
 #include "app/UserPaths.h"
 #include "app/XdgAutoStart.h"
 #include "devices/AppDirectory.h"
@@ -117,9 +118,9 @@ int CTactiloApp::Run(int argc, char** argv) {
     CQtMessageBox messages;
     CQtTrayShell trayShell;
     // A touch no output delivers arrives on the reader thread; the tray lives on this one.
-    CSessionPointer pointer(trace, [&app, &trayShell] {
-        QMetaObject::invokeMethod(
-            &app, [&trayShell] { TellUndeliverable(trayShell); }, Qt::QueuedConnection);
+    CThreadCalls undeliverableCalls;
+    CSessionPointer pointer(trace, [&undeliverableCalls, &trayShell] {
+        undeliverableCalls.Post([&trayShell] { TellUndeliverable(trayShell); });
     });
     COptionsStore options(COptionsStore::ExecutableFileName());
     CXdgAutoStart autoStart;

@@ -255,10 +255,10 @@ TEST(AppDirectory, AFolderSetByTheProgramIsTheOneUsed) {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool g_bAddressSanitizer = true;
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool g_bSanitizer = true;
 #else
-constexpr bool g_bAddressSanitizer = false;
+constexpr bool g_bSanitizer = false;
 #endif
 
 const std::string g_strThreeDevices =
@@ -270,8 +270,8 @@ std::string LoadThenSaveInChild(const std::string& strFile, bool bAsNobody, int&
     const ChildRun run = RunInChild(
         [&](int fdOut) {
             // A bound on memory, so that a read without end fails here rather than taking the
-            // machine; AddressSanitizer reserves far more address space than that for itself.
-            if (!g_bAddressSanitizer) {
+            // machine; the sanitizers reserve far more address space than that for themselves.
+            if (!g_bSanitizer) {
                 rlimit memory{1u << 30, 1u << 30};
                 setrlimit(RLIMIT_AS, &memory);
             }
