@@ -26,6 +26,7 @@
 #include "calibration/CalibrationNumbers.h"
 #include "calibration/CalibrationTargets.h"
 #include "devices/TouchDevice.h"
+#include "resources/win32/resource.h"
 // After the program's headers: <windows.h> macros would clash with their names.
 #include <windows.h>
 
@@ -34,14 +35,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int IDC_LIST_DEVICES = 1001;
-constexpr int IDC_ADD = 1002;
-constexpr int IDC_CALIBRATE = 1005;
-constexpr int IDC_CONNECT = 1012;
-constexpr int IDC_DEVICE_NAME = 1013;
-constexpr int IDC_COM_PORT = 1015;
-constexpr int IDC_BAUD_RATE = 1016;
 
 // Waits for a condition with a deadline; each try is a round trip to another process or the
 // X server, which paces the loop.
