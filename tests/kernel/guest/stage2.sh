@@ -7,7 +7,21 @@ results=$(arg tguest_results)
 script=$(arg tguest_script)
 kernel_root=$(arg tguest_kernel_root)
 for dir in /tmp /run /var/tmp /var/log; do
+    # A checkout under one of these folders (a clone in /tmp) must stay visible through the
+    # tmpfs: its top folder is held aside on /dev (writable here) and moved back on top.
+    case "$results" in
+        "$dir"/*) rest="${results#"$dir"/}"; top="$dir/${rest%%/*}" ;;
+        *) top="" ;;
+    esac
+    if [ -n "$top" ]; then
+        mkdir -p /dev/.tguest-keep
+        mount --bind "$top" /dev/.tguest-keep
+    fi
     mount -t tmpfs -o mode=1777 tmpfs "$dir"
+    if [ -n "$top" ]; then
+        mkdir -p "$top"
+        mount --move /dev/.tguest-keep "$top"
+    fi
 done
 mount -t devpts -o gid=5,mode=620,ptmxmode=666 devpts /dev/pts 2>/dev/null ||
     { mkdir -p /dev/pts && mount -t devpts -o ptmxmode=666 devpts /dev/pts; }
