@@ -16,6 +16,7 @@
 #include "RecordingTraceSink.h"
 #include "SimulatorProcess.h"
 #include "TempConfigDir.h"
+#include "TestTime.h"
 #include "TouchPackets.h"
 #include "XObserver.h"
 #include "devices/TouchDevice.h"
@@ -133,13 +134,14 @@ protected:
         return strHex;
     }
 
-    // Whether moves to about (nRawX, nRawY) land where Tactilo aims them within 10 s. After a
+    // Whether moves to about (nRawX, nRawY) land where Tactilo aims them within 10 s (on an
+    // idle machine; a slow guest stretches it). After a
     // layout change the old device serves until Tactilo has made the new one and the X server
     // has added it; and the kernel passes on an axis value only when it changes, so each try
     // goes to a point of its own.
     ::testing::AssertionResult Lands(CAim& aim, int nRawX, int nRawY) {
         std::string strLast = "nothing";
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + Scaled(std::chrono::seconds(10));
         for (int nTry = 0; std::chrono::steady_clock::now() < deadline; ++nTry) {
             const int nX = nRawX + nTry % 2;
             m_pObserver->ClearEvents();

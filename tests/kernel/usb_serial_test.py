@@ -17,8 +17,10 @@ script = os.path.join(build_dir, "kernel", "usb_serial_guest.sh")
 os.makedirs(os.path.dirname(script), exist_ok=True)
 with open(script, "w") as f:
     f.write("""modprobe -d "$TGUEST_KERNEL_ROOT" -a xhci_pci ftdi_sio
-udevadm wait --timeout=20 %(byid)s || { echo "no by-id link"; ls -l /dev/serial/by-id; exit 1; }
+echo "STAGE adapter 60" >>"$TGUEST_PROGRESS"
+udevadm wait --timeout=$((20 * TACTILO_TEST_TIME_SCALE)) %(byid)s || { echo "no by-id link"; ls -l /dev/serial/by-id; exit 1; }
 ls -l /dev/ttyUSB0 %(byid)s
+echo "STAGE tests 90" >>"$TGUEST_PROGRESS"
 exec %(binary)s --gtest_color=no
 """ % {"byid": "/dev/serial/by-id/usb-QEMU_QEMU_USB_SERIAL_T1-if00-port0",
        "binary": os.path.abspath(guest_binary)})
@@ -43,7 +45,7 @@ def answer(request):
     if verb == "plug":
         # device_del only asks the guest; QEMU lets go of the chardev a moment after the
         # guest has released the device, and until then device_add says it is in use.
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + 60
         while True:
             out = guest.monitor("device_add " + ADAPTER).strip()
             if "in use" not in out or time.monotonic() > deadline:
@@ -56,7 +58,7 @@ with guest:
     # QEMU's usb-serial is attached to the guest's bus only while its chardev has a peer.
     host_side.append(guest.connect(chardev))
     try:
-        status = guest.requests(answer, timeout=90)
+        status = guest.requests(answer)
     finally:
         for s in host_side:
             s.close()

@@ -1,8 +1,10 @@
 #include <thread>
 
+#include "TestTime.h"
+
 template <typename Condition>
 bool WaitUntil(Condition bCondition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(timeout);
     for (;;) {
         if (bCondition()) {
             return true;

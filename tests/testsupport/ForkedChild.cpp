@@ -1,4 +1,5 @@
 #include "ForkedChild.h"
+#include "TestTime.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -68,7 +69,7 @@ ChildRun RunInChild(const std::function<int(int)>& body, bool bAsNobody,
     }
     close(aPipe[1]);
     // Read until the child closes its end or the deadline passes.
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(timeout);
     char aBuffer[4096];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "ChildProcess.h"
+#include "TestTime.h"
 
 CPipedProcess::CPipedProcess(const std::vector<std::string>& vecArgs,
                              const std::map<std::string, std::string>& mapEnv) {
@@ -84,7 +85,7 @@ void CPipedProcess::CloseInput() {
 }
 
 bool CPipedProcess::ReadLine(std::string& strLine, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(timeout);
     for (;;) {
         if (const std::size_t nEnd = m_strPending.find('\n'); nEnd != std::string::npos) {
             strLine = m_strPending.substr(0, nEnd);
@@ -118,7 +119,7 @@ bool CPipedProcess::ReadLine(std::string& strLine, std::chrono::milliseconds tim
 }
 
 bool CPipedProcess::WaitForLine(const std::string& strWanted, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(timeout);
     std::string strLine;
     while (ReadLine(strLine, std::chrono::duration_cast<std::chrono::milliseconds>(
                                  deadline - std::chrono::steady_clock::now()))) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "TestTime.h"
 #include "Xvfb.h"
 
 CXObserver::CXObserver(const std::string& strDisplay)
@@ -62,7 +63,7 @@ void CXObserver::ClearEvents() {
 
 bool CXObserver::WaitForEvents(const std::function<bool(const std::vector<PointerEvent>&)>& bDone,
                                std::chrono::milliseconds timeout) const {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(timeout);
     std::unique_lock lock(m_mutex);
     while (!bDone(m_vecEvents)) {
         if (std::chrono::steady_clock::now() >= deadline) {
