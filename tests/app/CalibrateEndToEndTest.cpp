@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -72,18 +73,47 @@ protected:
     int Width() const { return Panel().rcMonitor.right - Panel().rcMonitor.left; }
     int Height() const { return Panel().rcMonitor.bottom - Panel().rcMonitor.top; }
 
-    // Touches on the targets in the page's order, each held long enough to be captured;
-    // nCentreOffX moves the centre touch that many pixels to the right.
-    std::string TargetTouches(int nTargets, int nCentreOffX = 0, bool bPreamble = true) const {
-        std::ostringstream script;
-        if (bPreamble) {
-            script << "rate 100\nwait 500\n";
-        }
+    // Touches the targets as a person does, from inside the page's loop: step i goes out when
+    // the page shows its target as the one to touch (and bMayTouch(i) agrees), and the finger
+    // rests until the page shows it captured, in short holds that are renewed as each one
+    // ends. A slow machine polls the touch less often; the round then takes longer instead of
+    // ending with a lift before the page counted enough of the touch.
+    void TouchTargets(QTimer& pacer, std::vector<CalPoint> vecTouches,
+                      std::function<bool(int)> bMayTouch = [](int) { return true; }) {
+        QObject::connect(&pacer, &QTimer::timeout, [=, this, nStep = 0, nHold = 0,
+                                                    bDown = false]() mutable {
+            const auto* pPage = qobject_cast<const CCal*>(QApplication::activeModalWidget());
+            if (!pPage || nStep == static_cast<int>(vecTouches.size())) {
+                return;
+            }
+            const bool bActive =
+                pPage->TargetStates()[nStep % CAL_TARGET_COUNT] == CalTargetState::Active;
+            // Each hold ends with an echo of its own number, so a renewal follows its end.
+            const auto hold = [&nHold] {
+                return "hold 50\necho held " + std::to_string(++nHold) + "\n";
+            };
+            if (!bDown && bActive && bMayTouch(nStep)) {
+                const CalPoint raw = vecTouches[nStep];
+                bDown = m_pSim->Send("down " + std::to_string(raw.x) + ' ' +
+                                     std::to_string(raw.y) + "\n" + hold());
+            } else if (bDown && !bActive) {
+                EXPECT_TRUE(m_pSim->Send("up\n"));
+                bDown = false;
+                ++nStep;
+            } else if (bDown && m_pSim->Process().WaitForLine("held " + std::to_string(nHold),
+                                                              std::chrono::milliseconds(0))) {
+                EXPECT_TRUE(m_pSim->Send(hold()));
+            }
+        });
+        pacer.start(10);
+    }
+
+    std::vector<CalPoint> TargetPoints(int nTargets, int nCentreOffX = 0) const {
+        std::vector<CalPoint> vecTouches;
         for (int i = 0; i < nTargets; ++i) {
-            const CalPoint raw = TargetRaw(i, i == CAL_CENTRE ? nCentreOffX : 0);
-            script << "down " << raw.x << ' ' << raw.y << "\nhold 600\nup\nwait 250\n";
+            vecTouches.push_back(TargetRaw(i % CAL_TARGET_COUNT, i == CAL_CENTRE ? nCentreOffX : 0));
         }
-        return script.str();
+        return vecTouches;
     }
 
     CalPoint TargetRaw(int nTarget, int nOffX = 0) const {
@@ -113,8 +143,11 @@ protected:
 }  // namespace
 
 TEST_P(CalibrateEndToEnd, TouchesLandWhereTheyWereAimed) {
-    ASSERT_TRUE(m_pSim->Send(TargetTouches(5)));
+    ASSERT_TRUE(m_pSim->Send("rate 100\n"));
+    QTimer pacer;
+    TouchTargets(pacer, TargetPoints(CAL_TARGET_COUNT));
     m_pDlg->OnCalibrate();
+    pacer.stop();
     ASSERT_EQ(m_pDlg->Hub().m_nStatus, 0u);
     ASSERT_TRUE(m_pLive->m_messages.Messages().empty());
     const TouchDevice& device = m_pDlg->Hub().m_activeDevice;
@@ -164,32 +197,22 @@ TEST_P(CalibrateEndToEnd, AMisclickedRoundIsRefusedAndTheNextOneStored) {
         return std::find(traces.begin(), traces.end(),
                          std::string("Calibration: target 5050 looks misplaced\n")) != traces.end();
     };
-    // Two rounds of five touches, the first with its centre 290 pixels off. Each touch goes
-    // out when the page shows its target as the one to touch, so a slow machine cannot make
-    // a touch land on the wrong target. This runs on this thread, inside the page's loop,
-    // which is also where nothing may have reached the device or its line between the rounds.
-    int nStep = 0;
+    // Two rounds of five touches, the first with its centre 290 pixels off. Nothing may have
+    // reached the device or its line between the rounds: checked inside the page's loop,
+    // before the second round may begin.
     bool bCheckedBetween = false;
+    std::vector<CalPoint> vecTouches = TargetPoints(CAL_TARGET_COUNT, 290);
+    const std::vector<CalPoint> vecRound = TargetPoints(CAL_TARGET_COUNT);
+    vecTouches.insert(vecTouches.end(), vecRound.begin(), vecRound.end());
     QTimer pacer;
-    QObject::connect(&pacer, &QTimer::timeout, [&] {
+    TouchTargets(pacer, vecTouches, [&](int nStep) {
         if (!bCheckedBetween && refused()) {
             bCheckedBetween = true;
             EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), strBefore);
             EXPECT_EQ(FormatDeviceLine(m_pDlg->Hub().m_activeDevice), strBefore);
         }
-        const auto* pPage = qobject_cast<const CCal*>(QApplication::activeModalWidget());
-        const int nTarget = nStep % CAL_TARGET_COUNT;
-        if (nStep == 2 * CAL_TARGET_COUNT || !pPage ||
-            pPage->TargetStates()[nTarget] != CalTargetState::Active ||
-            (nStep == CAL_TARGET_COUNT && !bCheckedBetween)) {
-            return;
-        }
-        const CalPoint raw = TargetRaw(nTarget, nStep == CAL_CENTRE ? 290 : 0);
-        EXPECT_TRUE(m_pSim->Send("down " + std::to_string(raw.x) + ' ' + std::to_string(raw.y) +
-                                 "\nhold 1000\nup\n"));
-        ++nStep;
+        return nStep != CAL_TARGET_COUNT || bCheckedBetween;
     });
-    pacer.start(10);
     m_pDlg->OnCalibrate();
     EXPECT_TRUE(bCheckedBetween);
     ASSERT_EQ(m_pDlg->Hub().m_nStatus, 0u);
@@ -220,15 +243,20 @@ TEST_P(CalibrateEndToEnd, EscapeLeavesTheCalibrationAsItWas) {
 
 TEST_P(CalibrateEndToEnd, EnterBeforeTheLastTargetIsACancel) {
     const std::string strBefore = m_pDlg->Hub().m_arrDeviceLines.GetAt(0);
-    ASSERT_TRUE(m_pSim->Send(TargetTouches(2) + "echo two\n"));
-    // Once two targets are in, press Enter; the page's own thread must stay free meanwhile.
-    std::thread enter([this] {
-        if (m_pSim->WaitForEcho("two")) {
+    ASSERT_TRUE(m_pSim->Send("rate 100\n"));
+    // Once two targets are in, Enter reaches the page as a real key.
+    bool bPressed = false;
+    QTimer pacer;
+    TouchTargets(pacer, TargetPoints(CAL_TARGET_COUNT), [&](int nStep) {
+        if (nStep == 2 && !bPressed) {
+            bPressed = true;
             g_pXvfb->Run("xdotool key Return >/dev/null 2>&1");
         }
+        return nStep < 2;
     });
     m_pDlg->OnCalibrate();
-    enter.join();
+    pacer.stop();
+    EXPECT_TRUE(bPressed);
     EXPECT_EQ(m_pDlg->Hub().m_nStatus, 0u);
     EXPECT_EQ(m_pDlg->Hub().m_arrDeviceLines.GetAt(0), strBefore);
 }
