@@ -23,11 +23,20 @@ done
 failures=0
 fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 ok() { echo "ok   $*"; }
-wait_until() { # SECONDS COMMAND...
+# Waits for a condition. The bound is for a program that hangs, not a measure of speed: a
+# loaded machine may take many times an idle one's time and must still pass. With --while PID,
+# the wait ends (failing) as soon as that process has ended, since nothing more will come.
+wait_until() { # [--while PID] SECONDS COMMAND...
+    local pid=""
+    if [ "$1" = --while ]; then
+        pid="$2"
+        shift 2
+    fi
     local deadline=$((SECONDS + $1))
     shift
     until "$@"; do
         [ "$SECONDS" -ge "$deadline" ] && return 1
+        [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && { "$@"; return; }
         sleep 0.05
     done
 }
@@ -112,13 +121,15 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-wait_until 15 test -s "$work/display" || { cat "$work/xvfb.log" >&2; fail "Xvfb"; exit 1; }
+wait_until --while $! 120 test -s "$work/display" ||
+    { cat "$work/xvfb.log" >&2; fail "Xvfb"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 trayer --SetDockType true --edge top --align left --widthtype pixel --width 200 \
     --heighttype pixel --height 32 >"$work/trayer.log" 2>&1 &
 pids+=($!)
 trayer_ready() { xwininfo -root -tree 2>/dev/null | grep -q '("panel" "trayer")'; }
-wait_until 10 trayer_ready || { fail "trayer did not start"; exit 1; }
+wait_until --while $! 120 trayer_ready ||
+    { fail "trayer did not start:"; cat "$work/trayer.log" >&2; exit 1; }
 
 start_tactilo() { # LOG
     (cd / && exec env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb Tactilo) >"$1" 2>&1 &
@@ -135,7 +146,7 @@ tray_icon_shown() {
     done
     return 1
 }
-wait_until 15 tray_icon_shown && ok "the installed Tactilo shows its tray icon" ||
+wait_until --while "$first" 120 tray_icon_shown && ok "the installed Tactilo shows its tray icon" ||
     { fail "no tray icon:"; cat "$work/first.log" >&2; }
 manager_shown() { xdotool search --onlyvisible --name '^Tactilo - Device Manager$' >/dev/null 2>&1; }
 manager_shown && fail "the Device Manager is open before the second start"
@@ -144,13 +155,13 @@ start_tactilo "$work/second.log"
 second=$!
 pids+=("$second")
 status=""
-if wait_until 15 sh -c "! kill -0 $second 2>/dev/null"; then
+if wait_until 120 sh -c "! kill -0 $second 2>/dev/null"; then
     status=0
     wait "$second" || status=$?
 fi
 [ "$status" = 0 ] && ok "the second start ended (status 0)" ||
     { fail "the second start: status '${status:-still running}'"; cat "$work/second.log" >&2; }
-wait_until 10 manager_shown && ok "the first copy shows its Device Manager" ||
+wait_until --while "$first" 120 manager_shown && ok "the first copy shows its Device Manager" ||
     fail "no Device Manager after the second start"
 kill -0 "$first" 2>/dev/null && ok "the first copy still runs" || fail "the first copy ended"
 kill -TERM "$first"

@@ -101,6 +101,7 @@ CTrayer::CTrayer(const CXvfb& xvfb) : m_xvfb(xvfb) {
 
 CTrayer::~CTrayer() = default;
 
+// GTK's start-up takes a few seconds on a loaded machine; the bound is for a host that hangs.
 bool CTrayer::WaitReady() {
     return WaitUntil([this] {
         if (!TraySelectionOwned(m_xvfb)) {
@@ -112,7 +113,7 @@ bool CTrayer::WaitReady() {
             }
         }
         return false;
-    });
+    }, std::chrono::seconds(60));
 }
 
 std::vector<XWindowBox> CTrayer::EmbeddedWindows(int nPid) const {

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "TestTime.h"
+
 CXvfb::CXvfb(const std::string& strScreen) {
     int fds[2];
     if (pipe(fds) != 0) {
@@ -21,8 +23,9 @@ CXvfb::CXvfb(const std::string& strScreen) {
     close(fds[1]);
 
     std::string strNumber;
+    // The pipe also ends when the server dies; the bound is for one that hangs.
     pollfd pfd = {fds[0], POLLIN, 0};
-    while (poll(&pfd, 1, 15000) > 0) {
+    while (poll(&pfd, 1, 60000 * TestTimeScale()) > 0) {
         char ch = 0;
         if (read(fds[0], &ch, 1) != 1 || ch == '\n') {
             break;
