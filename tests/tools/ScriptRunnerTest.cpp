@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <vector>
@@ -24,7 +25,9 @@ public:
 
     Clock::time_point Now() override { return m_now; }
     bool SleepUntil(Clock::time_point when) override {
-        m_now = std::max(m_now, when);
+        if (when > m_now) {
+            m_now = when + m_oversleep;
+        }
         return !m_bStopped;
     }
     bool Write(const std::vector<unsigned char>& vecBytes) override {
@@ -42,6 +45,7 @@ public:
     }
 
     Clock::time_point m_now{};
+    Clock::duration m_oversleep{};  // a busy machine wakes late
     bool m_bStopped = false;
     int m_nHangups = 0;
     std::vector<Sent> m_vecSent;
@@ -198,4 +202,72 @@ TEST_F(ScriptRunner, StopEndsAHoldAtOnceAndDeviceErrorsAreReported) {
     EXPECT_EQ(Run("reopen"), CScriptRunner::Result::Failed);
     EXPECT_EQ(m_strError, "no more pseudo-terminals");
     EXPECT_EQ(Run("quit"), CScriptRunner::Result::Quit);
+}
+
+TEST_F(ScriptRunner, NoiseKeepsItsPaceAndRepeats) {
+    Run("seed 3");
+    ASSERT_EQ(Run("noise 1000 50"), CScriptRunner::Result::Ok);
+    ASSERT_EQ(m_device.m_vecSent.size(), 50u);
+    std::vector<unsigned char> vecFirst;
+    for (std::size_t i = 0; i < 50; ++i) {
+        ASSERT_EQ(m_device.m_vecSent[i].nMs, static_cast<long long>(i));
+        vecFirst.push_back(m_device.m_vecSent[i].vecBytes.at(0));
+    }
+    EXPECT_EQ(m_device.Now() - ISimDevice::Clock::time_point{}, 50ms);
+    EXPECT_TRUE(std::any_of(vecFirst.begin(), vecFirst.end(), [](int n) { return n >= 0x80; }));
+
+    // Woken late, it sends what is due in one go: the same bytes, the same count.
+    m_device.m_vecSent.clear();
+    m_device.m_oversleep = 7ms;
+    Run("seed 3");
+    ASSERT_EQ(Run("noise 1000 50"), CScriptRunner::Result::Ok);
+    std::vector<unsigned char> vecSecond;
+    for (const auto& sent : m_device.m_vecSent) {
+        vecSecond.insert(vecSecond.end(), sent.vecBytes.begin(), sent.vecBytes.end());
+    }
+    EXPECT_EQ(vecSecond, vecFirst);
+    EXPECT_LT(m_device.m_vecSent.size(), 50u);
+}
+
+TEST_F(ScriptRunner, StraysFallAmongPacketsAtTheirTimes) {
+    Run("strays 20");
+    ASSERT_EQ(Run("tap 100 200"), CScriptRunner::Result::Ok);
+    std::vector<long long> vecStrayMs;
+    for (const auto& sent : m_device.m_vecSent) {
+        if (sent.vecBytes.size() == 1) {
+            vecStrayMs.push_back(sent.nMs);
+        } else {
+            EXPECT_EQ(sent.vecBytes.size(), 3u);
+        }
+    }
+    EXPECT_EQ(vecStrayMs, (std::vector<long long>{20, 40, 60}));
+    EXPECT_EQ(m_device.m_vecSent.size(), 7u + 3u);
+}
+
+TEST_F(ScriptRunner, StraysPlayWhileIdleAndCanSplitAWrite) {
+    EXPECT_FALSE(m_runner.NextDue());
+    Run("strays 100");
+    m_device.m_now += 250ms;
+    ASSERT_EQ(m_runner.NextDue(), ISimDevice::Clock::time_point{} + 100ms);
+    ASSERT_EQ(m_runner.Idle(), CScriptRunner::Result::Ok);
+    // The strays missed while nobody ran are not owed: one, then the pace from now.
+    EXPECT_EQ(m_device.m_vecSent.size(), 1u);
+    EXPECT_EQ(m_runner.NextDue(), ISimDevice::Clock::time_point{} + 350ms);
+
+    m_device.m_oversleep = 60ms;
+    Run("wait 80");  // wakes at 390, past the stray due at 350
+    m_device.m_oversleep = {};
+    Run("bytes C5 12 34");
+    const std::vector<unsigned char>& vecMixed = m_device.m_vecSent.back().vecBytes;
+    ASSERT_EQ(vecMixed.size(), 4u);
+    const std::vector<unsigned char> vecPacket = {0xC5, 0x12, 0x34};
+    bool bPacketAround = false;
+    for (std::size_t i = 0; i < vecMixed.size(); ++i) {
+        std::vector<unsigned char> vecWithout = vecMixed;
+        vecWithout.erase(vecWithout.begin() + static_cast<std::ptrdiff_t>(i));
+        bPacketAround = bPacketAround || vecWithout == vecPacket;
+    }
+    EXPECT_TRUE(bPacketAround);
+    Run("strays 0");
+    EXPECT_FALSE(m_runner.NextDue());
 }

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "ReceiverSettings.h"
+
 namespace {
 
 const char* const g_szHungUpTarget = "/nonexistent/tactilo-sim-hung-up";
@@ -108,6 +110,10 @@ void CPtyServer::Hangup(bool bDrain) {
         std::string strIgnored;
         PointLink(g_szHungUpTarget, strIgnored);
     }
+}
+
+bool CPtyServer::ReceiverSettings(int& nBaud, LineInputFlags& flags) const {
+    return m_master >= 0 && ReadReceiverSettings(m_master, nBaud, flags);
 }
 
 bool CPtyServer::Link(const std::string& strLinkPath, std::string& strError) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "UartReceiver.h"
+
 // The controller's end of a pseudo-terminal, and the port link that lets the driver open it
 // as COMn.
 //
@@ -48,6 +50,8 @@ public:
     void Drain();
     bool IsOpen() const { return m_master >= 0; }
     const std::string& SlavePath() const { return m_strSlavePath; }
+    // The rate and receive flags the reader has set on its side; false when hung up.
+    bool ReceiverSettings(int& nBaud, LineInputFlags& flags) const;
 
     // Points strLinkPath at the slave (or at the hung-up marker), creating its folders.
     bool Link(const std::string& strLinkPath, std::string& strError);

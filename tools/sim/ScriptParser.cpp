@@ -14,6 +14,8 @@
 //   "drag 1 2 3 4 [ms]"          Drag from raw (1, 2) to raw (3, 4)
 //   "tappoint 960 540"           TapPoint, screen pixels through the calibration
 //   "bytes C5 12 34" / "c51234"  Bytes, hex, pairs may be run together, "0x" allowed
+//   "noise 960 5000"             Noise, 960 random bytes/s for 5 s
+//   "strays 2000" / "strays 0"   Strays, a random byte every 2 s from now on / no more
 //   "calibration <line>"         the rest of the line is a settings line
 //   "echo <text>"                the rest of the line, as typed
 //
@@ -22,7 +24,7 @@
 
 namespace {
 
-enum class ArgKind { Raw, Pixel, Duration, Rate, Count, Seed };
+enum class ArgKind { Raw, Pixel, Duration, Rate, Count, Seed, ByteRate };
 
 struct Range {
     long long nMin;
@@ -44,6 +46,8 @@ Range RangeOf(ArgKind kind) {
             return {1, g_nMaxGarbage, "a byte count 1..1048576"};
         case ArgKind::Seed:
             return {0, 4294967295LL, "a number 0..4294967295"};
+        case ArgKind::ByteRate:
+            return {1, g_nMaxNoiseRate, "bytes per second 1..100000"};
     }
     return {0, 0, ""};
 }
@@ -73,6 +77,8 @@ const std::map<std::string, CommandForm>& CommandForms() {
           "<x1> <y1> <x2> <y2> [ms]"}},
         {"garbage", {SimOp::Garbage, {A::Count}, 0, "<n>"}},
         {"stray", {SimOp::Stray, {}, 0, "no arguments"}},
+        {"noise", {SimOp::Noise, {A::ByteRate, A::Duration}, 0, "<bytes/s> <ms>"}},
+        {"strays", {SimOp::Strays, {A::Duration}, 0, "<ms between bytes, 0 for none>"}},
         {"point", {SimOp::Point, {A::Pixel, A::Pixel}, 0, "<px> <py>"}},
         {"movepoint", {SimOp::Point, {A::Pixel, A::Pixel}, 0, "<px> <py>"}},
         {"downpoint", {SimOp::DownPoint, {A::Pixel, A::Pixel}, 0, "<px> <py>"}},
@@ -197,7 +203,12 @@ bool ParseFixed(const std::string& strName, const CommandForm& form,
         case SimOp::Hold:
         case SimOp::Wait:
         case SimOp::Garbage:
+        case SimOp::Strays:
             parsed.nValue = static_cast<int>(anValues[0]);
+            break;
+        case SimOp::Noise:
+            parsed.nX1 = static_cast<int>(anValues[0]);
+            parsed.nValue = static_cast<int>(anValues[1]);
             break;
         case SimOp::Seed:
             parsed.nValue = static_cast<int>(static_cast<unsigned>(anValues[0]));

@@ -17,6 +17,8 @@ enum class SimOp {
     Drag,             // down (nX1, nY1), moves to (nX2, nY2) over nValue ms, up
     Garbage,          // nValue random bytes
     Stray,            // one data byte
+    Noise,            // random bytes at nX1 bytes/s for nValue ms
+    Strays,           // from now on one random byte every nValue ms among the rest (0: off)
     Bytes,            // vecBytes as they are
     File,             // the bytes of the file strText
     Calibration,      // strText is a settings line
@@ -59,3 +61,4 @@ constexpr int g_nDefaultDragMs = 300;
 constexpr int g_nMaxRate = 10000;
 constexpr int g_nMaxDurationMs = 24 * 3600 * 1000;
 constexpr int g_nMaxGarbage = 1 << 20;
+constexpr int g_nMaxNoiseRate = 100000;

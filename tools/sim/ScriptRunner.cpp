@@ -29,8 +29,53 @@ std::string OpName(SimOp op) {
 
 }  // namespace
 
-CScriptRunner::CScriptRunner(ISimDevice& device, unsigned nSeed)
-    : m_device(device), m_random(nSeed) {}
+CScriptRunner::CScriptRunner(ISimDevice& device, unsigned nSeed) : m_device(device) {
+    Seed(nSeed);
+}
+
+void CScriptRunner::Seed(unsigned nSeed) {
+    m_random.seed(nSeed);
+    m_noiseRandom.seed(nSeed ^ 0x9E3779B9U);
+    m_strayRandom.seed(nSeed ^ 0x7F4A7C15U);
+}
+
+void CScriptRunner::SetStrays(int nEveryMs) {
+    m_strayEvery = std::chrono::milliseconds(nEveryMs);
+    m_nextStray = m_device.Now() + m_strayEvery;
+}
+
+void CScriptRunner::AdvanceStray() {
+    // After a long stall (a reader that did not read, a slow machine) the line does not owe
+    // the strays it missed: one, then the pace again from now.
+    m_nextStray += m_strayEvery;
+    if (const auto now = m_device.Now(); m_nextStray <= now) {
+        m_nextStray = now + m_strayEvery;
+    }
+}
+
+std::optional<ISimDevice::Clock::time_point> CScriptRunner::NextDue() const {
+    if (m_strayEvery == ISimDevice::Clock::duration::zero()) {
+        return std::nullopt;
+    }
+    return m_nextStray;
+}
+
+CScriptRunner::Result CScriptRunner::Idle() {
+    return Sleep(m_device.Now()) ? Result::Ok : Result::Stopped;
+}
+
+bool CScriptRunner::Sleep(ISimDevice::Clock::time_point when) {
+    while (m_strayEvery != ISimDevice::Clock::duration::zero() && m_nextStray <= when) {
+        if (!m_device.SleepUntil(m_nextStray)) {
+            return false;
+        }
+        AdvanceStray();
+        if (!m_device.Write({static_cast<unsigned char>(m_strayRandom())})) {
+            return false;
+        }
+    }
+    return m_device.SleepUntil(when);
+}
 
 ISimDevice::Clock::duration CScriptRunner::Period() const {
     return std::chrono::duration_cast<ISimDevice::Clock::duration>(
@@ -38,12 +83,50 @@ ISimDevice::Clock::duration CScriptRunner::Period() const {
 }
 
 bool CScriptRunner::Send(const std::vector<unsigned char>& vecBytes) {
-    return m_device.Write(vecBytes);
+    if (m_strayEvery == ISimDevice::Clock::duration::zero() || m_nextStray > m_device.Now()) {
+        return m_device.Write(vecBytes);
+    }
+    std::vector<unsigned char> vecMixed = vecBytes;
+    const auto nAt = m_strayRandom() % (vecMixed.size() + 1);
+    vecMixed.insert(vecMixed.begin() + static_cast<std::ptrdiff_t>(nAt),
+                    static_cast<unsigned char>(m_strayRandom()));
+    AdvanceStray();
+    return m_device.Write(vecMixed);
+}
+
+bool CScriptRunner::Noise(int nBytesPerS, int nMs) {
+    const auto start = m_device.Now();
+    const long long nTotal = static_cast<long long>(nBytesPerS) * nMs / 1000;
+    auto byteTime = [&](long long nByte) {
+        return start + std::chrono::duration_cast<ISimDevice::Clock::duration>(
+                           std::chrono::nanoseconds(nByte * 1000000000LL / nBytesPerS));
+    };
+    long long nSent = 0;
+    while (nSent < nTotal) {
+        // Every byte whose time has come goes in one write: a late wake-up sends a batch
+        // and the pace holds on average.
+        const long long nElapsedNs =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(m_device.Now() - start).count();
+        const long long nDue = std::min(nTotal, nElapsedNs * nBytesPerS / 1000000000LL + 1);
+        if (nDue > nSent) {
+            std::vector<unsigned char> vecBytes(static_cast<std::size_t>(nDue - nSent));
+            for (unsigned char& nByte : vecBytes) {
+                nByte = static_cast<unsigned char>(m_noiseRandom());
+            }
+            if (!Send(vecBytes)) {
+                return false;
+            }
+            nSent = nDue;
+        } else if (!Sleep(byteTime(nSent))) {
+            return false;
+        }
+    }
+    return Sleep(start + std::chrono::milliseconds(nMs));
 }
 
 bool CScriptRunner::SendPacket(bool bTouch, int nRawX, int nRawY) {
     const auto slot = std::max(m_device.Now(), m_nextSlot);
-    if (!m_device.SleepUntil(slot)) {
+    if (!Sleep(slot)) {
         return false;
     }
     m_nextSlot = slot + Period();
@@ -61,7 +144,7 @@ bool CScriptRunner::Hold(int nMs) {
             return false;
         }
     }
-    return m_device.SleepUntil(deadline);
+    return Sleep(deadline);
 }
 
 bool CScriptRunner::ToRaw(const SimCommand& command, double dX, double dY, RawPoint& raw,
@@ -155,7 +238,12 @@ CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::str
             m_nRate = command.nValue;
             return Result::Ok;
         case SimOp::Seed:
-            m_random.seed(static_cast<unsigned>(command.nValue));
+            Seed(static_cast<unsigned>(command.nValue));
+            return Result::Ok;
+        case SimOp::Noise:
+            return done(Noise(command.nX1, command.nValue));
+        case SimOp::Strays:
+            SetStrays(command.nValue);
             return Result::Ok;
         case SimOp::Down:
         case SimOp::Move:
@@ -169,8 +257,7 @@ CScriptRunner::Result CScriptRunner::Execute(const SimCommand& command, std::str
             }
             return done(Hold(command.nValue));
         case SimOp::Wait:
-            return done(
-                m_device.SleepUntil(m_device.Now() + std::chrono::milliseconds(command.nValue)));
+            return done(Sleep(m_device.Now() + std::chrono::milliseconds(command.nValue)));
         case SimOp::Tap:
             return done(SendPacket(true, command.nX1, command.nY1) && Hold(command.nValue) &&
                         SendPacket(false, m_nX, m_nY));

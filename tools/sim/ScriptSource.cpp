@@ -13,7 +13,7 @@ CScriptSource::~CScriptSource() {
     }
 }
 
-CScriptSource::Status CScriptSource::Next(std::string& strLine) {
+CScriptSource::Status CScriptSource::Next(std::string& strLine, Deadline deadline) {
     for (;;) {
         if (const std::size_t nEnd = m_strBuffer.find('\n'); nEnd != std::string::npos) {
             strLine = m_strBuffer.substr(0, nEnd);
@@ -30,8 +30,21 @@ CScriptSource::Status CScriptSource::Next(std::string& strLine) {
             ++m_nLine;
             return Status::Line;
         }
+        int nTimeoutMs = -1;
+        if (deadline) {
+            using namespace std::chrono;
+            const auto left = *deadline - steady_clock::now();
+            if (left <= steady_clock::duration::zero()) {
+                return Status::Timeout;
+            }
+            nTimeoutMs = static_cast<int>(ceil<milliseconds>(left).count());
+        }
         pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
+        const int nReady = poll(fds, 2, nTimeoutMs);
+        if (nReady == 0) {
+            continue;  // the deadline is checked above
+        }
+        if (nReady < 0) {
             if (errno == EINTR) {
                 continue;
             }

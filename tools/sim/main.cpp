@@ -4,14 +4,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "PtyDevice.h"
 #include "PtyServer.h"
 #include "ScriptRunner.h"
 #include "ScriptSource.h"
@@ -21,63 +23,44 @@
 namespace {
 
 const char* const g_szUsage =
-    "usage: tactilo-sim [--link COMn] [--keep-open] [--stall-ms N] [--seed N] [SCRIPT | -]\n"
+    "usage: tactilo-sim [--link COMn] [--keep-open] [--stall-ms N] [--seed N] [--strays MS]\n"
+    "                   [--controller-baud N] [SCRIPT | -]\n"
     "  Serves a simulated touch controller on a pseudo-terminal and prints its path.\n"
     "  --link COMn   make COMn open it ($XDG_CONFIG_HOME/Brenhold/ports/COMn)\n"
     "  --keep-open   after the script, keep the line open until SIGINT/SIGTERM\n"
     "  --stall-ms N  how long a write waits for a reader before bytes are dropped (2000)\n"
-    "  --seed N      seed for 'garbage' and 'stray' (1)\n"
+    "  --seed N      seed for 'garbage', 'stray', 'noise' and 'strays' (1)\n"
+    "  --strays MS   one random byte every MS milliseconds among whatever plays\n"
+    "  --controller-baud N\n"
+    "                the controller sends at N baud; the port reads what a receiver at\n"
+    "                the rate its reader set would make of that\n"
     "  SCRIPT        script file, or '-' (the default) for standard input, read live\n";
 
-// The pseudo-terminal and the real clock, for the script runner.
-class CPtyDevice final : public ISimDevice {
-public:
-    CPtyDevice(CPtyServer& server, int stopFd) : m_server(server), m_stopFd(stopFd) {}
+// The earlier of two optional deadlines.
+CScriptSource::Deadline Earliest(CScriptSource::Deadline first, CScriptSource::Deadline second) {
+    if (!first || (second && *second < *first)) {
+        return second;
+    }
+    return first;
+}
 
-    Clock::time_point Now() override { return Clock::now(); }
-
-    bool SleepUntil(Clock::time_point when) override {
-        for (;;) {
-            const auto left = when - Clock::now();
-            if (left <= Clock::duration::zero()) {
-                return true;
-            }
-            const auto nNs = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-            const timespec timeout = {static_cast<time_t>(nNs / 1000000000),
-                                      static_cast<long>(nNs % 1000000000)};
-            pollfd fd = {m_stopFd, POLLIN, 0};
-            if (ppoll(&fd, 1, &timeout, nullptr) > 0) {
-                return false;
-            }
+// After the script, with --keep-open: plays what falls due (strays, a late character) until
+// a signal comes.
+void KeepOpen(CScriptRunner& runner, CPtyDevice& device, int stopFd) {
+    for (;;) {
+        int nTimeoutMs = -1;
+        if (const auto due = Earliest(runner.NextDue(), device.NextDue())) {
+            const auto left = *due - std::chrono::steady_clock::now();
+            nTimeoutMs = static_cast<int>(
+                std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+        }
+        pollfd fd = {stopFd, POLLIN, 0};
+        if (poll(&fd, 1, nTimeoutMs) > 0 || runner.Idle() == CScriptRunner::Result::Stopped ||
+            !device.Idle()) {
+            return;
         }
     }
-
-    bool Write(const std::vector<unsigned char>& vecBytes) override {
-        return m_server.Write(vecBytes.data(), vecBytes.size()) != CPtyServer::WriteResult::Stopped;
-    }
-
-    void Echo(const std::string& strText) override {
-        std::printf("%s\n", strText.c_str());
-        std::fflush(stdout);
-    }
-
-    bool Hangup(std::string&) override {
-        m_server.Hangup();
-        return true;
-    }
-
-    bool Reopen(std::string& strError) override {
-        if (!m_server.Open(strError)) {
-            return false;
-        }
-        std::fprintf(stderr, "tactilo-sim: reopened on %s\n", m_server.SlavePath().c_str());
-        return true;
-    }
-
-private:
-    CPtyServer& m_server;
-    int m_stopFd;
-};
+}
 
 bool ParsePortName(const char* szName, int& nPort) {
     if (strncasecmp(szName, "COM", 3) != 0) {
@@ -105,6 +88,8 @@ int main(int argc, char** argv) {
     bool bKeepOpen = false;
     long nStallMs = 2000;
     long nSeed = 1;
+    long nStraysMs = 0;
+    long nControllerBaud = 0;
     std::string strScript = "-";
     bool bScriptGiven = false;
     for (int i = 1; i < argc; ++i) {
@@ -118,6 +103,12 @@ int main(int argc, char** argv) {
                    ParseCount(argv[i + 1], 3600000, nStallMs)) {
             ++i;
         } else if (strArg == "--seed" && bHasValue && ParseCount(argv[i + 1], 0x7fffffff, nSeed)) {
+            ++i;
+        } else if (strArg == "--strays" && bHasValue &&
+                   ParseCount(argv[i + 1], g_nMaxDurationMs, nStraysMs)) {
+            ++i;
+        } else if (strArg == "--controller-baud" && bHasValue &&
+                   ParseCount(argv[i + 1], 4000000, nControllerBaud) && nControllerBaud >= 50) {
             ++i;
         } else if (strArg == "-h" || strArg == "--help") {
             std::fputs(g_szUsage, stdout);
@@ -156,13 +147,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tactilo-sim: COM%d -> %s\n", nPort, server.SlavePath().c_str());
     }
 
-    CPtyDevice device(server, signals.ReadFd());
+    CPtyDevice device(server, signals.ReadFd(), static_cast<int>(nControllerBaud));
     CScriptRunner runner(device, static_cast<unsigned>(nSeed));
+    if (nStraysMs > 0) {
+        SimCommand strays;
+        strays.op = SimOp::Strays;
+        strays.nValue = static_cast<int>(nStraysMs);
+        runner.Execute(strays, strError);
+    }
     int nErrors = 0;
     bool bStopped = false;
     for (;;) {
         std::string strLine;
-        const CScriptSource::Status status = source.Next(strLine);
+        const CScriptSource::Status status =
+            source.Next(strLine, Earliest(runner.NextDue(), device.NextDue()));
+        if (status == CScriptSource::Status::Timeout) {
+            // No line yet: strays and a late character still go out at their time.
+            if (runner.Idle() == CScriptRunner::Result::Stopped || !device.Idle()) {
+                bStopped = true;
+                break;
+            }
+            continue;
+        }
         if (status == CScriptSource::Status::Stopped) {
             bStopped = true;
             break;
@@ -188,8 +194,8 @@ int main(int argc, char** argv) {
         }
     }
     if (bKeepOpen && !bStopped) {
-        signals.WaitForSignal();
-    } else if (!bStopped) {
+        KeepOpen(runner, device, signals.ReadFd());
+    } else if (!bStopped && device.Settle()) {
         server.Drain();  // a script that ends right after its last packet still has it read
     }
     // CPtyServer's destructor removes the link and closes the line.
