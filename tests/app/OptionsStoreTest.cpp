@@ -106,3 +106,34 @@ TEST(OptionsStore, TheProgramsNameIsItsFileName) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file edited by hand: whatever the window's field would refuse reads as the default, so a
+// wrapped or cut number can never switch the right click off.
+struct HandEditedDelay {
+    const char* szStored;
+    unsigned nExpectedMs;
+};
+class OptionsStoreHandEdited : public ::testing::TestWithParam<HandEditedDelay> {};
+
+TEST_P(OptionsStoreHandEdited, DelayOutsideTheFieldsRangeReadsAsTheDefault) {
+    CTempConfigDir config;
+    COptionsStore store("Tactilo");
+    std::filesystem::create_directories(std::filesystem::path(store.FilePath()).parent_path());
+    std::ofstream(store.FilePath())
+        << "[SETTINGS]\nRightClickTime=" << GetParam().szStored << "\nPrecision=99999999999\n";
+    const Options options = ReadOptions(store);
+    EXPECT_EQ(options.m_nRightClickTime, GetParam().nExpectedMs);
+    EXPECT_EQ(PRECISION_ENTRIES[PrecisionSelection(options.m_strPrecision)], std::string("10"));
+}
+
+INSTANTIATE_TEST_SUITE_P(OptionsStore, OptionsStoreHandEdited,
+                         ::testing::Values(HandEditedDelay{"99999999999", 2000},
+                                           HandEditedDelay{"-1", 2000},
+                                           HandEditedDelay{"-2147483648", 2000},
+                                           HandEditedDelay{"5001", 2000},
+                                           HandEditedDelay{"4294967295", 2000},
+                                           HandEditedDelay{"5000", 5000}, HandEditedDelay{"0", 0}));
+
+}  // namespace

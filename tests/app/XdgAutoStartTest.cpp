@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <ostream>
 #include <sstream>
 #include <string>
 
+#include "ForkedChild.h"
 #include "TempConfigDir.h"
 #include "app/XdgAutoStart.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string ReadFile(const std::string& strPath) {
     std::ifstream file(strPath, std::ios::binary);
@@ -95,11 +101,69 @@ TEST(XdgAutoStart, RemoveTakesTheEntryAwayAndAMissingOneIsNoFailure) {
     EXPECT_TRUE(autoStart.Remove());
 }
 
-TEST(XdgAutoStart, WriteFailsWhereNoFolderCanBe) {
-    CTempConfigDir config;
-    std::ofstream(config.Path() + "/autostart") << "a file where the folder belongs";
-    CXdgAutoStart autoStart;
-    EXPECT_FALSE(autoStart.Write("/opt/tactilo/bin/Tactilo", ""));
+// What may stand in the way of an entry, and what the write must leave alone.
+struct Obstacle {
+    const char* szName;
+    std::function<void(const fs::path& autostart)> make;
+    const char* szProblem;  // part of Problem() after a failed write; nullptr: it succeeds
+};
+
+void PrintTo(const Obstacle& obstacle, std::ostream* pOut) {
+    *pOut << obstacle.szName;
 }
+
+class XdgAutoStartObstacle : public ::testing::TestWithParam<Obstacle> {};
+
+TEST_P(XdgAutoStartObstacle, NeverWritesThroughItAndSaysWhyItFailed) {
+    CTempConfigDir config;
+    const fs::path folder = fs::path(config.Path()) / "autostart";
+    const fs::path victim = fs::path(config.Path()) / "victim";
+    std::ofstream(victim) << "precious\n";
+    GetParam().make(folder);
+    CXdgAutoStart autoStart;
+    const bool bWritten = autoStart.Write("/opt/tactilo/bin/Tactilo", "");
+    EXPECT_EQ(ReadFile(victim.string()), "precious\n");
+    if (GetParam().szProblem == nullptr) {
+        EXPECT_TRUE(bWritten) << autoStart.Problem();
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "Tactilo.desktop")));
+        EXPECT_EQ(ReadFile((folder / "Tactilo.desktop").string()),
+                  CXdgAutoStart::EntryText("/opt/tactilo/bin/Tactilo", ""));
+    } else {
+        EXPECT_FALSE(bWritten);
+        EXPECT_NE(autoStart.Problem().find(GetParam().szProblem), std::string::npos)
+            << autoStart.Problem();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    XdgAutoStart, XdgAutoStartObstacle,
+    ::testing::Values(
+        // The old fixed temporary name, taken by a link to someone's file.
+        Obstacle{"LinkAtTheOldTemporaryName",
+                 [](const fs::path& folder) {
+                     fs::create_directories(folder);
+                     fs::create_symlink(folder.parent_path() / "victim",
+                                        folder / "Tactilo.desktop.new");
+                 },
+                 nullptr},
+        Obstacle{"FolderWhereTheEntryGoes",
+                 [](const fs::path& folder) { fs::create_directories(folder / "Tactilo.desktop"); },
+                 "not a regular file"},
+        Obstacle{"FileWhereTheFolderGoes",
+                 [](const fs::path& folder) { std::ofstream(folder) << "a file"; },
+                 "is not a folder"},
+        Obstacle{"FolderOfAnotherUser",
+                 [](const fs::path& folder) {
+                     fs::create_directories(folder);
+                     chown(folder.c_str(), NobodyUid(), NobodyGid());
+                 },
+                 "belongs to the user"},
+        Obstacle{"FolderEveryoneMayWrite",
+                 [](const fs::path& folder) {
+                     fs::create_directories(folder);
+                     fs::permissions(folder, fs::perms::all);
+                 },
+                 "can be written by other users"}),
+    [](const auto& info) { return std::string(info.param.szName); });
 
 }  // namespace
