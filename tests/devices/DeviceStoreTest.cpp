@@ -159,9 +159,31 @@ TEST_F(DeviceStore, AFolderThatCannotExistFailsTheSave) {
     // The parent is a regular file: no one, not even root, can create a file below it.
     const fs::path blocker = fs::path(m_config.Path()) / "blocker";
     WriteFile(blocker, "x");
-    CDeviceStore store(m_replacer, (blocker / "Settings.dat").string());
+    CDeviceStore store(m_replacer, (blocker / "sub" / "Settings.dat").string());
     EXPECT_FALSE(store.SaveDevices(MakeLines({"A"})));
     EXPECT_EQ(ReadFile(blocker), "x");
+    // The folder's own failure is told, not the file's "No such file or directory".
+    EXPECT_EQ(store.Problem(), "The folder " + (blocker / "sub").string() +
+                                   " could not be made: Not a directory. The devices were not "
+                                   "saved.");
+    // A home the user may not write (root's folder, as seen by "nobody").
+    if (CanBecomeNobody()) {
+        const fs::path home = fs::temp_directory_path() / ("ro-home-" + std::to_string(getpid()));
+        fs::create_directories(home);
+        const ChildRun run = RunInChild(
+            [&](int fdOut) {
+                CPosixFileReplacer replacer;
+                CDeviceStore mine(replacer, (home / "Brenhold" / "Settings.dat").string());
+                mine.SaveDevices(MakeLines({"A"}));
+                WriteText(fdOut, mine.Problem());
+                return 0;
+            },
+            true);
+        fs::remove_all(home);
+        EXPECT_EQ(run.strOutput, "The folder " + (home / "Brenhold").string() +
+                                     " could not be made: Permission denied. The devices were "
+                                     "not saved.");
+    }
 }
 
 // A full disk, as far as this process is concerned: writes beyond the file-size limit fail
