@@ -166,24 +166,6 @@ TEST_F(DeviceStore, AFolderThatCannotExistFailsTheSave) {
     EXPECT_EQ(store.Problem(), "The folder " + (blocker / "sub").string() +
                                    " could not be made: Not a directory. The devices were not "
                                    "saved.");
-    // A home the user may not write (root's folder, as seen by "nobody").
-    if (CanBecomeNobody()) {
-        const fs::path home = fs::temp_directory_path() / ("ro-home-" + std::to_string(getpid()));
-        fs::create_directories(home);
-        const ChildRun run = RunInChild(
-            [&](int fdOut) {
-                CPosixFileReplacer replacer;
-                CDeviceStore mine(replacer, (home / "Brenhold" / "Settings.dat").string());
-                mine.SaveDevices(MakeLines({"A"}));
-                WriteText(fdOut, mine.Problem());
-                return 0;
-            },
-            true);
-        fs::remove_all(home);
-        EXPECT_EQ(run.strOutput, "The folder " + (home / "Brenhold").string() +
-                                     " could not be made: Permission denied. The devices were "
-                                     "not saved.");
-    }
 }
 
 // A full disk, as far as this process is concerned: writes beyond the file-size limit fail
