@@ -56,6 +56,10 @@ struct RefusedStart {
     std::function<Scene(const fs::path& shared)> make;
 };
 
+void PrintTo(const RefusedStart& row, std::ostream* pOut) {
+    *pOut << row.szName;
+}
+
 class SharedMachine : public ::testing::TestWithParam<RefusedStart> {
 protected:
     void SetUp() override {
