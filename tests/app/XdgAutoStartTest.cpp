@@ -127,9 +127,11 @@ TEST(XdgAutoStart, WritesNothingThroughALinkAndSaysWhyItFailed) {
     EXPECT_EQ(autoStart.Problem(),
               (folder / "Tactilo.desktop").string() + ": it is not a regular file");
     fs::remove(folder / "Tactilo.desktop");
-    ASSERT_EQ(chown(folder.c_str(), NobodyUid(), NobodyGid()), 0);
-    EXPECT_FALSE(autoStart.Write("/opt/tactilo/bin/Tactilo", ""));
-    EXPECT_NE(autoStart.Problem().find("belongs to the user nobody"), std::string::npos);
+    if (CanBecomeNobody()) {  // root can give the folder away
+        ASSERT_EQ(chown(folder.c_str(), NobodyUid(), NobodyGid()), 0);
+        EXPECT_FALSE(autoStart.Write("/opt/tactilo/bin/Tactilo", ""));
+        EXPECT_NE(autoStart.Problem().find("belongs to the user nobody"), std::string::npos);
+    }
 }
 
 }  // namespace
