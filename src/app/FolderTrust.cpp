@@ -7,10 +7,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "app/InstanceName.h"
 
 namespace {
 
@@ -139,6 +142,19 @@ std::string MakePrivateFolder(const std::string& strFolder) {
                " could not be made: " + std::generic_category().message(errno);
     }
     return PrivateFolderProblem(strPath);
+}
+
+std::string RuntimeFolderForThisUser(std::string& strProblem) {
+    strProblem.clear();
+    if (const char* szRuntime = std::getenv("XDG_RUNTIME_DIR");
+        szRuntime && *szRuntime == '/' && PrivateFolderProblem(szRuntime).empty()) {
+        return szRuntime;
+    }
+    const char* szTemp = std::getenv("TMPDIR");
+    const std::string strFolder =
+        PrivateRuntimeFolder(szTemp && *szTemp == '/' ? szTemp : "/tmp", geteuid());
+    strProblem = MakePrivateFolder(strFolder);
+    return strProblem.empty() ? strFolder : std::string();
 }
 
 std::string HomeFromPasswordDatabase() {

@@ -30,6 +30,11 @@ std::string MakePrivateFolder(const std::string& strFolder);
 // The same check without making anything: for a runtime folder that the session made.
 std::string PrivateFolderProblem(const std::string& strFolder);
 
+// The runtime folder for this user: $XDG_RUNTIME_DIR when it passes PrivateFolderProblem,
+// else the private folder PrivateRuntimeFolder(${TMPDIR:-/tmp}, uid), made if needed. Empty,
+// with strProblem set, when that folder is not ours alone.
+std::string RuntimeFolderForThisUser(std::string& strProblem);
+
 // The home folder of the user we run as from the password database, for a session without
 // HOME (su, a bare startx). Empty when the database has none.
 std::string HomeFromPasswordDatabase();

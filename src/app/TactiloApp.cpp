@@ -121,7 +121,7 @@ void HoldPlatformMessages(QtMsgType type, const QMessageLogContext& context,
         QString strReason = strText.section(QLatin1Char('\n'), 0, 0);
         for (const auto& held : g_heldMessages) {
             if (held.first == QtWarningMsg) {
-                strReason = held.second;  // the platform's own reason ("could not connect ...")
+                strReason = held.second.trimmed();  // the platform's own ("could not connect")
                 break;
             }
         }
@@ -154,6 +154,19 @@ int CTactiloApp::Run(int argc, char** argv) {
     }
     if (const std::string strProblem = ConfigurationProblem(); !strProblem.empty()) {
         std::cerr << strProblem << std::endl;
+        return 1;
+    }
+    // Decided before the display is reached: a start that may not check for a running copy
+    // ends at once. Otherwise the private folder becomes the runtime folder of the whole
+    // process, so the toolkit keeps its own files there too instead of guessing one in /tmp.
+    CMyCommandLineInfo early;
+    early.ParseCommandLine(argc, argv);
+    std::string strRuntimeProblem;
+    const std::string strRuntime = RuntimeFolderForThisUser(strRuntimeProblem);
+    if (!strRuntime.empty()) {
+        setenv("XDG_RUNTIME_DIR", strRuntime.c_str(), 1);
+    } else if (!early.AnySwitch()) {
+        std::cerr << "Tactilo: cannot check for a running copy: " << strRuntimeProblem << std::endl;
         return 1;
     }
     g_previousHandler = qInstallMessageHandler(HoldPlatformMessages);
