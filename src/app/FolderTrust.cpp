@@ -70,6 +70,18 @@ std::string FolderTrustProblem(const std::string& strFolder) {
     if (strWanted.empty() || strWanted.front() != '/') {
         return "the folder \"" + strFolder + "\" is not an absolute path";
     }
+    // A link on the way is the folder its owner chooses, now or later: only ours or root's.
+    for (std::size_t nSlash = strWanted.find('/', 1);; nSlash = strWanted.find('/', nSlash + 1)) {
+        const std::string strPart = strWanted.substr(0, nSlash);
+        struct stat st {};
+        if (lstat(strPart.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !OursOrRoot(st)) {
+            return "the link " + strPart + " belongs to the user " + UserName(st.st_uid) +
+                   ", not to you";
+        }
+        if (nSlash == std::string::npos) {
+            break;
+        }
+    }
     const std::string strExisting = ExistingPart(strWanted);
     if (strExisting.empty()) {
         return "the folder " + strWanted +

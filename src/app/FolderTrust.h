@@ -17,7 +17,8 @@
 //   the folder itself writable by group or others   refused, sticky or not
 //   a part that does not exist yet                  trusted: we make it, mode 0700
 //
-// Links are resolved first, so a link in the path is judged by the folder it leads to.
+// Links are resolved first, so a link in the path is judged by the folder it leads to; a link
+// that another user owns is refused itself, since they may point it elsewhere at any time.
 //
 // Each answer is empty when the folder may be used, else one line for the user that says
 // what is wrong with which folder.

@@ -142,6 +142,17 @@ INSTANTIATE_TEST_SUITE_P(
                                    [](auto& shared) { return SettingsFolder(shared, true); }},
                       RefusedStart{"SettingsFolderOpenToAll",
                                    [](auto& shared) { return SettingsFolder(shared, false); }},
+                      // Their link to a folder of ours: they may point it elsewhere at any time.
+                      RefusedStart{"SettingsFolderThroughALinkOfAnotherUser",
+                                   [](auto& shared) {
+                                       fs::create_directories(shared / "mine");
+                                       fs::create_symlink(shared / "mine", shared / "link");
+                                       lchown((shared / "link").c_str(), NobodyUid(), NobodyGid());
+                                       return Scene{
+                                           {{"XDG_CONFIG_HOME", (shared / "link").string()}},
+                                           "the link " + (shared / "link").string() +
+                                               " belongs to the user nobody"};
+                                   }},
                       // An autostart that runs before the X server is ready.
                       RefusedStart{"NoDisplay",
                                    [](auto&) {
