@@ -1,6 +1,7 @@
 #include "app/TactiloApp.h"
 
 #include <unistd.h>
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -146,7 +147,8 @@ int CTactiloApp::Run(int argc, char** argv) {
     if (const InfoRequest request = FindInfoRequest(argc, argv); request != InfoRequest::None) {
         return AnswerInfoRequest(request);
     }
-    if (!bHome && std::getenv("XDG_CONFIG_HOME") == nullptr) {
+    if (const char* szConfig = std::getenv("XDG_CONFIG_HOME");
+        !bHome && (szConfig == nullptr || *szConfig != '/')) {
         std::cerr << "Tactilo: HOME is not set and the password database names no home folder "
                      "for this user; set HOME or XDG_CONFIG_HOME"
                   << std::endl;
