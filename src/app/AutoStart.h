@@ -3,8 +3,9 @@
 #include <string>
 
 // The entry that starts the program when the user logs in. The OK button of the Device
-// Manager writes it when "Run Tactilo on Startup" is ticked and removes it when not; no
-// failure of either is shown to the user, the results are for tests and traces.
+// Manager writes it when "Run Tactilo on Startup" is ticked and removes it when not; a
+// failure of either is told to the user (with Problem()), and the option then records what
+// is really there.
 class IAutoStart {
 public:
     virtual ~IAutoStart() = default;
@@ -13,6 +14,8 @@ public:
     virtual bool Write(const std::string& strProgram, const std::string& strArguments) = 0;
     // Takes the entry away. No entry is no failure.
     virtual bool Remove() = 0;
+    // Why the last Write or Remove failed, for the user ("<path>: Is a directory").
+    virtual std::string Problem() const { return {}; }
 };
 
 // What OK does with the entry: with bAutoStart, the program file in strAppDir (ending in

@@ -23,12 +23,17 @@ std::string InstanceSocketPath(const std::string& strRuntimeDir, unsigned nUid,
         Fnv1a(strExecutable, Fnv1a(std::string(1, '\0'), Fnv1a(strDisplay)));
     char szHash[17];
     std::snprintf(szHash, sizeof szHash, "%016llx", static_cast<unsigned long long>(nHash));
-    if (strRuntimeDir.empty()) {
-        return "/tmp/tactilo-" + std::to_string(nUid) + "-" + szHash + ".sock";
-    }
-    std::string strDir = strRuntimeDir;
+    std::string strDir = strRuntimeDir.empty() ? PrivateRuntimeFolder("/tmp", nUid) : strRuntimeDir;
     while (strDir.size() > 1 && strDir.back() == '/') {
         strDir.pop_back();
     }
     return strDir + "/tactilo-" + szHash + ".sock";
+}
+
+std::string PrivateRuntimeFolder(const std::string& strTempDir, unsigned nUid) {
+    std::string strDir = strTempDir;
+    while (strDir.size() > 1 && strDir.back() == '/') {
+        strDir.pop_back();
+    }
+    return (strDir == "/" ? "" : strDir) + "/tactilo-" + std::to_string(nUid);
 }

@@ -8,9 +8,15 @@
 //
 //   runtime folder        socket
 //   $XDG_RUNTIME_DIR      <runtime>/tactilo-<hash>.sock   (the folder is the user's alone)
-//   empty                 /tmp/tactilo-<uid>-<hash>.sock
+//   empty                 /tmp/tactilo-<uid>/tactilo-<hash>.sock
+//
+// Without a runtime folder (a su session, a bare startx) the socket goes into a folder of its
+// own, which the program makes with mode 0700 and checks before use: a name in /tmp itself
+// could be taken first by any other user, who would then answer in our place.
 //
 // <hash> is 16 hex digits over the display and the executable's path: a path may be longer
 // than a socket name may be (108 bytes), the hash never is.
 std::string InstanceSocketPath(const std::string& strRuntimeDir, unsigned nUid,
                                const std::string& strDisplay, const std::string& strExecutable);
+// The private folder that stands in for a missing runtime folder: <strTempDir>/tactilo-<uid>.
+std::string PrivateRuntimeFolder(const std::string& strTempDir, unsigned nUid);

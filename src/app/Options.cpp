@@ -10,9 +10,15 @@ Options ReadOptions(IOptionsStore& store) {
         store.GetProfileInt(OPTIONS_SECTION, OPTION_AUTO_START, AUTO_START_DEFAULT) != 0;
     options.m_strPrecision =
         store.GetProfileString(OPTIONS_SECTION, OPTION_PRECISION, PRECISION_DEFAULT);
-    // A negative stored number wraps, as it always has; the field's check then refuses it.
-    options.m_nRightClickTime = static_cast<unsigned>(
-        store.GetProfileInt(OPTIONS_SECTION, OPTION_RIGHT_CLICK_TIME, RIGHT_CLICK_TIME_DEFAULT));
+    // Read as the field reads it: a file edited by hand may hold anything ("-1" would wrap to
+    // a delay that never ends, a number beyond int may be cut to another one), and whatever
+    // the field would refuse is the default instead.
+    const std::string strDelay = store.GetProfileString(OPTIONS_SECTION, OPTION_RIGHT_CLICK_TIME,
+                                                        std::to_string(RIGHT_CLICK_TIME_DEFAULT));
+    std::string strIgnored;
+    if (!ParseRightClickTime(strDelay, options.m_nRightClickTime, strIgnored)) {
+        options.m_nRightClickTime = RIGHT_CLICK_TIME_DEFAULT;
+    }
     return options;
 }
 

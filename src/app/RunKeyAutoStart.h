@@ -21,6 +21,8 @@ public:
     // directory and "Tactilo"); ".exe" is added here.
     bool Write(const std::string& strProgram, const std::string& strArguments) override;
     bool Remove() override;
+    // "Error: <n>", the registry's status, as option writes are told.
+    std::string Problem() const override { return m_strProblem; }
 
     // The command line Write stores.
     static std::string CommandLine(const std::string& strProgram, const std::string& strArguments);
@@ -28,4 +30,5 @@ public:
 private:
     std::string m_strKeyPath;
     std::string m_strValueName;
+    std::string m_strProblem;
 };

@@ -1,17 +1,22 @@
 #include "app/TactiloApp.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <thread>
 
 #include "app/CommandLine.h"
 #include "app/DisplayLossGuard.h"
+#include "app/FolderTrust.h"
 #include "app/OptionsStore.h"
 #include "app/QtMessageBox.h"
 #include "app/QtTraceSink.h"
@@ -79,13 +84,102 @@ void TellNoTray() {
     QDBusConnection::sessionBus().call(notify, QDBus::NoBlock);
 }
 
+// A session without HOME (su, a bare startx) still has a home: the password database's.
+// Set before anything asks, so the settings, the options file (QSettings reads HOME too)
+// and the autostart entry all land in the user's own folder, never in a shared one.
+bool EnsureHome() {
+    if (const char* szHome = std::getenv("HOME"); szHome && *szHome == '/') {
+        return true;
+    }
+    const std::string strHome = HomeFromPasswordDatabase();
+    return !strHome.empty() && setenv("HOME", strHome.c_str(), 1) == 0;
+}
+
+// Why the settings may not be read or written where this copy keeps them, or empty: a
+// folder that another user owns or may write would let them choose our devices (and the
+// port links they open) and read what we save.
+std::string ConfigurationProblem() {
+    const std::string strSettings = SettingsFilePath();
+    for (const std::string& strFolder :
+         {BrenholdConfigDirectory(), strSettings.substr(0, strSettings.rfind('/') + 1)}) {
+        if (const std::string strProblem = FolderTrustProblem(strFolder); !strProblem.empty()) {
+            return "Tactilo: will not keep its settings in " + strFolder + ": " + strProblem;
+        }
+    }
+    return {};
+}
+
+// The toolkit ends the program with qFatal, which aborts (status 134), when it cannot reach
+// a display: an autostart that runs before the X server is ready, a session without DISPLAY.
+// While the application object is made, its platform messages are held back; a fatal one
+// becomes one line and status 1, the way a display lost later ends the program.
+QtMessageHandler g_previousHandler = nullptr;
+QList<std::pair<QtMsgType, QString>> g_heldMessages;
+
+void HoldPlatformMessages(QtMsgType type, const QMessageLogContext& context,
+                          const QString& strText) {
+    if (type == QtFatalMsg) {
+        QString strReason = strText.section(QLatin1Char('\n'), 0, 0);
+        for (const auto& held : g_heldMessages) {
+            if (held.first == QtWarningMsg) {
+                strReason = held.second.trimmed();  // the platform's own ("could not connect")
+                break;
+            }
+        }
+        const std::string strLine =
+            "Tactilo: cannot start without a display: " + strReason.toStdString() + "\n";
+        (void)!write(STDERR_FILENO, strLine.data(), strLine.size());
+        _exit(1);
+    }
+    if (context.category && QByteArray(context.category).startsWith("qt.qpa")) {
+        g_heldMessages.append({type, strText});
+        return;
+    }
+    if (g_previousHandler) {
+        g_previousHandler(type, context, strText);
+    }
+}
+
 }  // namespace
 
 int CTactiloApp::Run(int argc, char** argv) {
+    const bool bHome = EnsureHome();
     if (const InfoRequest request = FindInfoRequest(argc, argv); request != InfoRequest::None) {
         return AnswerInfoRequest(request);
     }
+    if (const char* szConfig = std::getenv("XDG_CONFIG_HOME");
+        !bHome && (szConfig == nullptr || *szConfig != '/')) {
+        std::cerr << "Tactilo: HOME is not set and the password database names no home folder "
+                     "for this user; set HOME or XDG_CONFIG_HOME"
+                  << std::endl;
+        return 1;
+    }
+    if (const std::string strProblem = ConfigurationProblem(); !strProblem.empty()) {
+        std::cerr << strProblem << std::endl;
+        return 1;
+    }
+    // Decided before the display is reached: a start that may not check for a running copy
+    // ends at once. Otherwise the private folder becomes the runtime folder of the whole
+    // process, so the toolkit keeps its own files there too instead of guessing one in /tmp.
+    CMyCommandLineInfo early;
+    early.ParseCommandLine(argc, argv);
+    std::string strRuntimeProblem;
+    const std::string strRuntime = RuntimeFolderForThisUser(strRuntimeProblem);
+    if (!strRuntime.empty()) {
+        setenv("XDG_RUNTIME_DIR", strRuntime.c_str(), 1);
+    } else if (!early.AnySwitch()) {
+        std::cerr << "Tactilo: cannot check for a running copy: " << strRuntimeProblem << std::endl;
+        return 1;
+    }
+    g_previousHandler = qInstallMessageHandler(HoldPlatformMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
+    for (const auto& held : g_heldMessages) {
+        if (g_previousHandler) {
+            g_previousHandler(held.first, QMessageLogContext(), held.second);
+        }
+    }
+    g_heldMessages.clear();
     // After the application object, whose toolkit sets its own handler for a lost display.
     CDisplayLossGuard displayLoss;
     // The window hides into the tray; only Exit or a signal ends the program.
@@ -104,6 +198,10 @@ int CTactiloApp::Run(int argc, char** argv) {
             case CSingleInstance::Claim::NoAnswer:
                 std::cerr << "Tactilo: a running copy of Tactilo does not answer; end it first"
                           << std::endl;
+                return 1;
+            case CSingleInstance::Claim::Refused:
+                std::cerr << "Tactilo: cannot check for a running copy: "
+                          << instance.Problem().toStdString() << std::endl;
                 return 1;
             case CSingleInstance::Claim::Resident:
                 if (!instance.ListenError().isEmpty()) {

@@ -5,6 +5,7 @@
 #include "app/TactiloHub.h"
 #include "calibration/CalibrationCodes.h"
 #include "calibration/CalibrationNumbers.h"
+#include "devices/LegacyText.h"
 #include "monitors/Monitor.h"
 #include "monitors/Monitors.h"
 #include "tray/TrayShell.h"
@@ -35,10 +36,11 @@ void CTactiloHub::OnCalibrate() {
 
     CalibrationRun run;
     run.rcMonitor = FindMonitorRect();
-    run.strDevice = m_activeDevice.m_strName;
+    // Names and monitors are shown cut, as in the list: a file may hold any length.
+    run.strDevice = ShownField(m_activeDevice.m_strName);
     const ScreenRect& rc = run.rcMonitor;
     if (rc.right <= rc.left || rc.bottom <= rc.top) {
-        m_services.messages.Show("Can't find " + m_activeDevice.m_strMonitor,
+        m_services.messages.Show("Can't find " + ShownField(m_activeDevice.m_strMonitor),
                                  MessageIcon::Exclamation);
         m_nStatus = CAL_ERR_NO_MONITOR;
         m_touch.SetCalibrating(false);
@@ -61,7 +63,8 @@ void CTactiloHub::OnCalibrate() {
         }
     }
     // The page closes the same way whether it worked or not; only this says which.
-    const CalOutcomeText told = DescribeCalibrationOutcome(run.outcome, m_activeDevice.m_strName);
+    const CalOutcomeText told =
+        DescribeCalibrationOutcome(run.outcome, ShownField(m_activeDevice.m_strName));
     m_services.trayShell.ShowNotification(told.strTitle, told.strText);
     if (m_nStatus == 0) {
         m_nStatus = run.nResult;

@@ -12,8 +12,8 @@ void CTactiloHub::InitOptions() {
     const Options options = ReadOptions(m_services.options);
     m_bAutoStart = options.m_bAutoStart;
     m_nRightClickTime = options.m_nRightClickTime;
-    // Only the precision is read back as its entry: a delay edited by hand beyond 5000 in the
-    // options file is used as it is rather than greeting the user with a message at start-up.
+    // The precision is read back as its entry; a delay edited by hand outside the field's
+    // range has already become the default (ReadOptions).
     m_strPrecision =
         PRECISION_ENTRIES[static_cast<std::size_t>(PrecisionSelection(options.m_strPrecision))];
     UpdateData(false);
@@ -47,13 +47,21 @@ void CTactiloHub::OnOkButton() {
     OnHideToTray();
     m_touch.SetPrecision(PrecisionPixels(m_strPrecision));
     m_touch.SetRightClickTime(m_nRightClickTime);
+    // The entry first, so that "AutoStart" records what is really on disk: an entry that
+    // could not be written leaves the option off, one that could not be removed leaves it on.
+    if (!ApplyAutoStart(m_services.autoStart, m_bAutoStart, GetAppDirectory(),
+                        AutoStartSuffix(m_bSwitchS, m_bSwitchC, m_bSwitchCs, m_bSwitchCsw))) {
+        m_services.messages.Show(std::string("Writing ") + OPTION_AUTO_START + " failed. " +
+                                     m_services.autoStart.Problem(),
+                                 MessageIcon::None);
+        m_bAutoStart = !m_bAutoStart;
+        UpdateData(false);
+    }
     Options options;
     options.m_bAutoStart = m_bAutoStart;
     options.m_strPrecision = m_strPrecision;
     options.m_nRightClickTime = m_nRightClickTime;
     WriteOptions(m_services.options, options, m_services.messages);
-    ApplyAutoStart(m_services.autoStart, m_bAutoStart, GetAppDirectory(),
-                   AutoStartSuffix(m_bSwitchS, m_bSwitchC, m_bSwitchCs, m_bSwitchCsw));
     // Saying nothing here would lose every device change without a word.
     if (!SaveDevices()) {
         m_services.messages.Show(m_services.deviceStore.Problem(), MessageIcon::Error);

@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "app/FolderTrust.h"
+#include "devices/PosixFileReplacer.h"
 
 namespace {
 
@@ -12,10 +14,12 @@ std::string ConfigHome() {
     if (const char* szConfig = std::getenv("XDG_CONFIG_HOME"); szConfig && *szConfig == '/') {
         return szConfig;
     }
-    if (const char* szHome = std::getenv("HOME"); szHome && *szHome) {
+    if (const char* szHome = std::getenv("HOME"); szHome && *szHome == '/') {
         return std::string(szHome) + "/.config";
     }
-    return "/tmp";
+    // Never a shared folder such as /tmp: without a home of our own there is no entry.
+    const std::string strHome = HomeFromPasswordDatabase();
+    return strHome.empty() ? std::string() : strHome + "/.config";
 }
 
 // Layers 2 and 3: one argument in double quotes, percent signs doubled.
@@ -60,7 +64,8 @@ std::string EscapeString(const std::string& strValue) {
 }  // namespace
 
 std::string CXdgAutoStart::EntryPath() {
-    return ConfigHome() + "/autostart/Tactilo.desktop";
+    const std::string strConfig = ConfigHome();
+    return strConfig.empty() ? std::string() : strConfig + "/autostart/Tactilo.desktop";
 }
 
 std::string CXdgAutoStart::ExecValue(const std::string& strProgram,
@@ -87,36 +92,59 @@ std::string CXdgAutoStart::EntryText(const std::string& strProgram,
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-bool CXdgAutoStart::Write(const std::string& strProgram, const std::string& strArguments) {
-    const std::filesystem::path entry = EntryPath();
-    std::error_code error;
-    std::filesystem::create_directories(entry.parent_path(), error);
-    if (error) {
+bool CXdgAutoStart::PrepareFolder(const std::string& strEntry) {
+    if (strEntry.empty()) {
+        m_strProblem = "neither HOME nor the password database names a home folder";
         return false;
     }
-    // Written aside and renamed over the old entry, so a session starting meanwhile finds
-    // the old entry or the new one, never half of one.
-    std::filesystem::path temporary = entry;
-    temporary += ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file << EntryText(strProgram, strArguments);
-        file.close();
-        if (!file) {
-            std::filesystem::remove(temporary, error);
-            return false;
-        }
+    const std::filesystem::path folder = std::filesystem::path(strEntry).parent_path();
+    if (std::string strProblem = FolderTrustProblem(folder.string()); !strProblem.empty()) {
+        m_strProblem = strEntry + ": " + strProblem;
+        return false;
     }
-    std::filesystem::rename(temporary, entry, error);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
     if (error) {
-        std::filesystem::remove(temporary, error);
+        m_strProblem = "the folder " + folder.string() + " could not be made: " + error.message();
+        return false;
+    }
+    return true;
+}
+
+bool CXdgAutoStart::Write(const std::string& strProgram, const std::string& strArguments) {
+    m_strProblem.clear();
+    const std::string strEntry = EntryPath();
+    if (!PrepareFolder(strEntry)) {
+        return false;
+    }
+    // A session starting meanwhile finds the old entry or the new one, never half of one.
+    CPosixFileReplacer replacer;
+    const FileOutcome outcome = replacer.ReplaceFile(strEntry, EntryText(strProgram, strArguments));
+    if (!outcome.Ok()) {
+        m_strProblem = strEntry + ": " + outcome.strReason;
         return false;
     }
     return true;
 }
 
 bool CXdgAutoStart::Remove() {
+    m_strProblem.clear();
+    const std::string strEntry = EntryPath();
     std::error_code error;
-    std::filesystem::remove(EntryPath(), error);
-    return !error;
+    if (strEntry.empty() ||
+        !std::filesystem::exists(std::filesystem::symlink_status(strEntry, error))) {
+        return true;  // nothing to remove, wherever that would have been
+    }
+    if (const std::string strProblem =
+            FolderTrustProblem(std::filesystem::path(strEntry).parent_path().string());
+        !strProblem.empty()) {
+        m_strProblem = strEntry + ": " + strProblem;
+        return false;
+    }
+    std::filesystem::remove(strEntry, error);
+    if (error) {
+        m_strProblem = strEntry + ": " + error.message();
+        return false;
+    }
+    return true;
 }

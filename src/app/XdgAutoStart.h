@@ -26,10 +26,16 @@
 // TryExec carries the same path as a plain string (no quoting): a desktop skips an entry
 // whose TryExec names no executable, so an entry left behind by a removed program starts
 // nothing and shows no error at log-in.
+//
+// The entry is written the way "Settings.dat" is (CPosixFileReplacer): an unnamed file in the
+// folder, renamed over the old entry, so there is no fixed temporary name that someone could
+// have put a link at. Nothing is written into, or removed from, a folder that another user
+// owns or may write (FolderTrustProblem).
 class CXdgAutoStart final : public IAutoStart {
 public:
     bool Write(const std::string& strProgram, const std::string& strArguments) override;
     bool Remove() override;
+    std::string Problem() const override { return m_strProblem; }
 
     // Where the entry is now: <config>/autostart/Tactilo.desktop.
     static std::string EntryPath();
@@ -37,4 +43,11 @@ public:
     static std::string ExecValue(const std::string& strProgram, const std::string& strArguments);
     // The whole desktop entry.
     static std::string EntryText(const std::string& strProgram, const std::string& strArguments);
+
+private:
+    // Makes the entry's folder when it is missing; false, with m_strProblem, when the folder
+    // cannot be made or may not be trusted.
+    bool PrepareFolder(const std::string& strEntry);
+
+    std::string m_strProblem;
 };

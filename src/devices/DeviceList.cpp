@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "devices/DeviceSettingsValues.h"
+#include "devices/LegacyText.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void CDeviceList::ShowDevice(int nRow, const TouchDevice& device) {
 bool CDeviceList::FillDeviceList() {
     for (int i = 0; i < m_arrDeviceLines.GetSize(); ++i) {
         const TouchDevice device = ParseLine(i);
-        m_view.InsertItem(i, device.m_strName);
+        m_view.InsertItem(i, ShownField(device.m_strName));
         ShowDevice(i, device);
     }
     return true;
@@ -44,10 +45,11 @@ bool CDeviceList::FillDeviceList() {
 
 void CDeviceList::SetDeviceRow(int nRow, std::string strName, std::string strMonitor,
                                std::string strPort, std::string strBaudRate, int bConnect) {
-    m_view.SetItemText(nRow, COLUMN_NAME, strName);
-    m_view.SetItemText(nRow, COLUMN_MONITOR, strMonitor);
-    m_view.SetItemText(nRow, COLUMN_PORT, strPort);
-    m_view.SetItemText(nRow, COLUMN_BAUD_RATE, strBaudRate);
+    // The line keeps every byte; the row shows what fits a row (see ShownField).
+    m_view.SetItemText(nRow, COLUMN_NAME, ShownField(strName));
+    m_view.SetItemText(nRow, COLUMN_MONITOR, ShownField(strMonitor));
+    m_view.SetItemText(nRow, COLUMN_PORT, ShownField(strPort));
+    m_view.SetItemText(nRow, COLUMN_BAUD_RATE, ShownField(strBaudRate));
     m_view.SetCheck(nRow, bConnect != 0);
 }
 
@@ -83,7 +85,7 @@ void CDeviceList::OnAdd() {
     const int nRow = m_view.GetItemCount();
     device.m_nIndex = static_cast<std::int16_t>(nRow);
     m_arrDeviceLines.Add(FormatDeviceLine(device));
-    m_view.InsertItem(nRow, device.m_strName);
+    m_view.InsertItem(nRow, ShownField(device.m_strName));
     ShowDevice(nRow, device);
     if (device.m_bConnect) {
         SelectActiveDevice(nRow);

@@ -54,7 +54,14 @@ bool CDeviceStore::SaveDevices(const CDeviceLines& arrDeviceLines) {
     std::error_code error;
     // The per-user folder may not exist yet; beside the executable it always does.
     if (path.has_parent_path() && !fs::exists(path.parent_path(), error)) {
-        fs::create_directories(path.parent_path(), error);
+        // Told as it is (a read-only home, a file in the way): the write that would follow
+        // could only say that the file's folder is missing.
+        if (!fs::create_directories(path.parent_path(), error) && error) {
+            m_strProblem = "The folder " + path.parent_path().string() +
+                           " could not be made: " + error.message() +
+                           ". The devices were not saved.";
+            return false;
+        }
     }
     const FileOutcome outcome =
         m_replacer.ReplaceFile(path.string(), FormatSettingsFile(arrDeviceLines.Lines()));

@@ -83,3 +83,18 @@ std::string DisplayText(const std::string& strStored) {
 std::string StoredText(const std::string& strShown, const std::string& strStored) {
     return strShown == DisplayText(strStored) ? strStored : strShown;
 }
+
+std::string ShownField(const std::string& strStored) {
+    if (strStored.size() <= MAX_SHOWN_FIELD_BYTES) {
+        return strStored;
+    }
+    if (!IsUtf8(strStored)) {
+        return strStored.substr(0, MAX_SHOWN_FIELD_BYTES - 1) + '\x85';
+    }
+    // Room for the three bytes of the ellipsis; never end inside a character.
+    std::size_t nCut = MAX_SHOWN_FIELD_BYTES - 3;
+    while (nCut > 0 && (static_cast<unsigned char>(strStored[nCut]) & 0xC0) == 0x80) {
+        --nCut;
+    }
+    return strStored.substr(0, nCut) + "\xE2\x80\xA6";
+}

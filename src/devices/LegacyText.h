@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The text fields of "Settings.dat" (name, monitor, port, baud rate) are bytes, kept as they
@@ -16,6 +17,18 @@
 
 // True when strText is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool IsUtf8(const std::string& strText);
+// A field as a list shows it: at most MAX_SHOWN_FIELD_BYTES of it, cut at a character and
+// ended with an ellipsis. No real device has a name, monitor or port that long, but a file
+// can hold one (10 MiB), and laying out such a text would stall the window for a minute.
+// Still stored bytes: DisplayText turns the result into UTF-8 as it does the whole field.
+//
+//   stored field               | shown
+//   ---------------------------+----------------------------------------------------------
+//   up to the bound            | as it is
+//   longer, UTF-8              | its first whole characters within the bound, then U+2026
+//   longer, Windows-1252       | its first bytes within the bound, then 0x85 (its ellipsis)
+constexpr std::size_t MAX_SHOWN_FIELD_BYTES = 256;
+std::string ShownField(const std::string& strStored);
 // The field as UTF-8 for showing it.
 std::string DisplayText(const std::string& strStored);
 // What to store for a field that was shown as DisplayText(strStored) and now reads

@@ -29,6 +29,8 @@ TEST(InstanceName, EachUserDisplayAndExecutableHasItsOwnShortSocket) {
     EXPECT_EQ(InstanceSocketPath("/run/user/1000", 1000, ":0", "/usr/bin/Tactilo")
                   .rfind("/run/user/1000/tactilo-", 0),
               0u);
-    EXPECT_EQ(InstanceSocketPath("", 1000, ":0", "/usr/bin/Tactilo").rfind("/tmp/tactilo-1000-", 0),
+    // Never a name in /tmp itself, which any user could take first.
+    EXPECT_EQ(InstanceSocketPath("", 1000, ":0", "/usr/bin/Tactilo").rfind("/tmp/tactilo-1000/", 0),
               0u);
+    EXPECT_EQ(PrivateRuntimeFolder("/var/tmp/", 7), "/var/tmp/tactilo-7");
 }

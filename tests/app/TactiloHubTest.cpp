@@ -302,6 +302,23 @@ TEST_F(TactiloHubTest, OkWritesTheOptionsTheAutostartEntryAndTheDevices) {
     EXPECT_FALSE(m_storage.autoStart.m_entry.has_value());
 }
 
+// The option records what is on disk: an entry that could not be written leaves it off, one
+// that could not be removed leaves it on; either way the user is told why.
+TEST_F(TactiloHubTest, AnAutostartEntryThatCannotBeChangedIsToldAndRecordedAsItIs) {
+    m_pHub->OnInitDialog();
+    const std::string strProblem = "/home/me/.config/autostart/Tactilo.desktop: Is a directory";
+    m_storage.autoStart.m_strFailure = strProblem;
+    for (const bool bTicked : {true, false}) {
+        m_messages.Clear();
+        m_view.m_controls.bAutoStart = bTicked;
+        m_pHub->OnOkButton();
+        ASSERT_EQ(m_messages.Messages().size(), 1u);
+        EXPECT_EQ(m_messages.Messages()[0].first, "Writing AutoStart failed. " + strProblem);
+        EXPECT_EQ(Stored("AutoStart"), bTicked ? "0" : "1");
+        EXPECT_EQ(m_view.m_controls.bAutoStart, !bTicked);
+    }
+}
+
 TEST_F(TactiloHubTest, InstallStartWritesTheBareProgram) {
     CMyCommandLineInfo switches;
     switches.m_bSwitchInstall = true;

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 #include <string>
 
+#include "ForkedChild.h"
 #include "TempConfigDir.h"
 #include "app/XdgAutoStart.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string ReadFile(const std::string& strPath) {
     std::ifstream file(strPath, std::ios::binary);
@@ -100,6 +105,33 @@ TEST(XdgAutoStart, WriteFailsWhereNoFolderCanBe) {
     std::ofstream(config.Path() + "/autostart") << "a file where the folder belongs";
     CXdgAutoStart autoStart;
     EXPECT_FALSE(autoStart.Write("/opt/tactilo/bin/Tactilo", ""));
+}
+
+// A link planted at the old fixed temporary name is never written through; an entry or a
+// folder that cannot take the entry is told, not left silent.
+TEST(XdgAutoStart, WritesNothingThroughALinkAndSaysWhyItFailed) {
+    CTempConfigDir config;
+    const fs::path folder = fs::path(config.Path()) / "autostart";
+    const fs::path victim = fs::path(config.Path()) / "victim";
+    std::ofstream(victim) << "precious\n";
+    fs::create_directories(folder);
+    fs::create_symlink(victim, folder / "Tactilo.desktop.new");
+    CXdgAutoStart autoStart;
+    ASSERT_TRUE(autoStart.Write("/opt/tactilo/bin/Tactilo", "")) << autoStart.Problem();
+    EXPECT_EQ(ReadFile(victim.string()), "precious\n");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "Tactilo.desktop")));
+
+    fs::remove(folder / "Tactilo.desktop");
+    fs::create_directories(folder / "Tactilo.desktop");
+    EXPECT_FALSE(autoStart.Write("/opt/tactilo/bin/Tactilo", ""));
+    EXPECT_EQ(autoStart.Problem(),
+              (folder / "Tactilo.desktop").string() + ": it is not a regular file");
+    fs::remove(folder / "Tactilo.desktop");
+    if (CanBecomeNobody()) {  // root can give the folder away
+        ASSERT_EQ(chown(folder.c_str(), NobodyUid(), NobodyGid()), 0);
+        EXPECT_FALSE(autoStart.Write("/opt/tactilo/bin/Tactilo", ""));
+        EXPECT_NE(autoStart.Problem().find("belongs to the user nobody"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -308,3 +308,20 @@ TEST_F(DeviceList, ModifyClearingConnectOfTheClickedActiveRowDisconnects) {
     EXPECT_EQ(m_view.Checks(), std::vector<bool>{false});
     EXPECT_EQ(LineFlags(), std::vector<int>{0});
 }
+
+// A field no real device has (a name of 10 MiB in a hand-made file): the row shows its start
+// with an ellipsis, cut at a character, while the line keeps every byte through a tick.
+TEST_F(DeviceList, AHugeFieldIsShownCutAndKeptWhole) {
+    const std::string strUtf8Name = std::string(252, 'N') + "\xC3\xA4" + std::string(10 << 20, 'N');
+    const std::string strAnsiName = std::string(300, 'a') + "\xE4";
+    StartWith({Line(strUtf8Name, 0, 0, std::string(1000, 'P')), Line(strAnsiName, 0, 1)});
+    const std::string strEllipsis = "\xE2\x80\xA6";
+    EXPECT_EQ(m_view.m_vecRows[0].texts[0], std::string(252, 'N') + strEllipsis);
+    EXPECT_EQ(m_view.m_vecRows[0].texts[2], std::string(253, 'P') + strEllipsis);
+    EXPECT_EQ(m_view.m_vecRows[1].texts[0], std::string(255, 'a') + "\x85");
+    EXPECT_EQ(m_view.m_vecRows[0].texts[1], "screen");
+    m_list.OnDeviceListClick(0);
+    m_view.UserToggles(0);
+    EXPECT_EQ(Parsed(0).m_strName, strUtf8Name);
+    EXPECT_EQ(Parsed(0).m_bConnect, 1);
+}

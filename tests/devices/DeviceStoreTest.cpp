@@ -159,9 +159,13 @@ TEST_F(DeviceStore, AFolderThatCannotExistFailsTheSave) {
     // The parent is a regular file: no one, not even root, can create a file below it.
     const fs::path blocker = fs::path(m_config.Path()) / "blocker";
     WriteFile(blocker, "x");
-    CDeviceStore store(m_replacer, (blocker / "Settings.dat").string());
+    CDeviceStore store(m_replacer, (blocker / "sub" / "Settings.dat").string());
     EXPECT_FALSE(store.SaveDevices(MakeLines({"A"})));
     EXPECT_EQ(ReadFile(blocker), "x");
+    // The folder's own failure is told, not the file's "No such file or directory".
+    EXPECT_EQ(store.Problem(), "The folder " + (blocker / "sub").string() +
+                                   " could not be made: Not a directory. The devices were not "
+                                   "saved.");
 }
 
 // A full disk, as far as this process is concerned: writes beyond the file-size limit fail

@@ -15,14 +15,24 @@ public:
 
     bool Write(const std::string& strProgram, const std::string& strArguments) override {
         ++m_nWrites;
+        if (!m_strFailure.empty()) {
+            return false;
+        }
         m_entry = Entry{strProgram, strArguments};
         return true;
     }
     bool Remove() override {
         ++m_nRemoves;
+        if (!m_strFailure.empty()) {
+            return false;
+        }
         m_entry.reset();
         return true;
     }
+    std::string Problem() const override { return m_strFailure; }
+
+    // When set, every Write and Remove fails with this problem and changes nothing.
+    std::string m_strFailure;
 
     std::optional<Entry> m_entry;
     int m_nWrites = 0;
