@@ -128,6 +128,12 @@ protected:
     }
 
     Events Seen() { return m_pLive->m_observer.Events(); }
+    // The figures go into the XML report (--gtest_output=xml), passed or not.
+    static Tally Recorded(Tally tally) {
+        RecordProperty("presses", tally.nPresses);
+        RecordProperty("moves", tally.nMoves);
+        return tally;
+    }
     // Pumps the window's event loop until an event from nFrom on satisfies bFound; its index.
     std::optional<std::size_t> Find(std::size_t nFrom,
                                     const std::function<bool(const PointerEvent&)>& bFound,
@@ -150,7 +156,7 @@ protected:
             Scaled(timeout));
         return found;
     }
-    // The index of the press of a tap at pt and whether its release came there too.
+    // The index of the first press at pt from nFrom on; its release must come there too.
     std::optional<std::size_t> Landed(Point pt, std::size_t nFrom, milliseconds timeout) {
         const auto press = Find(
             nFrom, [&](auto& e) { return IsPress(e) && Near(e, pt); }, timeout);
@@ -203,7 +209,7 @@ TEST_P(NoiseThenTap, NeverClicksAndTheNextTapLands) {
     const Point ptAim = {1147, 540};
     const auto press = TapUntilLanded(ptAim);
     const Events vecEvents = Seen();
-    const Tally noise = Count(vecEvents, press.value_or(vecEvents.size()), {ptAim});
+    const Tally noise = Recorded(Count(vecEvents, press.value_or(vecEvents.size()), {ptAim}));
     ASSERT_TRUE(press) << "no clean tap landed after " << nSeconds << " s of noise, which made "
                        << noise;
     EXPECT_EQ(noise.nPresses, 0) << nSeconds << " s of noise made " << noise;
@@ -250,7 +256,7 @@ TEST_P(WrongBaud, TapsAndDragsNeverClick) {
     const auto mark = Find(
         0, [&](auto& e) { return Near(e, ptMark); }, 10s);
     ASSERT_TRUE(mark);
-    const Tally tally = Count(Seen(), *mark);
+    const Tally tally = Recorded(Count(Seen(), *mark));
     EXPECT_EQ(tally.nPresses, 0) << tally;
     EXPECT_LE(tally.nMoves, 5) << tally;
 }
@@ -285,8 +291,11 @@ TEST_F(NoisyLine, StrayBytesLeaveEveryTapWhereItWasAimed) {
                            << Count(Seen(), Seen().size(), vecAims);
         nFrom = *press + 1;
     }
-    const Tally elsewhere = Count(Seen(), Seen().size(), vecAims);
+    const Tally elsewhere = Recorded(Count(Seen(), Seen().size(), vecAims));
     EXPECT_EQ(elsewhere.nPresses, 0) << "strays made " << elsewhere;
+    // A stray inside a packet makes one with a wrong point: while a tap is held that is a
+    // drag across the screen.
+    EXPECT_LE(elsewhere.nMoves, 5) << "strays made " << elsewhere;
 }
 
 // One notice per episode of noise, however long it lasts, and one again for the next.
@@ -295,14 +304,7 @@ TEST_F(NoisyLine, EachEpisodeOfNoiseIsToldOnce) {
     const std::string strNotice =
         "COM3 sends data that is not a touch screen's at 2400 baud: check the baud rate in "
         "Device Settings";
-    auto nNotices = [&] {
-        int nCount = 0;
-        for (const auto& [strTitle, strText] : m_pLive->m_tray.Notifications()) {
-            EXPECT_EQ(strText, strNotice);
-            ++nCount;
-        }
-        return nCount;
-    };
+    auto nNotices = [&] { return static_cast<int>(m_pLive->m_tray.Notifications().size()); };
     const Point ptAim = {700, 500};
     for (int nEpisode = 1; nEpisode <= 2; ++nEpisode) {
         ASSERT_TRUE(PlayNoise(240, 3)) << m_pLive->m_sim.ErrorLog();
@@ -310,11 +312,15 @@ TEST_F(NoisyLine, EachEpisodeOfNoiseIsToldOnce) {
         const auto press = TapUntilLanded(ptAim, Seen().size());
         // Clean packets flow: the episode is over, and nothing more is said about it.
         ASSERT_TRUE(press) << "no clean tap landed after episode " << nEpisode;
-        ASSERT_TRUE(TapUntilLanded(ptAim, *press + 1));
+        ASSERT_TRUE(PlayAll("tappoint 700 500 300\nwait 150"));
+        ASSERT_TRUE(Landed(ptAim, *press + 1, 10s));
         ASSERT_TRUE(bTold) << "episode " << nEpisode << " gave " << nNotices()
                            << " notices; the noise so far made "
                            << Count(Seen(), Seen().size(), {ptAim});
         EXPECT_EQ(nNotices(), nEpisode);
+    }
+    for (const auto& [strTitle, strText] : m_pLive->m_tray.Notifications()) {
+        EXPECT_EQ(strText, strNotice);
     }
     int nTraced = 0;
     for (const std::string& strLine : m_pLive->m_trace.Lines()) {
