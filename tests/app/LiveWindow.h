@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FakeTrayShell.h"
 #include "RecordingMessageBox.h"
@@ -16,19 +17,27 @@
 
 // The main window on the real back-ends of an X server (XTest output, RandR monitors), fed by
 // the simulator serving COM<nPort>, with a separate X client watching the pointer. The tray
-// shell is a fake: these tests are about touches, not the tray.
+// shell is a fake: these tests are about touches, not the tray (it records notifications).
+// vecSimArgs go to the simulator after --keep-open.
 struct CLiveWindow {
-    CLiveWindow(const std::string& strDisplay, int nPort)
+    CLiveWindow(const std::string& strDisplay, int nPort,
+                const std::vector<std::string>& vecSimArgs = {})
         : m_readerOutput(strDisplay),
           m_uiOutput(strDisplay),
           m_monitors(strDisplay),
           m_observer(strDisplay),
-          m_sim(nPort, {"--keep-open"}),
+          m_sim(nPort, SimulatorArgs(vecSimArgs)),
           m_dlg({m_readerOutput, m_uiOutput, m_monitors, m_trace, m_messages, m_tray,
                  std::make_unique<CPosixSerialLine>(), [](int) {}, m_storage.options,
                  m_storage.autoStart, m_storage.deviceStore},
                 CMyCommandLineInfo{}) {
         m_dlg.OnInitDialog();
+    }
+
+    static std::vector<std::string> SimulatorArgs(const std::vector<std::string>& vecExtra) {
+        std::vector<std::string> vecArgs = {"--keep-open"};
+        vecArgs.insert(vecArgs.end(), vecExtra.begin(), vecExtra.end());
+        return vecArgs;
     }
 
     bool Ok() const { return m_observer.Ok() && !m_sim.SlavePath().empty(); }
