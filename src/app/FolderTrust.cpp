@@ -1,5 +1,6 @@
 #include "app/FolderTrust.h"
 
+#include <grp.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -42,6 +43,38 @@ std::string Mode(mode_t nMode) {
 
 bool OursOrRoot(const struct stat& st) {
     return st.st_uid == geteuid() || st.st_uid == 0;
+}
+
+// Debian gives each user a group of their own (user private groups), and with umask 002 the
+// folders they make are group-writable: writable by nobody else, as long as the group is our
+// primary group, named as we are, with no other member.
+bool OurPrivateGroup(gid_t nGid) {
+    if (nGid != getegid()) {
+        return false;
+    }
+    std::vector<char> vecBuffer(16384);
+    struct passwd user {};
+    struct passwd* pUser = nullptr;
+    struct group group {};
+    struct group* pGroup = nullptr;
+    if (getpwuid_r(geteuid(), &user, vecBuffer.data(), vecBuffer.size() / 2, &pUser) != 0 ||
+        !pUser || getgrgid_r(nGid, &group, vecBuffer.data() + vecBuffer.size() / 2,
+                             vecBuffer.size() / 2, &pGroup) != 0 || !pGroup ||
+        std::string(pGroup->gr_name) != pUser->pw_name) {
+        return false;
+    }
+    for (char** pMember = pGroup->gr_mem; *pMember; ++pMember) {
+        if (std::string(*pMember) != pUser->pw_name) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether anyone but the owner may add, remove or rename entries.
+bool OthersMayWrite(const struct stat& st) {
+    return (st.st_mode & S_IWOTH) != 0 ||
+           ((st.st_mode & S_IWGRP) != 0 && !(st.st_uid == geteuid() && OurPrivateGroup(st.st_gid)));
 }
 
 // The part of strFolder that exists, with its links resolved; empty when not even "/" does.
@@ -112,7 +145,7 @@ std::string FolderTrustProblem(const std::string& strFolder) {
             return "the folder " + vecChain[i] + " belongs to the user " + UserName(st.st_uid) +
                    ", not to you";
         }
-        const bool bOthersWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        const bool bOthersWrite = OthersMayWrite(st);
         const bool bLast = i + 1 == vecChain.size();
         // A sticky folder (/tmp) only lets its owner rename or remove an entry: the entry
         // below it, checked next, decides.

@@ -15,6 +15,7 @@
 //   (/tmp)                                          (or root's): nobody else may rename it
 //   writable by group or others, no sticky bit      refused: anyone may swap the entry
 //   the folder itself writable by group or others   refused, sticky or not
+//   group-writable, ours, group our private one     trusted: the group is us alone
 //   a part that does not exist yet                  trusted: we make it, mode 0700
 //
 // Links are resolved first, so a link in the path is judged by the folder it leads to; a link
