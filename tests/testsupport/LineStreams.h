@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -113,15 +114,29 @@ inline std::vector<TimedByte> UartReceive(const std::vector<TimedByte>& vecSent,
 }
 
 // A serial line that hands out a recorded stream, then reports the line gone. The time of
-// the last byte read is what the guard is told.
+// the last byte read is what the guard is told. Given a stream per baud rate, each setting
+// of the rate starts that rate's stream, later in time than all read before.
 class CRecordedLine final : public ISerialLine {
 public:
-    explicit CRecordedLine(std::vector<TimedByte> vecBytes) : m_vecBytes(std::move(vecBytes)) {}
-    double LastTimeMs() const { return m_dLastMs; }
+    using StreamAt = std::function<std::vector<TimedByte>(unsigned nBaudRate)>;
 
-    int OpenPort(int) override { return 0; }
+    explicit CRecordedLine(std::vector<TimedByte> vecBytes) : m_vecBytes(std::move(vecBytes)) {}
+    explicit CRecordedLine(StreamAt streamAt, int nOpenError = 0)
+        : m_streamAt(std::move(streamAt)), m_nOpenError(nOpenError) {}
+    double LastTimeMs() const { return m_dLastMs; }
+    const std::vector<unsigned>& RatesSet() const { return m_vecRates; }
+
+    int OpenPort(int) override { return m_nOpenError; }
     int ReadSettings() override { return 0; }
-    int WriteSettings(const LineSettings&) override { return 0; }
+    int WriteSettings(const LineSettings& settings) override {
+        m_vecRates.push_back(settings.nBaudRate);
+        if (m_streamAt) {
+            m_vecBytes = m_streamAt(settings.nBaudRate);
+            m_nNext = 0;
+            m_dOffsetMs = m_dLastMs + 1.0;
+        }
+        return 0;
+    }
     bool SetTimeouts(const CommTimeouts&) override { return true; }
     void ClosePort() override {}
     bool IsOpen() const override { return true; }
@@ -129,7 +144,7 @@ public:
         if (m_nNext == m_vecBytes.size()) {
             return ReadStatus::Gone;
         }
-        m_dLastMs = m_vecBytes[m_nNext].dTimeMs;
+        m_dLastMs = m_dOffsetMs + m_vecBytes[m_nNext].dTimeMs;
         nByte = m_vecBytes[m_nNext++].nByte;
         return ReadStatus::Byte;
     }
@@ -139,7 +154,11 @@ public:
 
 private:
     std::vector<TimedByte> m_vecBytes;
+    StreamAt m_streamAt;
+    int m_nOpenError = 0;
+    std::vector<unsigned> m_vecRates;
     std::size_t m_nNext = 0;
+    double m_dOffsetMs = 0.0;
     double m_dLastMs = 0.0;
 };
 
