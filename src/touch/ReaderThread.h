@@ -22,7 +22,9 @@ enum class PacketStatus;
 class CReaderThread {
 public:
     struct Callbacks {
-        std::function<void(std::string)> onPacket;  // every whole packet, on the reader thread
+        // Every packet the line guard lets act, and the releases it makes, on the reader
+        // thread.
+        std::function<void(std::string)> onPacket;
         // The line failed or went away (on the reader thread); called once per outage.
         std::function<void()> onDeviceGone;
         // The line keeps sending data that is not a touch screen's (on the reader thread);
@@ -45,7 +47,8 @@ public:
     // Counts the starts: a report queued by one reader can be told from the next one's.
     unsigned Generation() const { return m_nGeneration; }
 
-    // Packets handed on and packets cut short, for the curious (benchmarks, the packet view).
+    // Whole packets framed and packets cut short, for the curious (benchmarks, the packet
+    // view).
     unsigned long long PacketCount() const { return m_nPackets; }
     unsigned long long CutShortCount() const { return m_nCutShort; }
     // Whole packets the line guard kept from acting.
