@@ -4,6 +4,8 @@
 //   benchmark             line                               measures
 //   FramerInMemory        recorded stream replayed in memory the framer and decoding alone
 //   FramerInMemoryNoisy   the same with stray and cut packets  resynchronisation's cost
+//   FramerInMemoryGuarded the clean stream, each read judged    the line guard's cost on a
+//                         by the line guard (CLineGuard)       clean line
 //   FramerPty             pty, writer thread as fast as it can the framer plus poll/read per byte
 //   FramerPtyAt256000     pty, writer paced at 8533 packets/s  the real load: CPU / wall time
 //
@@ -19,6 +21,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -28,6 +31,7 @@
 #include <vector>
 
 #include "LoopSerialLine.h"
+#include "serial/LineGuard.h"
 #include "serial/Port.h"
 #include "serial/PosixSerialLine.h"
 #include "touch/BitString.h"
@@ -110,6 +114,27 @@ void FramerInMemoryNoisy(benchmark::State& state) {
     CPort port(std::make_unique<CLoopSerialLine>(Packets(4096, 0.05)));
     port.Open(1, 256000, 8, 0, 0);
     ReadPackets(state, port, "in memory, 5% noise");
+}
+
+void FramerInMemoryGuarded(benchmark::State& state) {
+    CPort port(std::make_unique<CLoopSerialLine>(Packets(4096, 0.0)));
+    port.Open(1, 256000, 8, 0, 0);
+    CLineGuard guard;
+    guard.StartOn(port, true);
+    std::string strPacket;
+    std::uint64_t nNowMs = 0;
+    long long nPackets = 0;
+    for (auto _ : state) {
+        const PacketStatus status = port.ReadPacket(strPacket);
+        const CLineGuard::Verdict verdict = guard.OnPortRead(port, status, strPacket, ++nNowMs);
+        if (!verdict.bAct) {
+            state.SkipWithError("a clean packet was kept from acting");
+            break;
+        }
+        benchmark::DoNotOptimize(Decode(strPacket));
+        ++nPackets;
+    }
+    state.SetItemsProcessed(nPackets);
 }
 
 // A pty whose master a writer thread feeds with packets, either as fast as the reader takes
@@ -213,6 +238,7 @@ void FramerPtyAt256000(benchmark::State& state) {
 
 BENCHMARK(FramerInMemory);
 BENCHMARK(FramerInMemoryNoisy);
+BENCHMARK(FramerInMemoryGuarded);
 BENCHMARK(FramerPty)->UseRealTime();
 // Two seconds of packets at the fastest rate: the share is measured, not extrapolated.
 BENCHMARK(FramerPtyAt256000)->Iterations(17066)->UseRealTime();

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/MessageBox.h"
+#include "app/TraceSink.h"
 #include "app/UiDispatcher.h"
 #include "app/UiTimer.h"
 #include "calibration/CalibrationCodes.h"
@@ -53,7 +54,12 @@ CTactiloHub::CTactiloHub(Services services, Seams seams, IMainWindowView& view,
                     m_touch.ReleaseHeldButtons();
                     const unsigned nGeneration = m_reader.Generation();
                     m_seams.dispatcher.Post([this, nGeneration] { OnDeviceGone(nGeneration); });
-                }}),
+                },
+                [this] {
+                    const unsigned nGeneration = m_reader.Generation();
+                    m_seams.dispatcher.Post([this, nGeneration] { OnLineNoise(nGeneration); });
+                }},
+               m_seams.nowMs ? m_seams.nowMs : CReaderThread::Clock(CReaderThread::SteadyClockMs)),
       m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs,
                     m_seams.portGroup}),
       m_trayIcon(m_services.trayShell, this),
@@ -158,8 +164,28 @@ void CTactiloHub::OnDeviceGone(unsigned nReaderGeneration) {
         return;  // from a reader that has been replaced or stopped meanwhile
     }
     m_reader.RunReader(false);
+    // The reader let go of what a touch held when the line failed, but it went on reading
+    // after its pause: a touch that came then pressed again, and no lift will follow now.
+    m_touch.ReleaseHeldButtonsAfterStop();
     m_port.Close();
     WaitForActiveDevice();
+}
+
+// The reader's guard keeps the line's data from acting; the user learns why the touch
+// screen does nothing, once per episode (the guard says when one begins). The usual cause
+// is a baud rate that differs from the controller's.
+void CTactiloHub::OnLineNoise(unsigned nReaderGeneration) {
+    if (nReaderGeneration != m_reader.Generation() || !m_reader.Started()) {
+        return;
+    }
+    const std::string strText = LineNoiseText(m_activeDevice);
+    m_services.trace.Trace((strText + "\n").c_str());
+    m_services.trayShell.ShowNotification("Tactilo", strText);
+}
+
+std::string CTactiloHub::LineNoiseText(const TouchDevice& device) {
+    return device.m_strPort + " sends data that is not a touch screen's at " +
+           device.m_strBaudRate + " baud: check the baud rate in Device Settings";
 }
 
 void CTactiloHub::OnReconnectTimer() {

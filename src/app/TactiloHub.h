@@ -74,6 +74,8 @@ public:
         IUiDispatcher& dispatcher;
         // The group that owns a device node ("dialout"), for the access advice.
         std::function<std::string(const std::string& strPath)> portGroup;
+        // Milliseconds of a steady clock for the reader's line guard; empty: the system's.
+        std::function<std::uint64_t()> nowMs = {};
     };
 
     // The switches the program was started with decide the start-up actions and what the
@@ -162,6 +164,10 @@ public:
     static constexpr int FIRST_RECONNECT_PAUSE_MS = 250;
     static constexpr int LAST_RECONNECT_PAUSE_MS = 4000;
 
+    // What the user is told when the active device's line carries no touch screen's data:
+    // "COM3 sends data that is not a touch screen's at 2400 baud: ...".
+    static std::string LineNoiseText(const TouchDevice& device);
+
 private:
     void InitOptions();
     void RunStartupActions();
@@ -169,6 +175,7 @@ private:
     void ReportStartupFailure();
     void WaitForActiveDevice();
     void OnDeviceGone(unsigned nReaderGeneration);
+    void OnLineNoise(unsigned nReaderGeneration);
     void TryReconnect();
     void ScheduleReconnect();
     bool ComesBackAnnounced() const;

@@ -1,12 +1,15 @@
 #include "devices/DeviceSettings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/MessageBox.h"
 #include "devices/LegacyText.h"
 #include "monitors/Monitor.h"
 #include "monitors/Monitors.h"
+#include "serial/DeviceConnection.h"
 
 namespace {
 
@@ -133,24 +136,32 @@ bool CDeviceSettings::ReadName(const Choices& choices, Field& refused) {
     return true;
 }
 
+// A detected adapter no COMn reaches yet becomes the lowest free COMn, linked to its by-id
+// path so that it keeps its name across replugging and renumbering.
+bool CDeviceSettings::LinkChosenPort(int nRow) {
+    PortChoice& choice = m_vecPorts[static_cast<std::size_t>(nRow)];
+    if (choice.strLinkTarget.empty()) {
+        return true;
+    }
+    if (const int nError = m_deps.portSystem.LinkPort(choice.nPort, choice.strLinkTarget)) {
+        m_deps.messages.Show("The port could not be set up as " + PortName(choice) + ": " +
+                                 std::strerror(nError) + ".",
+                             MessageIcon::Exclamation);
+        return false;
+    }
+    choice.strLinkTarget.clear();
+    return true;
+}
+
 bool CDeviceSettings::Save(const Choices& choices, Field& refused) {
     if (!ReadName(choices, refused)) {
         return false;
     }
     const bool bPortChosen =
         choices.nPort >= 0 && choices.nPort < static_cast<int>(m_vecPorts.size());
-    if (bPortChosen && !m_vecPorts[static_cast<std::size_t>(choices.nPort)].strLinkTarget.empty()) {
-        // A detected adapter no COMn reaches yet becomes the lowest free COMn, linked to its
-        // by-id path so that it keeps its name across replugging and renumbering.
-        PortChoice& choice = m_vecPorts[static_cast<std::size_t>(choices.nPort)];
-        if (const int nError = m_deps.portSystem.LinkPort(choice.nPort, choice.strLinkTarget)) {
-            m_deps.messages.Show("The port could not be set up as " + PortName(choice) + ": " +
-                                     std::strerror(nError) + ".",
-                                 MessageIcon::Exclamation);
-            refused = Field::Port;
-            return false;
-        }
-        choice.strLinkTarget.clear();
+    if (bPortChosen && !LinkChosenPort(choices.nPort)) {
+        refused = Field::Port;
+        return false;
     }
     m_values.m_strPort =
         bPortChosen ? StoredText(PortName(m_vecPorts[static_cast<std::size_t>(choices.nPort)]),
@@ -172,4 +183,56 @@ bool CDeviceSettings::Save(const Choices& choices, Field& refused) {
         m_values.m_strMonitor = StoredText(entry.strName, m_values.m_strMonitor);
     }
     return true;
+}
+
+int CDeviceSettings::DetectPort(const Choices& choices) {
+    if (choices.nPort < 0 || choices.nPort >= static_cast<int>(m_vecPorts.size())) {
+        m_deps.messages.Show("Choose the Com port of the touch screen first.",
+                             MessageIcon::Exclamation);
+        return 0;
+    }
+    if (!LinkChosenPort(choices.nPort)) {
+        return 0;
+    }
+    return m_vecPorts[static_cast<std::size_t>(choices.nPort)].nPort;
+}
+
+std::vector<unsigned> CDeviceSettings::DetectRates() {
+    std::vector<unsigned> vecRates;
+    for (const char* szRate : BAUD_RATES) {
+        vecRates.push_back(static_cast<unsigned>(std::atoi(szRate)));
+    }
+    return vecRates;
+}
+
+std::string CDeviceSettings::DetectStatus(unsigned nBaudRate) {
+    return "Listening at " + std::to_string(nBaudRate) + " baud: keep touching the screen...";
+}
+
+int CDeviceSettings::Detected(int nPort, unsigned nBaudRate, int nOpenError,
+                              const std::string& strOpenFailure) {
+    const std::string strRate = std::to_string(nBaudRate);
+    for (std::size_t nRow = 0; nBaudRate != 0 && nRow < BAUD_RATES.size(); ++nRow) {
+        if (strRate == BAUD_RATES[nRow]) {
+            return static_cast<int>(nRow);
+        }
+    }
+    std::string strText;
+    if (nOpenError == EBUSY) {
+        // Most often the driver itself: the device is connected on this very port.
+        strText = "COM" + std::to_string(nPort) +
+                  " is in use, perhaps by the connected touch screen. Untick it in the Device "
+                  "Manager, then detect again.";
+    } else if (!strOpenFailure.empty()) {
+        strText = CDeviceConnection::OpenFailureText(nPort, nOpenError, strOpenFailure);
+    } else {
+        strText =
+            "None of the baud rates 9600, 4800, 2400 and 1200 framed a touch screen's "
+            "packets on COM" +
+            std::to_string(nPort) +
+            ". Touch the screen and keep touching it while Tactilo listens, and check the "
+            "cable.";
+    }
+    m_deps.messages.Show(strText, MessageIcon::Exclamation);
+    return -1;
 }

@@ -78,6 +78,20 @@ public:
 
     const DeviceSettingsValues& Values() const { return m_values; }
 
+    // Detect, which finds the baud rate by listening at each rate (CBaudDetector) while the
+    // user touches the screen:
+    //
+    //   step          decides
+    //   DetectPort    the port of the chosen row, set up first if it is a new adapter;
+    //                 0 after a message when no port is chosen or it cannot be set up
+    //   DetectRates   the rates of the baud list, in its order (the fastest first)
+    //   DetectStatus  the text the dialog shows while a rate is tried
+    //   Detected      the baud row to select, or -1 after a message saying why none
+    int DetectPort(const Choices& choices);
+    static std::vector<unsigned> DetectRates();
+    static std::string DetectStatus(unsigned nBaudRate);
+    int Detected(int nPort, unsigned nBaudRate, int nOpenError, const std::string& strOpenFailure);
+
     // Where the port list comes from instead of ListPortChoices: Windows names its COM ports
     // itself and needs no links. Set before Open.
     void SetPortLister(std::function<std::vector<PortChoice>()> fnListPorts) {
@@ -88,6 +102,7 @@ public:
     static int NameLength(const std::string& strUtf8);
 
 private:
+    bool LinkChosenPort(int nRow);
     bool Refuse(const std::string& strText, const char* szMessage);
 
     Dependencies m_deps;

@@ -5,10 +5,15 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
 
 #include "devices/LegacyText.h"
+#include "serial/BaudDetector.h"
+#include "serial/Port.h"
+#include "serial/PosixSerialLine.h"
+#include "touch/ReaderThread.h"
 
 namespace {
 
@@ -41,7 +46,7 @@ private:
 }  // namespace
 
 CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent)
-    : QDialog(pParent), m_settings(dependencies) {
+    : QDialog(pParent), m_nDetectListenMs(CBaudDetector::LISTEN_MS), m_settings(dependencies) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     // Modal to the main window only, so that the tray icon keeps working.
@@ -49,7 +54,9 @@ CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent
     BuildControls();
 }
 
-CSelectConnection::~CSelectConnection() = default;
+CSelectConnection::~CSelectConnection() {
+    StopDetecting();
+}
 
 bool CSelectConnection::RunModal(DeviceSettingsValues& values, bool bModify,
                                  Dependencies dependencies, QWidget* pParent) {
@@ -108,6 +115,12 @@ void CSelectConnection::BuildControls() {
     }
     units.Place(m_pBaudRate, 72, 114, 120, 12);
 
+    m_pDetect = new QPushButton("Detect", this);
+    m_pDetect->setObjectName("ctlDetect");
+    m_pDetect->setAutoDefault(false);
+    units.Place(m_pDetect, 198, 113, 50, 14);
+    connect(m_pDetect, &QPushButton::clicked, this, &CSelectConnection::OnDetect);
+
     m_pSwapXY = new QCheckBox("X/Y-Swap", this);
     m_pSwapXY->setObjectName("ctl1019");
     units.Place(m_pSwapXY, 7, 135, 47, 10);
@@ -117,11 +130,20 @@ void CSelectConnection::BuildControls() {
     pSave->setDefault(true);
     units.Place(pSave, 210, 6, 50, 14);
     connect(pSave, &QPushButton::clicked, this, &CSelectConnection::OnOK);
+    m_pSave = pSave;
 
     auto* pCancel = new QPushButton("Cancel", this);
     pCancel->setObjectName("ctl2");
     units.Place(pCancel, 210, 24, 50, 14);
     connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Shown only while Detect runs, in the free room right of X/Y-Swap.
+    m_pDetectProgress = new QProgressBar(this);
+    m_pDetectProgress->setObjectName("ctlDetectProgress");
+    m_pDetectProgress->setRange(0, static_cast<int>(CDeviceSettings::BAUD_RATES.size()));
+    m_pDetectProgress->setTextVisible(true);
+    m_pDetectProgress->setGeometry(units.Rect(62, 133, 198, 12));
+    m_pDetectProgress->hide();
 
     pNameLabel->setBuddy(m_pName);
     pMonitorLabel->setBuddy(m_pMonitor);
@@ -219,4 +241,72 @@ void CSelectConnection::OnOK() {
         return;
     }
     accept();
+}
+
+void CSelectConnection::OnDetect() {
+    if (Detecting()) {
+        return;
+    }
+    const int nPort = m_settings.DetectPort(ReadControls());
+    if (nPort == 0) {
+        return;
+    }
+    m_pDetectPort = std::make_unique<CPort>(
+        m_fnMakeDetectLine ? m_fnMakeDetectLine() : std::make_unique<CPosixSerialLine>());
+    m_pDetector = std::make_unique<CBaudDetector>(*m_pDetectPort, CReaderThread::SteadyClockMs);
+    m_pDetector->SetProgress(
+        [this](unsigned nRate) { m_calls.Post([this, nRate] { ShowDetecting(nRate); }); });
+    EnableForDetect(true);
+    m_detectThread = std::thread([this, nPort] {
+        const unsigned nFound =
+            m_pDetector->Detect(nPort, CDeviceSettings::DetectRates(), m_nDetectListenMs);
+        m_calls.Post([this, nPort, nFound] { OnDetectDone(nPort, nFound); });
+    });
+}
+
+void CSelectConnection::ShowDetecting(unsigned nBaudRate) {
+    if (!Detecting()) {
+        return;
+    }
+    const std::vector<unsigned> vecRates = CDeviceSettings::DetectRates();
+    const auto it = std::find(vecRates.begin(), vecRates.end(), nBaudRate);
+    m_pDetectProgress->setValue(static_cast<int>(it - vecRates.begin()));
+    m_pDetectProgress->setFormat(QString::fromStdString(CDeviceSettings::DetectStatus(nBaudRate)));
+}
+
+void CSelectConnection::OnDetectDone(int nPort, unsigned nBaudRate) {
+    if (!Detecting()) {
+        return;  // cancelled: the dialog is ending
+    }
+    m_detectThread.join();
+    EnableForDetect(false);
+    const int nRow =
+        m_settings.Detected(nPort, nBaudRate, m_pDetector->OpenError(), m_pDetector->OpenFailure());
+    if (nRow >= 0) {
+        m_pBaudRate->setCurrentIndex(nRow);
+    }
+}
+
+void CSelectConnection::EnableForDetect(bool bDetecting) {
+    m_pDetect->setEnabled(!bDetecting);
+    m_pSave->setEnabled(!bDetecting);
+    m_pPort->setEnabled(!bDetecting);
+    m_pBaudRate->setEnabled(!bDetecting);
+    m_pDetectProgress->setValue(0);
+    m_pDetectProgress->setFormat(QString());
+    m_pDetectProgress->setVisible(bDetecting);
+}
+
+void CSelectConnection::StopDetecting() {
+    if (!Detecting()) {
+        return;
+    }
+    m_pDetector->Cancel();
+    m_detectThread.join();
+    EnableForDetect(false);
+}
+
+void CSelectConnection::done(int nResult) {
+    StopDetecting();
+    QDialog::done(nResult);
 }

@@ -4,19 +4,26 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/ThreadCalls.h"
 #include "devices/DeviceSettings.h"
 #include "devices/DeviceSettingsValues.h"
 #include "devices/TouchDevice.h"
 #include "serial/PortChoices.h"
 
+class CBaudDetector;
+class CPort;
 class IMessageBox;
 class IMonitorSource;
 class IPortSystem;
+class ISerialLine;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 
 // "Device Settings": one device's name, monitor, COM port, baud rate, Connect and X/Y-Swap.
 // The Qt view of CDeviceSettings, which decides what is listed, preselected, refused and
@@ -35,6 +42,11 @@ class QLineEdit;
 //   Baud rate (ctl1016)         | CDeviceSettings::BAUD_RATES   | the row
 //   X/Y-Swap (ctl1019)          | m_bSwapXY                     | the tick
 //   Save (ctl1), Cancel (ctl2)  |                               |
+//   Detect (ctlDetect)          | beside the baud rate; selects the rate CBaudDetector finds
+//   (ctlDetectProgress)         | while detecting: the rate being tried
+//
+// Detect listens at each rate in turn for up to two seconds on a thread of its own, with the
+// event loop running; the dialog stays usable and Cancel or closing ends the search.
 class CSelectConnection final : public QDialog, public DeviceSettingsValues {
     Q_OBJECT
 public:
@@ -63,6 +75,15 @@ public:
     void OnOK();
 
     void setVisible(bool bVisible) override;
+    void done(int nResult) override;
+
+    // Detect: finds the baud rate of the controller on the chosen port.
+    void OnDetect();
+    bool Detecting() const { return m_detectThread.joinable(); }
+    // Where Detect's port reads from (tests hand in their own line) and how long it listens
+    // at each rate.
+    std::function<std::unique_ptr<ISerialLine>()> m_fnMakeDetectLine;
+    int m_nDetectListenMs;
 
     static constexpr int MAX_NAME_CHARS = CDeviceSettings::MAX_NAME_CHARS;
 
@@ -70,6 +91,10 @@ private:
     void BuildControls();
     CDeviceSettings::Choices ReadControls() const;
     void Focus(CDeviceSettings::Field field);
+    void ShowDetecting(unsigned nBaudRate);
+    void OnDetectDone(int nPort, unsigned nBaudRate);
+    void EnableForDetect(bool bDetecting);
+    void StopDetecting();
 
     CDeviceSettings m_settings;
     bool m_bInitDone = false;
@@ -80,4 +105,13 @@ private:
     QComboBox* m_pPort = nullptr;
     QComboBox* m_pBaudRate = nullptr;
     QCheckBox* m_pSwapXY = nullptr;
+    QPushButton* m_pSave = nullptr;
+    QPushButton* m_pDetect = nullptr;
+    QProgressBar* m_pDetectProgress = nullptr;
+
+    // The search runs on m_detectThread; its reports come back through m_calls.
+    CThreadCalls m_calls;
+    std::unique_ptr<CPort> m_pDetectPort;
+    std::unique_ptr<CBaudDetector> m_pDetector;
+    std::thread m_detectThread;
 };

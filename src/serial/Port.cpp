@@ -130,6 +130,9 @@ PacketStatus CPort::ReadPacket(std::string& strPacket) {
         if (read == ReadStatus::NoByte) {
             nByte = 0;
         }
+        if (nByte == 0) {
+            ++m_nNul;
+        }
         std::string strBits = ByteToBits(nByte);
 
         if (!m_strPending.empty()) {
@@ -149,12 +152,14 @@ PacketStatus CPort::ReadPacket(std::string& strPacket) {
             m_strByte2 = std::move(strBits);
             n = 3;
         } else if (n > 0 && bLead) {
+            m_nLastCutAt = n;
             m_strPending = std::move(strBits);
             m_pTrace->Trace(g_szCutShortTrace);
             status = PacketStatus::CutShort;
             break;
+        } else {
+            ++m_nDropped;  // n == 0 and a data byte: between packets, dropped
         }
-        // n == 0 and a data byte: between packets, dropped.
     }
     strPacket = m_strByte0 + m_strByte1 + m_strByte2;
     if (status == PacketStatus::Whole) {

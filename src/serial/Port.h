@@ -58,6 +58,16 @@ public:
     // framing state is kept across calls (and across opening and closing) on purpose.
     const std::string& Pending() const { return m_strPending; }
 
+    // What the framing rules threw away, counted since the object was made, for judging
+    // whether the line carries a touch screen's stream at all (CLineGuard): data bytes
+    // dropped between packets, and NUL bytes read anywhere (a UART gives NUL for a framing
+    // error, which a wrong baud rate makes all the time).
+    unsigned long long DroppedCount() const { return m_nDropped; }
+    unsigned long long NulCount() const { return m_nNul; }
+    // How many bytes of the packet were framed when the lead byte that cut it came (1 or 2);
+    // 0 before the first cut.
+    int LastCutAt() const { return m_nLastCutAt; }
+
 private:
     std::unique_ptr<ISerialLine> m_pLine;
     ITraceSink* m_pTrace;
@@ -66,4 +76,7 @@ private:
     std::string m_strByte2;
     std::string m_strPending;
     std::string m_strLastWhole;  // the position a cut-short release is made at
+    unsigned long long m_nDropped = 0;
+    unsigned long long m_nNul = 0;
+    int m_nLastCutAt = 0;
 };

@@ -1,12 +1,19 @@
 #include "touch/ReaderThread.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "serial/Port.h"
 
-CReaderThread::CReaderThread(CPort& port, Callbacks callbacks)
-    : m_port(port), m_callbacks(std::move(callbacks)) {}
+CReaderThread::CReaderThread(CPort& port, Callbacks callbacks, Clock clock)
+    : m_port(port), m_callbacks(std::move(callbacks)), m_clock(std::move(clock)) {}
+
+std::uint64_t CReaderThread::SteadyClockMs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
 
 CReaderThread::~CReaderThread() {
     RunReader(false);
@@ -21,12 +28,34 @@ void CReaderThread::RunReader(bool bStart) {
     if (bStart) {
         ++m_nGeneration;
         m_port.ClearWake();
+        m_guard.StartOn(m_port, true);
         m_thread = std::thread(&CReaderThread::ReaderThreadProc, this);
     }
 }
 
 void CReaderThread::ReaderThreadProc() {
     m_bReaderRunning = true;
+    ReadUntilStopped();
+}
+
+// Hands the guard what the framer made of the line and passes on what it lets act: first a
+// release that lets go of a held button, then the packet itself.
+void CReaderThread::Judge(PacketStatus status, const std::string& strPacket) {
+    const CLineGuard::Verdict verdict = m_guard.OnPortRead(m_port, status, strPacket, m_clock());
+    if (!verdict.strRelease.empty()) {
+        m_callbacks.onPacket(verdict.strRelease);
+    }
+    if (verdict.bAct) {
+        m_callbacks.onPacket(strPacket);
+    } else if (status == PacketStatus::Whole) {
+        ++m_nGuarded;
+    }
+    if (verdict.bNoiseBegan && m_callbacks.onNoise) {
+        m_callbacks.onNoise();
+    }
+}
+
+void CReaderThread::ReadUntilStopped() {
     std::string strPacket;
     int nPauseMs = 0;  // 0: the line is working
     for (;;) {
@@ -34,16 +63,17 @@ void CReaderThread::ReaderThreadProc() {
             case PacketStatus::Whole:
                 nPauseMs = 0;
                 ++m_nPackets;
-                m_callbacks.onPacket(strPacket);
+                Judge(PacketStatus::Whole, strPacket);
                 break;
             case PacketStatus::CutShort:
                 // Its text mixes a new lead byte with stale data bytes: never a touch.
                 ++m_nCutShort;
+                Judge(PacketStatus::CutShort, strPacket);
                 break;
             case PacketStatus::CutShortRelease:
-                // A lift whose position was lost: it must still let go of the button.
+                // A lift whose position was lost: the guard lets go of a held button.
                 ++m_nCutShort;
-                m_callbacks.onPacket(strPacket);
+                Judge(PacketStatus::CutShortRelease, strPacket);
                 break;
             case PacketStatus::DeviceGone:
                 // A vanished device fails every read at once: pause, growing, so that the

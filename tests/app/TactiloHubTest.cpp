@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -19,7 +20,9 @@
 #include "FakeUiTimer.h"
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
+#include "LineStreams.h"
 #include "RecordingTraceSink.h"
+#include "SteppableClock.h"
 #include "TouchPackets.h"
 #include "WindowServices.h"
 #include "app/TactiloHub.h"
@@ -45,7 +48,8 @@ protected:
                                   std::move(pLine), [](int) {}, m_storage.options,
                                   m_storage.autoStart, m_storage.deviceStore},
             CTactiloHub::Seams{m_holdTimer, m_reconnect, m_dispatcher,
-                               [](const std::string&) { return std::string(); }},
+                               [](const std::string&) { return std::string(); },
+                               [this] { return std::uint64_t(m_clock.Now().count()); }},
             m_view, switches);
         m_view.m_list.SetEvents(&m_pHub->DeviceList());
     }
@@ -96,6 +100,7 @@ protected:
     CFakeUiDispatcher m_dispatcher;
     CFakeMainWindowView m_view;
     CFakeSerialLine* m_pLine = nullptr;
+    CSteppableClock m_clock;
     std::unique_ptr<CTactiloHub> m_pHub;  // last: gone before everything it uses
 };
 
@@ -547,4 +552,53 @@ TEST_F(TactiloHubTest, AnOutageShowsTheDeviceAwayAndReconnectsAsAConnectDoes) {
     EXPECT_FALSE(m_pHub->Touch().TrayRightClick());
     EXPECT_TRUE(m_view.m_bCalibrateEnabled);
     EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+// A touch that arrives while the reader pauses after a failed read presses the left button;
+// the outage handling that follows stops the reader, which must let go of it, or the pointer
+// drags until the next touch.
+TEST_F(TactiloHubTest, AnOutageWithATouchInItLeavesTheButtonUp) {
+    m_pHub->OnInitDialog();
+    m_pLine->FailNextReads(1, ReadStatus::Failed);
+    ConnectFront();
+    m_pLine->Feed(TouchPacketBytes(true, 500, 500));
+    const auto pressed = [&] {
+        const auto vecFlags = m_output.Flags();
+        return std::count(vecFlags.begin(), vecFlags.end(), MOUSEEVENTF_LEFTDOWN) == 1;
+    };
+    ASSERT_TRUE(WaitUntil(pressed));
+    ASSERT_TRUE(m_dispatcher.RunUntil([&] { return m_pHub->ReconnectPending(); }));
+    EXPECT_EQ(m_uiOutput.Flags(), std::vector<unsigned>{MOUSEEVENTF_LEFTUP});
+    EXPECT_FALSE(m_pHub->Touch().TouchDown());
+}
+
+// Data that is no touch screen's is told once per episode, naming the port and rate; a new
+// episode begins only after clean packets have flowed again.
+TEST_F(TactiloHubTest, ALineOfNoiseIsToldOncePerEpisode) {
+    m_pHub->OnInitDialog();
+    ConnectFront();
+    std::size_t nFed = 0;
+    const auto feed = [&](const std::vector<TimedByte>& vecBytes) {
+        std::vector<unsigned char> vecRaw;
+        for (const TimedByte& byte : vecBytes) {
+            vecRaw.push_back(byte.nByte);
+        }
+        nFed += vecRaw.size();
+        m_pLine->Feed(vecRaw);
+        ASSERT_TRUE(WaitUntil([&] { return m_pLine->ReadCount() >= static_cast<int>(nFed); }));
+        m_dispatcher.RunPending();
+        m_clock.Advance(std::chrono::milliseconds(100));
+    };
+    feed(RandomBytes(1, 960, 2));
+    feed(RandomBytes(2, 960, 2));
+    const std::string strText =
+        "COM3 sends data that is not a touch screen's at 9600 baud: check the baud rate in "
+        "Device Settings";
+    EXPECT_EQ(m_tray.Notifications(),
+              (std::vector<std::pair<std::string, std::string>>{{"Tactilo", strText}}));
+    feed(ControllerDrag(9600, 30, 300, 300));
+    feed(RandomBytes(3, 960, 2));
+    EXPECT_EQ(m_tray.Notifications().size(), 2u);
+    const auto vecLines = m_trace.Lines();
+    EXPECT_EQ(std::count(vecLines.begin(), vecLines.end(), strText + "\n"), 2);
 }

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "FakeMonitorSource.h"
+#include "LineStreams.h"
 #include "PtyPair.h"
+#include "QtWait.h"
 #include "RecordingMessageBox.h"
 #include "TempConfigDir.h"
 #include "devices/SelectConnection.h"
@@ -375,4 +377,35 @@ TEST_F(SelectConnection, ALongNameFromTheFileIsShownWholeAndMustBeShortened) {
     Save();
     ASSERT_TRUE(Accepted());
     EXPECT_EQ(dlg.m_strName, std::string(20, 'n'));
+}
+
+// Detect listens at each rate on the chosen port (here a recorded controller at 4800 baud,
+// read through the UART model) and selects the rate that frames; a line of noise selects
+// nothing and says so. The window keeps its event loop meanwhile.
+TEST_F(SelectConnection, DetectSelectsTheRateThatFramesOrSaysNoneDid) {
+    CPtyPair pty;
+    m_config.LinkPort(2, pty.SlavePath());
+    CSelectConnection& dlg = Open();
+    unsigned nController = 4800;
+    dlg.m_fnMakeDetectLine = [&nController] {
+        const unsigned nSent = nController;
+        return std::make_unique<CRecordedLine>([nSent](unsigned nRead) {
+            return nSent == 0 ? RandomBytes(nRead, 960, 2)
+                              : UartReceive(ControllerDrag(nSent, 200, 300, 300, 1), nSent, nRead);
+        });
+    };
+    const auto detect = [&] {
+        QTest::mouseClick(Control<QPushButton>("ctlDetect"), Qt::LeftButton);
+        return PumpUntil([&] { return !dlg.Detecting(); });
+    };
+    ASSERT_TRUE(detect());
+    EXPECT_EQ(Baud()->currentText(), "4800");
+    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_TRUE(Control<QPushButton>("ctl1")->isEnabled());
+
+    nController = 0;
+    ASSERT_TRUE(detect());
+    EXPECT_EQ(Baud()->currentText(), "4800");
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_NE(m_messages.Messages()[0].first.find("None of the baud rates"), std::string::npos);
 }
