@@ -13,8 +13,12 @@ Options ReadOptions(IOptionsStore& store) {
     // Read as the field reads it: a file edited by hand may hold anything ("-1" would wrap to
     // a delay that never ends, a number beyond int may be cut to another one), and whatever
     // the field would refuse is the default instead.
+    // The registry keeps the delay as a number, which it will not read as a text: there the
+    // number, read first, stands in for the text.
+    const int nStored =
+        store.GetProfileInt(OPTIONS_SECTION, OPTION_RIGHT_CLICK_TIME, RIGHT_CLICK_TIME_DEFAULT);
     const std::string strDelay = store.GetProfileString(OPTIONS_SECTION, OPTION_RIGHT_CLICK_TIME,
-                                                        std::to_string(RIGHT_CLICK_TIME_DEFAULT));
+                                                        std::to_string(nStored));
     std::string strIgnored;
     if (!ParseRightClickTime(strDelay, options.m_nRightClickTime, strIgnored)) {
         options.m_nRightClickTime = RIGHT_CLICK_TIME_DEFAULT;
