@@ -102,3 +102,29 @@ TEST(BadLine, AMisclockedReaderReadsGarbleUntilItMatchesTheRate) {
     EXPECT_NE(sim.ErrorLog().find("the port reads at 2400 baud, the controller sends at 9600"),
               std::string::npos);
 }
+
+// The packet view finds a controller's rate through a real pseudo-terminal: at every rate it
+// tries, the simulator delivers what a receiver at that rate reads from a controller at its
+// own, and only the controller's rate frames cleanly. The finger moves the whole time; 30
+// packets a second fit the slowest line.
+class BaudDetection : public ::testing::TestWithParam<int> {};
+
+TEST_P(BaudDetection, FindsTheControllersRate) {
+    const int nBaud = GetParam();
+    CTempConfigDir config;
+    CSimulatorProcess sim(6, {"--controller-baud", std::to_string(nBaud)});
+    ASSERT_FALSE(sim.SlavePath().empty()) << sim.ErrorLog();
+    std::string strScript = "rate 30\n";
+    for (int i = 0; i < 12; ++i) {  // 12 s: all four rates are tried within it
+        strScript += "drag 200 300 800 " + std::to_string(400 + 20 * i) + " 1000\n";
+    }
+    ASSERT_TRUE(sim.Send(strScript));
+    CPipedProcess detect(
+        {CPipedProcess::ToolPath("tactilo-packets"), "--detect", "COM6"});
+    std::string strLine;
+    ASSERT_TRUE(detect.ReadLine(strLine, 30s)) << detect.ErrorLog() << sim.ErrorLog();
+    EXPECT_EQ(strLine, std::to_string(nBaud)) << detect.ErrorLog();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, BaudDetection, ::testing::Values(9600, 4800, 2400, 1200),
+                         [](const auto& info) { return std::to_string(info.param); });
