@@ -30,8 +30,8 @@ progress_filter() { # LOG
         text=""
         case "$line" in
             # debhelper's steps, as dh runs them and as an override target names them.
-            "   dh_auto_"* | "	dh_auto_"* | "   dh_strip "* | "   dh_shlibdeps "* | \
-                "   dh_builddeb "* | "dpkg-deb: building package"* | "dpkg-buildpackage: info: "* | \
+            "   dh_auto_"* | "dh_auto_"* | "   dh_strip "* | "   dh_shlibdeps "* | \
+                "   dh_builddeb "* | "dpkg-deb: building package"* | \
                 "I: Retrieving Release"* | "I: Installing core packages..." | \
                 "I: Base system installed successfully.")
                 progress_step "${line#"${line%%[![:space:]]*}"}"
