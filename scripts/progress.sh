@@ -60,3 +60,13 @@ progress_filter() { # LOG
         fi
     done
 }
+
+# After a failed build: the lines of LOG that name the cause (a build's last lines are often
+# a dump of CMake's try-compile log, far below the "not found" that stopped it), then its end.
+progress_failure() { # LOG
+    echo "--- the first errors in $1:" >&2
+    grep -n -E "(^|[ :])([Ee]rror|ERROR)[: ]|not found|No such file|Unmet|[Uu]nable to" "$1" |
+        grep -v -E '^[0-9]+:\[[0-9]+/[0-9]+\] ' | head -n 12 >&2 || true
+    echo "--- its last lines:" >&2
+    tail -n 25 "$1" >&2
+}
