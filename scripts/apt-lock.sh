@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/deps and scripts/package: runs apt-get so that it waits for another
 # package manager instead of failing at once (exit 100). On a freshly booted machine
 # unattended-upgrades holds the dpkg lock for minutes; a second apt, or a user's
@@ -43,6 +44,7 @@ apt_get_waiting() {
             sleep 2
         done
         status=0
+        # shellcheck disable=SC2154 # sudo_cmd: set by the script that sources this one
         "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get \
             -o DPkg::Lock::Timeout=$((deadline > SECONDS ? deadline - SECONDS : 0)) "$@" ||
             status=$?

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/package and scripts/package-clean-root: tells on standard error how far
 # a long build has got, without flooding a terminal or a test log with its output.
 #
