@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The Debian packages as a user meets them: built with scripts/package, checked by lintian,
-# desktop-file-validate and appstreamcli, installed with dpkg -i, run resident on a private
-# X server with a tray host, started a second time (which must show the first copy's Device
-# Manager and end), and removed with dpkg -r, after which nothing of them may remain under
-# /usr. Installing touches the real /usr, so this runs only as root (a throw-away machine)
-# and skips (status 77) otherwise.
+# The Debian packages as a user meets them: built as a Debian builder builds them
+# (scripts/package --clean: a bare Debian 12 with only build-essential and the declared
+# Build-Depends, every build step run), checked by lintian, desktop-file-validate and
+# appstreamcli, installed with dpkg -i, run resident on a private X server with a tray host,
+# started a second time (which must show the first copy's Device Manager and end), and removed
+# with dpkg -r, after which nothing of them may remain under /usr. Installing touches the real
+# /usr, so this runs only as root (a throw-away machine) and skips (status 77) otherwise.
+# Where the clean build cannot run (no Debian mirror within reach, no debootstrap), the
+# packages are built on this machine instead and checked all the same, and the test ends
+# skipped, not passed, saying why: the build dependencies were not proven.
 #
 #   package-test.sh SOURCE_DIR OUTPUT_DIR
 set -euo pipefail
@@ -57,11 +61,21 @@ cleanup() {
 trap cleanup EXIT
 
 # --- Build and static checks -----------------------------------------------------------
-TACTILO_PACKAGE_DIR="$out" "$source_dir/scripts/package" >"$work/package.log" 2>&1 || {
-    cat "$work/package.log" >&2
-    echo "FAIL scripts/package" >&2
-    exit 1
-}
+# The build's progress (a line every few seconds) goes to the test's output as it comes.
+clean_skipped=""
+build_status=0
+TACTILO_PACKAGE_DIR="$out" "$source_dir/scripts/package" --clean 2>&1 |
+    tee "$work/package.log" || build_status=$?
+if [ "$build_status" = 77 ]; then
+    clean_skipped="$(grep -m1 'cannot build in a clean environment' "$work/package.log")"
+    build_status=0
+    TACTILO_PACKAGE_DIR="$out" "$source_dir/scripts/package" 2>&1 | tee "$work/package.log" ||
+        build_status=$?
+fi
+[ "$build_status" = 0 ] ||
+    { echo "FAIL scripts/package${clean_skipped:+ (on this machine)}" >&2; exit 1; }
+[ -n "$clean_skipped" ] ||
+    ok "built in a clean Debian with the declared Build-Depends, test step included"
 version="$(cd "$source_dir" && dpkg-parsechangelog -S Version)"
 main_deb="$out/tactilo_${version}_amd64.deb"
 tools_deb="$out/tactilo-tools_${version}_amd64.deb"
@@ -180,4 +194,9 @@ left="$(echo "$left" | xargs)"
 [ -z "$left" ] && ok "nothing of the packages remains under /usr" || fail "left under /usr: $left"
 
 [ "$failures" = 0 ] || { echo "$failures checks failed" >&2; exit 1; }
+if [ -n "$clean_skipped" ]; then
+    echo "SKIPPED: the clean build (${clean_skipped#*here: }); every other check passed on" \
+        "packages built on this machine" >&2
+    exit 77
+fi
 echo "all package checks passed"
