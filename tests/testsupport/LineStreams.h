@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "TouchPackets.h"
+#include "UartReceiver.h"
 #include "serial/LineGuard.h"
 #include "serial/Port.h"
 #include "serial/SerialLine.h"
@@ -56,59 +58,30 @@ inline std::vector<TimedByte> RandomBytes(unsigned nSeed, unsigned nBytesPerSeco
     return vecBytes;
 }
 
-// A UART at nReadBaud receiving bytes sent at nSentBaud: 8N1, the line idle high, a byte
-// starts at a falling edge, each bit is sampled at its centre; a start bit that is high again
-// at its centre is no start, a stop bit sampled low is a framing error, which the driver
-// reads as NUL.
+// What a receiver at nReadBaud reads from bytes sent back to back at nSentBaud: the
+// simulator's UART model, delivered the way Linux delivers it with the driver's line settings
+// (INPCK, PARMRK, IGNBRK and BRKINT clear: a framing error passes the byte as sampled, a
+// break is a NUL).
 inline std::vector<TimedByte> UartReceive(const std::vector<TimedByte>& vecSent, unsigned nSentBaud,
                                           unsigned nReadBaud) {
-    const double dSentBitMs = 1000.0 / nSentBaud;
-    // Falling and rising edges of the line: each byte's start bit begins 10 bits before its
-    // end; between bytes the line is high.
-    struct Edge {
-        double dTimeMs;
-        bool bHigh;
-    };
-    std::vector<Edge> vecEdges;
+    const double dBitNs = 1e9 / nSentBaud;
+    CUartReceiver receiver(static_cast<int>(nReadBaud));
+    long long nEndNs = 0;
     for (const TimedByte& sent : vecSent) {
-        const double dStart = sent.dTimeMs - 10 * dSentBitMs;
+        const double dStartNs = sent.dTimeMs * 1e6 - 10 * dBitNs;
+        receiver.Hold(true, std::llround(dStartNs));
         const unsigned nFrame = (1u << 9) | (unsigned(sent.nByte) << 1);  // start 0, stop 1
         for (int nBit = 0; nBit < 10; ++nBit) {
-            const bool bHigh = (nFrame >> nBit) & 1u;
-            if (vecEdges.empty() || vecEdges.back().bHigh != bHigh) {
-                vecEdges.push_back({dStart + nBit * dSentBitMs, bHigh});
-            }
+            nEndNs = std::llround(dStartNs + (nBit + 1) * dBitNs);
+            receiver.Hold(((nFrame >> nBit) & 1u) != 0, nEndNs);
         }
     }
-    const auto levelAt = [&](double dTimeMs) {
-        const auto it =
-            std::upper_bound(vecEdges.begin(), vecEdges.end(), dTimeMs,
-                             [](double dTime, const Edge& edge) { return dTime < edge.dTimeMs; });
-        return it == vecEdges.begin() ? true : std::prev(it)->bHigh;
-    };
-    const double dReadBitMs = 1000.0 / nReadBaud;
+    receiver.Hold(true, nEndNs + 20 * 1000000000LL / nReadBaud);  // the last character ends
     std::vector<TimedByte> vecRead;
-    double dIdleFrom = -1e9;
-    for (const Edge& edge : vecEdges) {
-        if (edge.bHigh || edge.dTimeMs < dIdleFrom) {
-            continue;
+    for (const UartChar& received : receiver.Take()) {
+        for (const unsigned char nByte : DeliverAsLinux({received}, LineInputFlags{})) {
+            vecRead.push_back({received.nAtNs / 1e6, nByte});
         }
-        const double dStart = edge.dTimeMs;
-        if (levelAt(dStart + dReadBitMs / 2)) {
-            continue;  // a glitch, not a start bit
-        }
-        unsigned nByte = 0;
-        for (int nBit = 0; nBit < 8; ++nBit) {
-            if (levelAt(dStart + (nBit + 1.5) * dReadBitMs)) {
-                nByte |= 1u << nBit;
-            }
-        }
-        const double dStopMs = dStart + 9.5 * dReadBitMs;
-        if (!levelAt(dStopMs)) {
-            nByte = 0;  // framing error
-        }
-        vecRead.push_back({dStopMs, static_cast<unsigned char>(nByte)});
-        dIdleFrom = dStopMs;
     }
     return vecRead;
 }
