@@ -75,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                   ScreenSpace::DevicePixels,
                   {{0, 0, 1920, 1080}, {1920, 0, 3200, 720}}},
         LayoutRow{"X11Fractional",
-                  {{"DP-1", 0, 0, 1280, 720, 1.5}}, ScreenSpace::DevicePixels,
+                  {{"DP-1", 0, 0, 1280, 720, 1.5}},
+                  ScreenSpace::DevicePixels,
                   {{0, 0, 1920, 1080}}}),
     [](const auto& info) { return std::string(info.param.szCase); });
 
