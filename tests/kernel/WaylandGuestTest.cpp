@@ -281,8 +281,8 @@ TEST_F(WaylandGuest, SecondOutputUnderARunningTactilo) {
 // A layout change under the running Tactilo that keeps every output: the second one goes
 // from scale 1 to scale 2, the layout from 1824 to 1424 wide. The device is made anew over
 // the narrower layout; the first output's pixels stay where they were. A client that was
-// running before the change stops getting pointer events from sway 1.7 after it (ours and
-// sway's own reconfiguring of its windows); one started after the change watches.
+// running before the change gets no pointer events after it (sway 1.7's doing or our
+// client's, not known yet); one started after the change watches.
 TEST_F(WaylandGuest, ScaleChangeUnderARunningTactilo) {
     const ScreenRect rcFirst = {0, 0, 1024, 768};
     ASSERT_EQ(Swaymsg("output Virtual-2 enable"), 0);
