@@ -11,6 +11,7 @@
 #include "calibration/CalTouchSource.h"
 #include "calibration/CalibrationCodes.h"
 #include "devices/LegacyText.h"
+#include "monitors/QtScreenMonitorSource.h"
 
 // The page's course, with the timers that drive it:
 //
@@ -77,18 +78,9 @@ QString CCal::LabelText(const std::string& strDevice) {
 }
 
 QRect CCal::LogicalGeometry(const ScreenRect& rcNative) {
-    const QPoint ptNative(rcNative.left, rcNative.top);
-    const QSize sizeNative(rcNative.right - rcNative.left, rcNative.bottom - rcNative.top);
-    for (const QScreen* pScreen : QGuiApplication::screens()) {
-        const qreal dRatio = pScreen->devicePixelRatio();
-        const QRect rcScreen = pScreen->geometry();
-        const QRect rcScreenNative(rcScreen.topLeft(), rcScreen.size() * dRatio);
-        if (rcScreenNative.contains(ptNative)) {
-            return QRect(rcScreen.topLeft() + (ptNative - rcScreen.topLeft()) / dRatio,
-                         sizeNative / dRatio);
-        }
-    }
-    return QRect(ptNative, sizeNative);
+    const ScreenRect rc = ToolkitRectOfMonitor(CQtScreenMonitorSource::Screens(), rcNative,
+                                               CQtScreenMonitorSource::Space());
+    return QRect(QPoint(rc.left, rc.top), QSize(rc.right - rc.left, rc.bottom - rc.top));
 }
 
 void CCal::setVisible(bool bVisible) {
@@ -202,9 +194,12 @@ void CCal::keyPressEvent(QKeyEvent* pEvent) {
 void CCal::paintEvent(QPaintEvent* pEvent) {
     QDialog::paintEvent(pEvent);
     QPainter painter(this);
-    // The positions are fractions of the monitor in native pixels; the painter works in
-    // device-independent ones, so sizes, pens and texts keep their size at any scale.
-    const qreal dRatio = devicePixelRatioF();
+    // The positions are fractions of the monitor in its own units (device pixels, or the
+    // compositor's layout on Wayland); the painter works in device-independent ones, so
+    // sizes, pens and texts keep their size at any scale.
+    const qreal dRatio = CQtScreenMonitorSource::Space() == ScreenSpace::CompositorLayout
+                             ? 1.0
+                             : devicePixelRatioF();
     const auto native = CalTargetPositions(m_rcMonitor.right - m_rcMonitor.left,
                                            m_rcMonitor.bottom - m_rcMonitor.top);
     std::array<QPointF, CAL_TARGET_COUNT> positions;

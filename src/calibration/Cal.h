@@ -73,9 +73,10 @@ public:
 
     // The label of the page for a device name.
     static QString LabelText(const std::string& strDevice);
-    // Qt's device-independent geometry for a rectangle in native pixels. Qt scales window
-    // geometry by each screen's device pixel ratio, keeping the screen's origin; with a ratio
-    // of 1 (the X11 default) the two are the same.
+    // Qt's device-independent geometry for a monitor rectangle (see ScreenSpace.h). In device
+    // pixels Qt scales window geometry by each screen's device pixel ratio, keeping the
+    // screen's origin; on Wayland the monitors are already in the compositor's layout, which
+    // is Qt's geometry there.
     static QRect LogicalGeometry(const ScreenRect& rcNative);
     // How each target is drawn now, by target index.
     std::array<CalTargetState, CAL_TARGET_COUNT> TargetStates() const {

@@ -2,19 +2,34 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <cmath>
 
-std::vector<MonitorInfo> CQtScreenMonitorSource::EnumMonitors() {
-    std::vector<MonitorInfo> vecMonitors;
+std::vector<ToolkitScreen> CQtScreenMonitorSource::Screens() {
+    std::vector<ToolkitScreen> vecScreens;
     for (const QScreen* pScreen : QGuiApplication::screens()) {
         const QRect rc = pScreen->geometry();
-        const qreal dRatio = pScreen->devicePixelRatio();
-        const int nWidth = static_cast<int>(std::lround(rc.width() * dRatio));
-        const int nHeight = static_cast<int>(std::lround(rc.height() * dRatio));
-        MonitorInfo info;
-        info.strDeviceName = pScreen->name().toStdString();
-        info.rcMonitor = {rc.left(), rc.top(), rc.left() + nWidth, rc.top() + nHeight};
-        vecMonitors.push_back(std::move(info));
+        ToolkitScreen screen;
+        screen.strName = pScreen->name().toStdString();
+        screen.nLeft = rc.left();
+        screen.nTop = rc.top();
+        screen.nWidth = rc.width();
+        screen.nHeight = rc.height();
+        screen.dDevicePixelRatio = pScreen->devicePixelRatio();
+        vecScreens.push_back(std::move(screen));
+    }
+    return vecScreens;
+}
+
+ScreenSpace CQtScreenMonitorSource::Space() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
+               ? ScreenSpace::CompositorLayout
+               : ScreenSpace::DevicePixels;
+}
+
+std::vector<MonitorInfo> CQtScreenMonitorSource::EnumMonitors() {
+    const ScreenSpace space = Space();
+    std::vector<MonitorInfo> vecMonitors;
+    for (const ToolkitScreen& screen : Screens()) {
+        vecMonitors.push_back(MonitorOfScreen(screen, space));
     }
     return vecMonitors;
 }

@@ -54,6 +54,9 @@ std::unique_ptr<IUinputDevice> MakeLibevdevPointer(const ScreenRect& rcBounds,
     }
     libevdev_set_name(pDevice, kUinputPointerName);
     libevdev_set_id_bustype(pDevice, BUS_VIRTUAL);
+    libevdev_set_id_vendor(pDevice, kUinputPointerVendor);
+    libevdev_set_id_product(pDevice, kUinputPointerProduct);
+    libevdev_set_id_version(pDevice, kUinputPointerVersion);
     libevdev_enable_property(pDevice, INPUT_PROP_POINTER);
     libevdev_enable_event_type(pDevice, EV_KEY);
     libevdev_enable_event_code(pDevice, EV_KEY, BTN_LEFT, nullptr);

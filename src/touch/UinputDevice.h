@@ -18,6 +18,14 @@ public:
 // The name every session's input stack shows for Tactilo's pointer.
 inline constexpr const char* kUinputPointerName = "Tactilo pointer";
 
+// The pointer's ids, on the virtual bus (BUS_VIRTUAL). Ours, fixed for good: compositors
+// name input devices by vendor, product and name (sway: "21569:1:Tactilo_pointer"), and a
+// user's rule that maps the pointer to an output must survive an upgrade. 0x5441 is "TA";
+// no USB vendor's ids can clash on the virtual bus.
+inline constexpr int kUinputPointerVendor = 0x5441;
+inline constexpr int kUinputPointerProduct = 0x0001;
+inline constexpr int kUinputPointerVersion = 0x0001;
+
 // Makes "Tactilo pointer" through libevdev: an absolute pointer (not a touchscreen: the
 // clicks are Tactilo's own) with ABS_X and ABS_Y spanning rcBounds in kUinputUnitsPerPixel
 // units per pixel, BTN_LEFT and BTN_RIGHT. nullptr, with the reason in strError, when /dev/uinput

@@ -184,6 +184,8 @@ TEST_F(UinputGuest, UdevAndLibinputSeeAnAbsoluteMouse) {
     EXPECT_TRUE(Contains(strParent, "\nABS=3\n")) << strParent;              // ABS_X and ABS_Y
     EXPECT_TRUE(Contains(strParent, "\nPROP=1\n")) << strParent;             // INPUT_PROP_POINTER
     EXPECT_TRUE(Contains(strParent, "\nKEY=30000 0 0 0 0\n")) << strParent;  // left, right
+    // Virtual bus, vendor "TA", product 1: what users' per-device rules name.
+    EXPECT_TRUE(Contains(strParent, "\nPRODUCT=6/5441/1/1\n")) << strParent;
 
     const std::string strLibinput = Shell("libinput list-devices 2>&1");
     const auto nAt = strLibinput.find("Device:           Tactilo pointer");

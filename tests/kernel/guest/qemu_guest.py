@@ -162,7 +162,8 @@ def prepare(build_dir):
 class Guest:
     """One guest run. Use as a context manager; `wait()` returns the guest script's status."""
 
-    def __init__(self, build_dir, script, results, udev=False, qemu_args=(), memory_mb=512):
+    def __init__(self, build_dir, script, results, udev=False, qemu_args=(), memory_mb=512,
+                 kernel_args=""):
         if not shutil.which("qemu-system-x86_64"):
             fail("qemu-system-x86_64 (qemu-system-x86) is missing; run scripts/deps")
         self.results = os.path.abspath(results)
@@ -176,6 +177,8 @@ class Guest:
                   "tguest_results=%s tguest_kernel_root=%s tguest_udev=%d" %
                   (os.path.join(HERE, "stage2.sh"), os.path.abspath(script), self.results,
                    kernel_root, 1 if udev else 0))
+        if kernel_args:
+            append += " " + kernel_args
         accel = ["-accel", "kvm"] if os.access("/dev/kvm", os.W_OK) and \
             os.environ.get("TGUEST_KVM") == "1" else ["-accel", "tcg"]
         self.command = (["qemu-system-x86_64", "-nodefaults", "-nographic", "-no-reboot",
