@@ -78,9 +78,12 @@ void CPtyServer::Drain() {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_nStallMs);
     // Bytes written to the master reach the slave's queue a moment later (the kernel passes
-    // them on from a work queue), so one empty reading is not enough: wait for two in a row.
-    int nEmpty = 0;
-    while (m_slave >= 0 && nEmpty < 2 && Clock::now() < deadline) {
+    // them on from a work queue, which a loaded machine runs late), so one empty reading is
+    // not enough: the queue must stay empty for a while. Nothing tells when the work queue
+    // has run, so this is the one wait on time here; it costs a hang-up 50 ms.
+    constexpr auto EMPTY_FOR = std::chrono::milliseconds(50);
+    auto emptySince = Clock::time_point::max();
+    while (m_slave >= 0 && Clock::now() < deadline) {
         pollfd fd = {m_stopFd, POLLIN, 0};
         if (poll(&fd, 1, 2) > 0) {
             return;
@@ -89,7 +92,14 @@ void CPtyServer::Drain() {
         if (ioctl(m_slave, FIONREAD, &nQueued) != 0) {
             return;
         }
-        nEmpty = nQueued == 0 ? nEmpty + 1 : 0;
+        const auto now = Clock::now();
+        if (nQueued != 0) {
+            emptySince = Clock::time_point::max();
+        } else if (emptySince == Clock::time_point::max()) {
+            emptySince = now;
+        } else if (now - emptySince >= EMPTY_FOR) {
+            return;
+        }
     }
 }
 
