@@ -125,9 +125,10 @@ INT_PTR CWin32TactiloDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         case WM_CLOSE:
-            // The close box hides the window into the tray: the program keeps running with
-            // its device, so it keeps the icon that brings the window back.
-            m_pHub->OnHideToTray();
+            // The close box and Alt+F4 end the window as Cancel does: the option edits go
+            // and the window hides into the tray. The program keeps running with its device,
+            // so it keeps the icon that brings the window back.
+            m_pHub->OnCancelButton();
             return TRUE;
         case WM_NOTIFY:
             return m_listDevices.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
@@ -189,6 +190,11 @@ void CWin32TactiloDlg::RestoreWindow() {
 
 void CWin32TactiloDlg::EnableCalibrate(bool bEnable) {
     EnableWindow(GetDlgItem(m_hWnd, IDC_CALIBRATE), bEnable ? TRUE : FALSE);
+}
+
+void CWin32TactiloDlg::EnableModifyRemove(bool bEnable) {
+    EnableWindow(GetDlgItem(m_hWnd, IDC_MODIFY), bEnable ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(m_hWnd, IDC_REMOVE), bEnable ? TRUE : FALSE);
 }
 
 namespace {

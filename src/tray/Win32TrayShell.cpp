@@ -178,7 +178,8 @@ void CWin32TrayShell::TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bD
     }
 }
 
-bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::string& strText) {
+bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::string& strText,
+                                       NotificationIcon icon) {
     if (!m_bShown) {
         return false;
     }
@@ -186,7 +187,7 @@ bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::s
     record.uFlags = NIF_INFO;
     std::wcsncpy(record.szInfo, Utf8ToWide(strText).c_str(), 255);
     std::wcsncpy(record.szInfoTitle, Utf8ToWide(strTitle).c_str(), 63);
-    record.dwInfoFlags = NIIF_INFO;
+    record.dwInfoFlags = icon == NotificationIcon::Information ? NIIF_INFO : NIIF_WARNING;
     return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 

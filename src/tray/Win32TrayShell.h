@@ -43,7 +43,8 @@ public:
     std::optional<unsigned> MenuItemId(unsigned nMenuId, unsigned nPos) override;
     void TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefaultByPos,
                    TrayPoint ptCursor) override;
-    bool ShowNotification(const std::string& strTitle, const std::string& strText) override;
+    bool ShowNotification(const std::string& strTitle, const std::string& strText,
+                          NotificationIcon icon) override;
 
 private:
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
