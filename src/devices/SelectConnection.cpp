@@ -192,8 +192,14 @@ void CSelectConnection::FillPortCombo(QComboBox* pCombo) {
     // The box keeps the template's width; its list opens as wide as the longest entry, so
     // "— no permission (group dialout)" is not cut.
     QAbstractItemView* pList = pCombo->view();
-    pList->setMinimumWidth(pList->sizeHintForColumn(0) + 2 * pList->frameWidth() +
-                           pList->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    int nWidest = 0;
+    for (int i = 0; i < pCombo->count(); ++i) {
+        nWidest = std::max(nWidest, pList->fontMetrics().horizontalAdvance(pCombo->itemText(i)));
+    }
+    const QStyle* pStyle = pList->style();
+    pList->setMinimumWidth(nWidest + 2 * pList->frameWidth() +
+                           2 * pStyle->pixelMetric(QStyle::PM_FocusFrameHMargin) +
+                           pStyle->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 CDeviceSettings::Choices CSelectConnection::ReadControls() const {
