@@ -33,6 +33,9 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     setWindowModality(Qt::WindowModal);
     const DialogUnits units(font());
     setFixedSize(units.Rect(0, 0, 235, 55).size());
+    // A fixed-size window offers no maximize button that would do nothing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     auto* pIcon = new QLabel(this);
     pIcon->setObjectName(QStringLiteral("programIcon"));

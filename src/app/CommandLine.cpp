@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 void CMyCommandLineInfo::ParseParam(const char* szParam, bool /*bFlag*/, bool /*bLast*/) {
     if (std::strcmp(szParam, "s") == 0) {
@@ -30,6 +32,39 @@ bool CMyCommandLineInfo::AnySwitch() const {
 
 std::string CMyCommandLineInfo::AutoStartSuffix() const {
     return ::AutoStartSuffix(m_bSwitchS, m_bSwitchC, m_bSwitchCs, m_bSwitchCsw);
+}
+
+std::string CMyCommandLineInfo::SwitchArguments() const {
+    std::string strArguments;
+    for (const auto& [bSet, szName] :
+         {std::pair{m_bSwitchS, "/s"}, std::pair{m_bSwitchC, "/c"},
+          std::pair{m_bSwitchInstall, "/install"}, std::pair{m_bSwitchCs, "/cs"},
+          std::pair{m_bSwitchCsw, "/csw"}}) {
+        if (bSet) {
+            strArguments += (strArguments.empty() ? "" : " ") + std::string(szName);
+        }
+    }
+    return strArguments;
+}
+
+CMyCommandLineInfo CMyCommandLineInfo::FromArguments(const std::string& strArguments) {
+    std::vector<std::string> vecWords{""};
+    for (const char c : strArguments) {
+        if (c == ' ') {
+            vecWords.emplace_back();
+        } else {
+            vecWords.back() += c;
+        }
+    }
+    std::vector<const char*> vecArgv{"Tactilo"};
+    for (const std::string& strWord : vecWords) {
+        if (!strWord.empty()) {
+            vecArgv.push_back(strWord.c_str());
+        }
+    }
+    CMyCommandLineInfo switches;
+    switches.ParseCommandLine(static_cast<int>(vecArgv.size()), vecArgv.data());
+    return switches;
 }
 
 std::string AutoStartSuffix(bool bSwitchS, bool bSwitchC, bool bSwitchCs, bool bSwitchCsw) {

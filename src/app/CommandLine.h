@@ -40,6 +40,12 @@ public:
     // by the entry runs the same way as this one.
     std::string AutoStartSuffix() const;
 
+    // The set flags as arguments ("/s /cs", in the order s, c, install, cs, csw; empty for
+    // none): what a start hands over to the running copy.
+    std::string SwitchArguments() const;
+    // The reverse: the flags of space-separated arguments, parsed as a command line is.
+    static CMyCommandLineInfo FromArguments(const std::string& strArguments);
+
     bool m_bSwitchS = false;
     bool m_bSwitchC = false;
     bool m_bSwitchInstall = false;

@@ -42,6 +42,7 @@ public:
     virtual void HideWindow() = 0;
     virtual void RestoreWindow() = 0;
     virtual void EnableCalibrate(bool bEnable) = 0;
+    virtual void EnableModifyRemove(bool bEnable) = 0;
 
     // The option controls. SetOptionControls leaves the precision as it is when the text is
     // no entry of its list.

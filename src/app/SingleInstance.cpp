@@ -23,7 +23,8 @@ constexpr int g_nAnswerMs = 2000;
 // Longer than a running copy's answer may take, so a start beside another one waits for it.
 constexpr auto g_lockWait = std::chrono::seconds(4);
 constexpr auto g_lockRetry = std::chrono::milliseconds(20);
-const QByteArray g_show = "show\n";
+const QByteArray g_show = "show";
+constexpr qint64 g_nLongestRequest = 64;
 const QByteArray g_ok = "ok\n";
 
 // Holds an flock for the life of the object; without the lock file the check runs unlocked.
@@ -96,7 +97,7 @@ QString CSingleInstance::SocketPathForThisProcess() {
                            QCoreApplication::applicationFilePath().toStdString()));
 }
 
-CSingleInstance::Claim CSingleInstance::ClaimOrHandOver() {
+CSingleInstance::Claim CSingleInstance::ClaimOrHandOver(const QString& strSwitches) {
     // Made here when it is the private stand-in for a runtime folder; checked either way.
     const std::string strFolder = QFileInfo(m_strSocketPath).path().toStdString();
     if (const std::string strProblem = MakePrivateFolder(strFolder); !strProblem.empty()) {
@@ -110,7 +111,7 @@ CSingleInstance::Claim CSingleInstance::ClaimOrHandOver() {
         return Claim::Refused;
     }
     Claim claim = Claim::Resident;
-    if (AskRunningCopy(claim)) {
+    if (AskRunningCopy(strSwitches, claim)) {
         return claim;
     }
     // Nobody listens: a file left here belongs to a copy that died without closing it.
@@ -122,7 +123,7 @@ CSingleInstance::Claim CSingleInstance::ClaimOrHandOver() {
     return Claim::Resident;
 }
 
-bool CSingleInstance::AskRunningCopy(Claim& claim) {
+bool CSingleInstance::AskRunningCopy(const QString& strSwitches, Claim& claim) {
     QLocalSocket socket;
     socket.connectToServer(m_strSocketPath);
     if (!socket.waitForConnected(g_nConnectMs)) {
@@ -135,7 +136,8 @@ bool CSingleInstance::AskRunningCopy(Claim& claim) {
         claim = Claim::Refused;
         return true;
     }
-    socket.write(g_show);
+    socket.write(strSwitches.isEmpty() ? g_show + '\n'
+                                       : g_show + ' ' + strSwitches.toUtf8() + '\n');
     socket.flush();
     QByteArray answer;
     while (!answer.contains('\n') && socket.waitForReadyRead(g_nAnswerMs)) {
@@ -151,14 +153,15 @@ void CSingleInstance::OnNewConnection() {
         connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] {
             // One request per connection; anything else is not ours and is dropped.
             if (!pSocket->canReadLine()) {
-                if (pSocket->bytesAvailable() > 64) {
+                if (pSocket->bytesAvailable() > g_nLongestRequest) {
                     pSocket->abort();
                 }
                 return;
             }
-            const QByteArray request = pSocket->readLine();
-            if (request == g_show) {
-                emit showRequested();
+            const QByteArray request = pSocket->readLine(g_nLongestRequest + 1);
+            if (request == g_show + '\n' ||
+                (request.startsWith(g_show + ' ') && request.endsWith('\n'))) {
+                emit showRequested(QString::fromUtf8(request.mid(g_show.size()).trimmed()));
                 pSocket->write(g_ok);
                 pSocket->flush();
             }

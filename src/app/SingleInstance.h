@@ -4,11 +4,15 @@
 #include <QObject>
 #include <QString>
 
-// One resident copy per user, display and executable. A start without a switch first asks
-// a resident copy already listening on the instance socket (see InstanceSocketPath) to show
-// its Device Manager, and ends if it answered; otherwise it becomes the resident copy and
-// listens itself. A second copy would fight the first for the port and, failing to open it,
-// untick the device, which the next OK would save.
+// One running copy per user, display and executable. Every start, with switches or without,
+// first hands itself over to a copy already listening on the instance socket (see
+// InstanceSocketPath), which then does what the switches ask (see CTactiloHub::OnHandOver),
+// and ends if it answered; otherwise it becomes the running copy and listens itself. A second
+// copy would fight the first for the port ("Device or resource busy") and, failing to open
+// it, untick the device, which the next OK would save.
+//
+// The request is one line: "show", then the start's switches ("show /cs\n"); the answer
+// "ok\n". A line of anything else is dropped unanswered.
 //
 //   what the socket does            Claim()      this copy
 //   accepts and answers "ok"        HandedOver   ends with status 0
@@ -38,18 +42,19 @@ public:
     // /tmp), the user, $DISPLAY (or $WAYLAND_DISPLAY) and the executable's path.
     static QString SocketPathForThisProcess();
 
-    Claim ClaimOrHandOver();
+    // strSwitches: the start's switches as arguments ("/cs"), handed over with the request.
+    Claim ClaimOrHandOver(const QString& strSwitches = QString());
     // Why the claim was Refused: one line for the user.
     QString Problem() const { return m_strProblem; }
     // Why listening failed, when it did; the copy then runs without the check.
     QString ListenError() const { return m_strListenError; }
 
 signals:
-    // Another start asked for the Device Manager.
-    void showRequested();
+    // Another start handed over with these switches (arguments, "" for none).
+    void showRequested(const QString& strSwitches);
 
 private:
-    bool AskRunningCopy(Claim& claim);
+    bool AskRunningCopy(const QString& strSwitches, Claim& claim);
     void OnNewConnection();
 
     QString m_strSocketPath;

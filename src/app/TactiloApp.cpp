@@ -59,7 +59,8 @@ int AnswerInfoRequest(InfoRequest request) {
 bool TellUndeliverable(ITrayShell& trayShell) {
     std::cerr << "Tactilo: " << UndeliverableTouchTitle() << ". " << UndeliverableTouchText()
               << '\n';
-    return trayShell.ShowNotification(UndeliverableTouchTitle(), UndeliverableTouchText());
+    return trayShell.ShowNotification(UndeliverableTouchTitle(), UndeliverableTouchText(),
+                                      NotificationIcon::Warning);
 }
 
 // How long a resident copy gives a tray host to appear before it says how else to reach the
@@ -189,10 +190,12 @@ int CTactiloApp::Run(int argc, char** argv) {
     CMyCommandLineInfo switches;
     switches.ParseCommandLine(argc, argv);
 
-    // A start without a switch while a resident copy runs shows that copy's Device Manager.
+    // A start while a copy runs hands over to it: that copy calibrates as the switches ask,
+    // or shows its Device Manager. A start that may not check (no private runtime folder)
+    // was refused above unless it has switches; those run on their own, as they always did.
     CSingleInstance instance(CSingleInstance::SocketPathForThisProcess());
-    if (!switches.AnySwitch()) {
-        switch (instance.ClaimOrHandOver()) {
+    if (!strRuntime.empty()) {
+        switch (instance.ClaimOrHandOver(QString::fromStdString(switches.SwitchArguments()))) {
             case CSingleInstance::Claim::HandedOver:
                 return 0;
             case CSingleInstance::Claim::NoAnswer:
@@ -241,8 +244,10 @@ int CTactiloApp::Run(int argc, char** argv) {
     // Modal mode: any switch. The window comes up once the event loop runs (after the
     // start-up actions of the switches, which may have hidden it again) and Exit ends the
     // program; resident mode keeps it hidden behind the tray icon.
-    QObject::connect(&instance, &CSingleInstance::showRequested, &dlg,
-                     &CTactiloDlg::OnShowFromTray);
+    QObject::connect(
+        &instance, &CSingleInstance::showRequested, &dlg, [&dlg](const QString& strSwitches) {
+            dlg.Hub().OnHandOver(CMyCommandLineInfo::FromArguments(strSwitches.toStdString()));
+        });
 
     const bool bModal = switches.AnySwitch();
     const bool bUndeliverable = pointer.Kind() == PointerKind::None;

@@ -96,6 +96,14 @@ void CTactiloDlg::EnableCalibrate(bool bEnable) {
     m_pCalibrate->setEnabled(bEnable);
 }
 
+void CTactiloDlg::EnableModifyRemove(bool bEnable) {
+    if (!m_pModify) {
+        return;  // the list reports before the buttons are built: they start as it says later
+    }
+    m_pModify->setEnabled(bEnable);
+    m_pRemove->setEnabled(bEnable);
+}
+
 bool CTactiloDlg::RunDeviceSettings(DeviceSettingsValues& values, bool bModify) {
     return CSelectConnection::RunModal(values, bModify, {m_monitors, m_portSystem, m_messages},
                                        this);
@@ -135,11 +143,12 @@ void CTactiloDlg::Post(std::function<void()> fnCall) {
     m_threadCalls.Post(std::move(fnCall));
 }
 
-// The close box and Alt+F4 hide the window into the tray: the program keeps running with its
-// device, so it must keep the icon that brings the window back.
+// The close box and Alt+F4 end the window as Cancel does: the edits of the options go, and
+// the window hides into the tray. The program keeps running with its device, so it must keep
+// the icon that brings the window back.
 void CTactiloDlg::closeEvent(QCloseEvent* pEvent) {
     pEvent->ignore();
-    m_pHub->OnHideToTray();
+    m_pHub->OnCancelButton();
 }
 
 void CTactiloDlg::reject() {

@@ -7,8 +7,8 @@
 #include "app/CommandLine.h"
 #include "app/MainWindowView.h"
 #include "app/QtUiTimer.h"
-#include "app/ThreadCalls.h"
 #include "app/TactiloHub.h"
+#include "app/ThreadCalls.h"
 #include "app/UiDispatcher.h"
 #include "serial/UdevPortSystem.h"
 
@@ -59,6 +59,7 @@ public:
     void HideWindow() override;
     void RestoreWindow() override;
     void EnableCalibrate(bool bEnable) override;
+    void EnableModifyRemove(bool bEnable) override;
     OptionControls GetOptionControls() const override;
     void SetOptionControls(const OptionControls& controls) override;
     void FocusDelay() override;
@@ -90,6 +91,8 @@ private:
     IMessageBox& m_messages;
     ITraceSink& m_trace;
     CDeviceListCtrl* m_pListDevices = nullptr;  // 1001
+    QPushButton* m_pModify = nullptr;           // 1003
+    QPushButton* m_pRemove = nullptr;           // 1004
     QPushButton* m_pCalibrate = nullptr;        // 1005
     std::unique_ptr<CQtHoldTimer> m_pHoldTimer;
     CQtUiTimer m_reconnectTimer;   // while the active device is away

@@ -70,15 +70,18 @@ void CTactiloDlg::BuildWindow() {
                                         {"Pixel", 16, 0},
                                         {"Run Tactilo on Startup", 99, 24}});
     setFixedSize(layout.Rect(0, 0, 310, 180).size());
+    // A fixed-size window offers no maximize button that would do nothing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     m_pListDevices->setGeometry(layout.Rect(6, 6, 246, 96));
 
     auto* pAdd = layout.Place<QPushButton>("ctl1002", "Add", 258, 6, 50, 14);
     connect(pAdd, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnAdd(); });
-    auto* pModify = layout.Place<QPushButton>("ctl1003", "Modify", 258, 24, 50, 14);
-    connect(pModify, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnModify(); });
-    auto* pRemove = layout.Place<QPushButton>("ctl1004", "Remove", 258, 42, 50, 14);
-    connect(pRemove, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnRemove(); });
+    m_pModify = layout.Place<QPushButton>("ctl1003", "Modify", 258, 24, 50, 14);
+    connect(m_pModify, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnModify(); });
+    m_pRemove = layout.Place<QPushButton>("ctl1004", "Remove", 258, 42, 50, 14);
+    connect(m_pRemove, &QPushButton::clicked, this, [this] { m_pHub->DeviceList().OnRemove(); });
     m_pCalibrate = layout.Place<QPushButton>("ctl1005", "Calibrate", 258, 88, 50, 14);
     m_pCalibrate->setEnabled(false);
     connect(m_pCalibrate, &QPushButton::clicked, this, [this] { m_pHub->OnCalibrate(); });

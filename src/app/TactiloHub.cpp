@@ -82,8 +82,23 @@ bool CTactiloHub::OnInitDialog() {
         ConnectAtStartup();
     }
     m_view.HideWindow();
-    RunStartupActions();
+    const bool bAnySwitch =
+        m_bSwitchS || m_bSwitchC || m_bSwitchCs || m_bSwitchCsw || m_bSwitchInstall;
+    RunStartupActions(m_bSwitchC, m_bSwitchCs, m_bSwitchCsw);
+    if (!bAnySwitch && m_arrDeviceLines.IsEmpty()) {
+        OnShowFromTray();
+    }
     return true;
+}
+
+void CTactiloHub::OnHandOver(const CMyCommandLineInfo& switches) {
+    // A calibration already on screen keeps going; the second one would only stack on it.
+    const bool bCalibrate = switches.m_bSwitchC || switches.m_bSwitchCs || switches.m_bSwitchCsw;
+    if (bCalibrate && !m_touch.Calibrating() &&
+        RunStartupActions(switches.m_bSwitchC, switches.m_bSwitchCs, switches.m_bSwitchCsw)) {
+        return;
+    }
+    OnShowFromTray();
 }
 
 // A device whose port is away at start-up (an adapter not plugged in yet, a port another
@@ -114,24 +129,31 @@ void CTactiloHub::ReportStartupFailure() {
         return;
     }
     std::cerr << "Tactilo: " << strFailure << std::endl;
-    m_services.trayShell.ShowNotification("Tactilo - not connected", strFailure);
+    m_services.trayShell.ShowNotification("Tactilo - not connected", strFailure,
+                                          NotificationIcon::Warning);
 }
 
-void CTactiloHub::RunStartupActions() {
-    if (m_bSwitchC) {
+// The calibrating switches, in the order c, cs, csw. True when the last of them left the
+// window hidden in the tray; otherwise the window is to show once they are done.
+bool CTactiloHub::RunStartupActions(bool bSwitchC, bool bSwitchCs, bool bSwitchCsw) {
+    bool bHidden = false;
+    if (bSwitchC) {
         OnCalibrate();
     }
-    if (m_bSwitchCs) {
+    if (bSwitchCs) {
         OnCalibrate();
         OnHideToTray();
+        bHidden = true;
     }
-    if (m_bSwitchCsw) {
+    if (bSwitchCsw) {
         OnCalibrate();
-        if (m_nStatus != CAL_ERR_NOT_CONNECTED && m_nStatus != CAL_ERR_NO_MONITOR &&
-            m_nStatus != CAL_ERR_TIMEOUT) {
+        bHidden = m_nStatus != CAL_ERR_NOT_CONNECTED && m_nStatus != CAL_ERR_NO_MONITOR &&
+                  m_nStatus != CAL_ERR_TIMEOUT;
+        if (bHidden) {
             OnHideToTray();
         }
     }
+    return bHidden;
 }
 
 void CTactiloHub::Connect(bool bConnect, bool bShowErrors) {
@@ -180,7 +202,7 @@ void CTactiloHub::OnLineNoise(unsigned nReaderGeneration) {
     }
     const std::string strText = LineNoiseText(m_activeDevice);
     m_services.trace.Trace((strText + "\n").c_str());
-    m_services.trayShell.ShowNotification("Tactilo", strText);
+    m_services.trayShell.ShowNotification("Tactilo", strText, NotificationIcon::Warning);
 }
 
 std::string CTactiloHub::LineNoiseText(const TouchDevice& device) {
@@ -307,6 +329,7 @@ void CTactiloHub::OnTrayExit() {
     }
     m_bExiting = true;
     UpdateData(true);
+    TellUnsavedDevices();
     OnDestroy();
     m_view.HideWindow();
     m_view.EndProgram();

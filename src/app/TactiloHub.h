@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/MainWindowView.h"
@@ -88,8 +89,14 @@ public:
     CTactiloHub& operator=(const CTactiloHub&) = delete;
 
     // Tray icon, device list, options, the active device connected without messages; the
-    // window stays hidden; then the switches' start-up actions.
+    // window stays hidden; then the switches' start-up actions. A start without a switch and
+    // without a single device shows the Device Manager: a first start would otherwise leave
+    // nothing on screen but a grey tray icon.
     bool OnInitDialog();
+    // Another start of the program handed over to this running copy with its switches: the
+    // calibrating ones calibrate here as they would have there (and the window shows unless
+    // they hid it to the tray); every other start shows the Device Manager.
+    void OnHandOver(const CMyCommandLineInfo& switches);
 
     // Data exchange between the options and their controls: false (with a message) when the
     // right-click delay is not a number from 0 to 5000.
@@ -102,6 +109,7 @@ public:
     // The device list: its rows, the active device, Add, Modify, Remove and the check boxes.
     CDeviceList& DeviceList() { return m_deviceList; }
     bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) override;
+    void EnableModifyRemove(bool bEnable) override { m_view.EnableModifyRemove(bEnable); }
 
     // Connection.
     void Connect(bool bConnect, bool bShowErrors) override;
@@ -170,7 +178,8 @@ public:
 
 private:
     void InitOptions();
-    void RunStartupActions();
+    bool RunStartupActions(bool bSwitchC, bool bSwitchCs, bool bSwitchCsw);
+    void TellUnsavedDevices();
     void ConnectAtStartup();
     void ReportStartupFailure();
     void WaitForActiveDevice();
@@ -191,6 +200,8 @@ private:
     CDeviceConnection m_connection;
     CSystemTray m_trayIcon;
     CDeviceList m_deviceList;
+    // The device lines as the file last held them (loaded or saved): what Exit would lose.
+    std::vector<std::string> m_vecSavedLines;
     int m_nReconnectPauseMs = 0;
     bool m_bPortsAnnounced = false;
     bool m_bAwaitingPort = false;  // away, absent: the next try comes with an announcement

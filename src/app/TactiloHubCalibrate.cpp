@@ -65,7 +65,10 @@ void CTactiloHub::OnCalibrate() {
     // The page closes the same way whether it worked or not; only this says which.
     const CalOutcomeText told =
         DescribeCalibrationOutcome(run.outcome, ShownField(m_activeDevice.m_strName));
-    m_services.trayShell.ShowNotification(told.strTitle, told.strText);
+    m_services.trayShell.ShowNotification(told.strTitle, told.strText,
+                                          run.outcome == CalOutcome::Calibrated
+                                              ? NotificationIcon::Information
+                                              : NotificationIcon::Warning);
     if (m_nStatus == 0) {
         m_nStatus = run.nResult;
     }

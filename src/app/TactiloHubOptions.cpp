@@ -2,11 +2,15 @@
 // OK and Cancel buttons, and the device file. Everything the window changes lives in memory
 // until OK writes it.
 
+#include <iostream>
+
 #include "app/AutoStart.h"
 #include "app/MessageBox.h"
 #include "app/Options.h"
 #include "app/TactiloHub.h"
 #include "devices/AppDirectory.h"
+#include "devices/LegacyText.h"
+#include "tray/TrayShell.h"
 
 void CTactiloHub::InitOptions() {
     const Options options = ReadOptions(m_services.options);
@@ -75,6 +79,7 @@ void CTactiloHub::OnCancelButton() {
 
 bool CTactiloHub::LoadDevices() {
     const bool bLoaded = m_services.deviceStore.LoadDevices(m_arrDeviceLines);
+    m_vecSavedLines = m_arrDeviceLines.Lines();
     // A missing file is the first start; a file that is there but unreadable must be told,
     // or the empty list would look like the devices were gone.
     if (!bLoaded && !m_services.deviceStore.Problem().empty()) {
@@ -84,5 +89,29 @@ bool CTactiloHub::LoadDevices() {
 }
 
 bool CTactiloHub::SaveDevices() {
-    return m_services.deviceStore.SaveDevices(m_arrDeviceLines);
+    if (!m_services.deviceStore.SaveDevices(m_arrDeviceLines)) {
+        return false;
+    }
+    m_vecSavedLines = m_arrDeviceLines.Lines();
+    return true;
+}
+
+// Device changes (a calibration, Add, Modify, Remove, a tick) live in memory until OK. Exit
+// does not wait for an answer, since a logout cannot give one, but it says what it drops, so
+// that a calibration is not lost without a word.
+void CTactiloHub::TellUnsavedDevices() {
+    const std::vector<std::string> vecNames =
+        UnsavedDeviceNames(m_vecSavedLines, m_arrDeviceLines.Lines());
+    if (vecNames.empty()) {
+        return;
+    }
+    std::string strNames;
+    for (const std::string& strName : vecNames) {
+        strNames += (strNames.empty() ? "" : ", ") + ShownField(strName);
+    }
+    const std::string strText = "Tactilo ended without saving the changes to " + strNames +
+                                ". OK in the Device Manager saves them.";
+    std::cerr << "Tactilo: " << strText << std::endl;
+    m_services.trayShell.ShowNotification("Tactilo - changes not saved", strText,
+                                          NotificationIcon::Warning);
 }

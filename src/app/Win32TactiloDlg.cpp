@@ -125,9 +125,10 @@ INT_PTR CWin32TactiloDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         case WM_CLOSE:
-            // The close box hides the window into the tray: the program keeps running with
-            // its device, so it keeps the icon that brings the window back.
-            m_pHub->OnHideToTray();
+            // The close box and Alt+F4 end the window as Cancel does: the option edits go
+            // and the window hides into the tray. The program keeps running with its device,
+            // so it keeps the icon that brings the window back.
+            m_pHub->OnCancelButton();
             return TRUE;
         case WM_NOTIFY:
             return m_listDevices.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
@@ -189,6 +190,11 @@ void CWin32TactiloDlg::RestoreWindow() {
 
 void CWin32TactiloDlg::EnableCalibrate(bool bEnable) {
     EnableWindow(GetDlgItem(m_hWnd, IDC_CALIBRATE), bEnable ? TRUE : FALSE);
+}
+
+void CWin32TactiloDlg::EnableModifyRemove(bool bEnable) {
+    EnableWindow(GetDlgItem(m_hWnd, IDC_MODIFY), bEnable ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(m_hWnd, IDC_REMOVE), bEnable ? TRUE : FALSE);
 }
 
 namespace {
@@ -306,10 +312,11 @@ void CWin32TactiloDlg::Post(std::function<void()> fnCall) {
     if (!m_hPostTarget) {
         return;
     }
+    // One wake-up per call, not one per empty queue: a call that runs a modal loop (a
+    // message box, the calibration page) leaves the calls behind it queued, and only a fresh
+    // message reaches that loop. A wake-up that finds the queue empty does nothing.
     m_posted.push_back(std::move(fnCall));
-    if (m_posted.size() == 1) {
-        PostMessageW(m_hPostTarget, WM_RUN_POSTED, 0, 0);
-    }
+    PostMessageW(m_hPostTarget, WM_RUN_POSTED, 0, 0);
 }
 
 void CWin32TactiloDlg::RunPosted() {

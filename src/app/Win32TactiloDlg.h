@@ -56,6 +56,7 @@ public:
     void HideWindow() override;
     void RestoreWindow() override;
     void EnableCalibrate(bool bEnable) override;
+    void EnableModifyRemove(bool bEnable) override;
     OptionControls GetOptionControls() const override;
     void SetOptionControls(const OptionControls& controls) override;
     void FocusDelay() override;

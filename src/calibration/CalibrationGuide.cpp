@@ -71,7 +71,11 @@ CalOutcome OutcomeOf(bool bAccepted, bool bTimedOut, const CaptureSnapshot& last
 CalOutcomeText DescribeCalibrationOutcome(CalOutcome outcome, const std::string& strDevice) {
     switch (outcome) {
         case CalOutcome::Calibrated:
-            return {"Tactilo - calibrated", strDevice + " is calibrated."};
+            // The numbers are written by OK alone, and Exit or a logout would drop them.
+            return {"Tactilo - calibrated",
+                    strDevice +
+                        " is calibrated. Press OK in the Device Manager to keep the "
+                        "calibration."};
         case CalOutcome::TimedOut:
             return {"Tactilo - calibration timed out",
                     "A target of " + strDevice +

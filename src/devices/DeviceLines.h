@@ -32,3 +32,9 @@ private:
 
     std::vector<std::string> m_vecLines;
 };
+
+// The names of the devices whose lines differ between vecSaved (what the file holds) and
+// vecCurrent (what memory holds): changed or added ones in their current order, then removed
+// ones. Empty when nothing would be lost. A device is known by its name, as the user knows it.
+std::vector<std::string> UnsavedDeviceNames(const std::vector<std::string>& vecSaved,
+                                            const std::vector<std::string>& vecCurrent);

@@ -40,6 +40,7 @@ bool CDeviceList::FillDeviceList() {
         m_view.InsertItem(i, ShownField(device.m_strName));
         ShowDevice(i, device);
     }
+    UpdateButtons();
     return true;
 }
 
@@ -75,7 +76,24 @@ bool CDeviceList::SelectActiveDevice(int nRow) {
     return true;
 }
 
+// Brings Modify and Remove up to date however the command it guards returns.
+class CDeviceList::CButtonUpdate {
+public:
+    explicit CButtonUpdate(CDeviceList& list) : m_list(list) {}
+    ~CButtonUpdate() { m_list.UpdateButtons(); }
+    CButtonUpdate(const CButtonUpdate&) = delete;
+    CButtonUpdate& operator=(const CButtonUpdate&) = delete;
+
+private:
+    CDeviceList& m_list;
+};
+
+void CDeviceList::UpdateButtons() {
+    m_host.EnableModifyRemove(m_view.GetFirstSelected() >= 0);
+}
+
 void CDeviceList::OnAdd() {
+    const CButtonUpdate update(*this);
     DeviceSettingsValues values;
     if (!m_host.RunDeviceSettings(values, false)) {
         return;
@@ -94,6 +112,7 @@ void CDeviceList::OnAdd() {
 }
 
 void CDeviceList::OnModify() {
+    const CButtonUpdate update(*this);
     const int nSel = m_view.GetFirstSelected();
     if (nSel < 0 || nSel >= m_arrDeviceLines.GetSize()) {
         return;
@@ -116,6 +135,7 @@ void CDeviceList::OnModify() {
 }
 
 void CDeviceList::OnRemove() {
+    const CButtonUpdate update(*this);
     const int nSel = m_view.GetFirstSelected();
     if (nSel < 0 || nSel >= m_arrDeviceLines.GetSize()) {
         return;
@@ -136,6 +156,7 @@ void CDeviceList::OnRemove() {
 }
 
 void CDeviceList::OnDeviceListClick(int nItem) {
+    const CButtonUpdate update(*this);
     m_nClickCheck = -1;
     if (nItem < 0) {
         return;
@@ -150,6 +171,7 @@ void CDeviceList::OnDeviceListDblClick() {
 }
 
 void CDeviceList::OnDeviceListItemChanged(int nItem) {
+    const CButtonUpdate update(*this);
     if (nItem != m_nClickedItem) {
         return;
     }

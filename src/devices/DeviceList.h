@@ -32,6 +32,9 @@
 // already (two ticked lines in the file leave two ticked rows at start-up), and unticking
 // such another row leaves the active device connected.
 //
+// Modify and Remove are enabled exactly while a row is selected: after every change the view
+// reports, every click and every command of the list.
+//
 // Changes stay in the lines in memory; the main window's OK writes them to the file.
 // User-interface thread only.
 class CDeviceList final : public IDeviceListEvents {
@@ -70,6 +73,8 @@ private:
     void StoreLine(int nRow, const TouchDevice& device);
     void SetLineConnect(int nRow, int bConnect);
     void ShowDevice(int nRow, const TouchDevice& device);
+    void UpdateButtons();
+    class CButtonUpdate;
 
     IDeviceListView& m_view;
     CDeviceLines& m_arrDeviceLines;

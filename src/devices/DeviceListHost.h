@@ -18,4 +18,6 @@ public:
     // monitor, port and baud rate. True after Save, with values read back; false after Cancel,
     // with values untouched.
     virtual bool RunDeviceSettings(DeviceSettingsValues& values, bool bModify) = 0;
+    // Modify and Remove act on the selected row: enabled while there is one.
+    virtual void EnableModifyRemove(bool bEnable) = 0;
 };

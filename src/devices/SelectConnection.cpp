@@ -1,5 +1,6 @@
 #include "devices/SelectConnection.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 
 #include "devices/LegacyText.h"
@@ -47,8 +49,9 @@ private:
 
 CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent)
     : QDialog(pParent), m_nDetectListenMs(CBaudDetector::LISTEN_MS), m_settings(dependencies) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    // A fixed-size window offers no maximize button that would do nothing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     // Modal to the main window only, so that the tray icon keeps working.
     setWindowModality(Qt::WindowModal);
     BuildControls();
@@ -186,6 +189,17 @@ void CSelectConnection::FillPortCombo(QComboBox* pCombo) {
         // Entries show what stands behind a port; the data is the name that is stored.
         pCombo->addItem(QString::fromStdString(choice.strText), QString("COM%1").arg(choice.nPort));
     }
+    // The box keeps the template's width; its list opens as wide as the longest entry, so
+    // "— no permission (group dialout)" is not cut.
+    QAbstractItemView* pList = pCombo->view();
+    int nWidest = 0;
+    for (int i = 0; i < pCombo->count(); ++i) {
+        nWidest = std::max(nWidest, pList->fontMetrics().horizontalAdvance(pCombo->itemText(i)));
+    }
+    const QStyle* pStyle = pList->style();
+    pList->setMinimumWidth(nWidest + 2 * pList->frameWidth() +
+                           2 * pStyle->pixelMetric(QStyle::PM_FocusFrameHMargin) +
+                           pStyle->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 CDeviceSettings::Choices CSelectConnection::ReadControls() const {

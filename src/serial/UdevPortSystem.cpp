@@ -1,7 +1,9 @@
 #include "serial/UdevPortSystem.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <libudev.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -78,6 +80,19 @@ bool HeldOpen(const std::string& strDevice) {
     return false;
 }
 
+// Whether an open of the port would find it taken: another program set it exclusive (TIOCEXCL
+// makes the open fail with EBUSY) or holds our lock on it. The probe's own open is read-only
+// and without a controlling terminal, and closing it leaves the line as it was.
+bool LockedElsewhere(const std::string& strDevice) {
+    const int fd = ::open(strDevice.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == EBUSY;
+    }
+    const bool bLocked = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);  // releases the lock, if it was ours
+    return bLocked;
+}
+
 }  // namespace
 
 std::vector<SerialPortInfo> CUdevPortSystem::EnumeratePorts() {
@@ -133,7 +148,10 @@ PortFacts CUdevPortSystem::Inspect(const std::string& strPath) {
     facts.bPseudoTerminal = nMajor >= FIRST_PTY_SLAVE_MAJOR && nMajor <= LAST_PTY_SLAVE_MAJOR;
     facts.bMayOpen = access(strDevice.c_str(), R_OK) == 0;
     facts.strGroup = PortGroup(strDevice);
-    facts.bInUse = HeldOpen(strDevice);
+    // A pseudo-terminal's slave side is held open by whoever serves it (a simulator keeps it
+    // open so that the line does not hang up): only a lock or exclusive mode means another
+    // program uses it. A real port held open at all is in use.
+    facts.bInUse = facts.bPseudoTerminal ? LockedElsewhere(strDevice) : HeldOpen(strDevice);
     return facts;
 }
 

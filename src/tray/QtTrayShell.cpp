@@ -181,12 +181,14 @@ void CQtTrayShell::TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefa
     m_pMenu->popup(QPoint(ptCursor.x, ptCursor.y));
 }
 
-bool CQtTrayShell::ShowNotification(const std::string& strTitle, const std::string& strText) {
+bool CQtTrayShell::ShowNotification(const std::string& strTitle, const std::string& strText,
+                                    NotificationIcon icon) {
     if (!m_pIcon->isVisible() || !HostAvailable()) {
         return false;
     }
     m_pIcon->showMessage(QString::fromStdString(strTitle), QString::fromStdString(strText),
-                         QSystemTrayIcon::Warning);
+                         icon == NotificationIcon::Information ? QSystemTrayIcon::Information
+                                                               : QSystemTrayIcon::Warning);
     return true;
 }
 

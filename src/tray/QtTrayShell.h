@@ -39,7 +39,8 @@ public:
     std::optional<unsigned> MenuItemId(unsigned nMenuId, unsigned nPos) override;
     void TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefaultByPos,
                    TrayPoint ptCursor) override;
-    bool ShowNotification(const std::string& strTitle, const std::string& strText) override;
+    bool ShowNotification(const std::string& strTitle, const std::string& strText,
+                          NotificationIcon icon) override;
 
     // What the shell shows, for tests (user-interface thread).
     QMenu* Menu() const { return m_pMenu.get(); }

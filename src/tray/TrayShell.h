@@ -55,6 +55,8 @@ public:
     virtual int OnTaskbarCreated() = 0;
 };
 
+enum class NotificationIcon { Information, Warning };
+
 class ITrayShell {
 public:
     virtual ~ITrayShell() = default;
@@ -79,7 +81,9 @@ public:
                            TrayPoint ptCursor) = 0;
 
     // User-interface thread. A passing notification from the icon (a balloon, or the
-    // desktop's notification), for news the user did not ask for and need not answer. False
-    // when no tray host shows our icon: there is nowhere to show it then.
-    virtual bool ShowNotification(const std::string& strTitle, const std::string& strText) = 0;
+    // desktop's notification), for news the user did not ask for and need not answer: good
+    // news with the information icon, trouble with the warning icon. False when no tray host
+    // shows our icon: there is nowhere to show it then.
+    virtual bool ShowNotification(const std::string& strTitle, const std::string& strText,
+                                  NotificationIcon icon) = 0;
 };

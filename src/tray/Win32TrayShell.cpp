@@ -108,6 +108,11 @@ bool CWin32TrayShell::Apply(NotifyIconMessage message, const NotifyIconData& nid
         record.hIcon = hIcon;
     }
     BOOL bDone = FALSE;
+    // Shell_NotifyIcon waits on the shell, and while it waits the shell's sent messages run
+    // here, the icon's clicks among them; the icon's owner changes the icon under its own
+    // lock, so a click taken now would wait on that lock forever. Clicks that arrive during
+    // the call are posted again and taken once it returns.
+    ++m_nInShellCall;
     switch (message) {
         case NotifyIconMessage::Add:
             m_nIconId = nid.uID;
@@ -122,6 +127,7 @@ bool CWin32TrayShell::Apply(NotifyIconMessage message, const NotifyIconData& nid
             m_bShown = false;
             break;
     }
+    --m_nInShellCall;
     // The shell keeps a copy of the picture.
     if (hIcon) {
         DestroyIcon(hIcon);
@@ -178,7 +184,8 @@ void CWin32TrayShell::TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bD
     }
 }
 
-bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::string& strText) {
+bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::string& strText,
+                                       NotificationIcon icon) {
     if (!m_bShown) {
         return false;
     }
@@ -186,8 +193,11 @@ bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::s
     record.uFlags = NIF_INFO;
     std::wcsncpy(record.szInfo, Utf8ToWide(strText).c_str(), 255);
     std::wcsncpy(record.szInfoTitle, Utf8ToWide(strTitle).c_str(), 63);
-    record.dwInfoFlags = NIIF_INFO;
-    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+    record.dwInfoFlags = icon == NotificationIcon::Information ? NIIF_INFO : NIIF_WARNING;
+    ++m_nInShellCall;
+    const bool bDone = Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+    --m_nInShellCall;
+    return bDone;
 }
 
 LRESULT CALLBACK CWin32TrayShell::WndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
@@ -216,6 +226,10 @@ LRESULT CWin32TrayShell::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     }
     if (nMsg == m_nTerminateMessage && m_nTerminateMessage != 0 && m_hTerminateTarget) {
         PostMessageW(m_hTerminateTarget, nMsg, wParam, lParam);
+        return 0;
+    }
+    if (nMsg == WM_TRAY_NOTIFY && m_nInShellCall > 0) {
+        PostMessageW(m_hWnd, nMsg, wParam, lParam);
         return 0;
     }
     if (nMsg == WM_TRAY_NOTIFY && m_pEvents) {

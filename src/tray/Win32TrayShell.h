@@ -43,7 +43,8 @@ public:
     std::optional<unsigned> MenuItemId(unsigned nMenuId, unsigned nPos) override;
     void TrackMenu(unsigned nMenuId, unsigned nDefaultItem, bool bDefaultByPos,
                    TrayPoint ptCursor) override;
-    bool ShowNotification(const std::string& strTitle, const std::string& strText) override;
+    bool ShowNotification(const std::string& strTitle, const std::string& strText,
+                          NotificationIcon icon) override;
 
 private:
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
@@ -61,6 +62,8 @@ private:
     ITrayEvents* m_pEvents = nullptr;
     unsigned m_nIconId = 0;
     bool m_bShown = false;
+    // User-interface thread: how deep we are in Shell_NotifyIcon calls.
+    int m_nInShellCall = 0;
 
     std::mutex m_mutex;
     std::deque<std::pair<NotifyIconMessage, NotifyIconData>> m_queue;

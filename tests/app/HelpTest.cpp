@@ -35,7 +35,7 @@ TEST_F(HelpTest, OpensHelpPdfInTheProgramsFolder) {
     std::filesystem::create_directories(strAppDir);
     std::ofstream(strAppDir + "Help.pdf") << "%PDF-1.4\n";
 
-    EXPECT_EQ(OpenHelp(strAppDir), "");
+    EXPECT_EQ(OpenHelp(strAppDir, [] { return std::optional<std::string>("viewer.desktop"); }), "");
     ASSERT_EQ(m_viewer.m_vecUrls.size(), 1u);
     EXPECT_EQ(m_viewer.m_vecUrls[0].toLocalFile().toStdString(), strAppDir + "Help.pdf");
 }
@@ -48,11 +48,24 @@ TEST_F(HelpTest, AMissingFileAsksNoViewerAndSaysWhichFile) {
     EXPECT_TRUE(m_viewer.m_vecUrls.empty());
 }
 
+// xdg-open is started detached and "succeeds" even when it then finds no viewer: a desktop
+// without a PDF handler is told before anything is handed to it.
+TEST_F(HelpTest, ADesktopWithoutAPdfViewerIsToldWithTheManualsPath) {
+    std::ofstream(m_dir.Path() + "/Help.pdf") << "%PDF-1.4\n";
+    EXPECT_EQ(OpenHelp(m_dir.Path() + "/", [] { return std::optional<std::string>(""); }),
+              "No program to open PDF files was found, so the manual cannot be shown. It is " +
+                  m_dir.Path() + "/Help.pdf.");
+    EXPECT_TRUE(m_viewer.m_vecUrls.empty());
+    // xdg-mime that cannot be asked leaves it to the desktop.
+    EXPECT_EQ(OpenHelp(m_dir.Path() + "/", [] { return std::optional<std::string>(); }), "");
+    EXPECT_EQ(m_viewer.m_vecUrls.size(), 1u);
+}
+
 TEST_F(HelpTest, AFileNoViewerTakesIsToldWithItsName) {
     // The test platform has no desktop to hand files to: without our stand-in, nothing opens.
     QDesktopServices::unsetUrlHandler("file");
     std::ofstream(m_dir.Path() + "/Help.pdf") << "%PDF-1.4\n";
-    EXPECT_EQ(OpenHelp(m_dir.Path() + "/"),
+    EXPECT_EQ(OpenHelp(m_dir.Path() + "/", [] { return std::optional<std::string>(); }),
               "No program could open the manual " + m_dir.Path() + "/Help.pdf.");
 }
 

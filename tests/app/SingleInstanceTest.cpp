@@ -1,7 +1,7 @@
-// One resident copy per user: the real program on a private X server with a tray host. A
-// second start hands over to the running copy, a socket left by a killed copy does not block
-// a new one, and two users (two runtime folders) keep a copy each. The portable copy has no
-// device, so the copies never compete for a port.
+// One running copy per user: the real program on a private X server with a tray host. A
+// second start, with a switch or without, hands over to the running copy, a socket left by a
+// killed copy does not block a new one, and two users (two runtime folders) keep a copy each.
+// The portable copy's one device is not ticked, so the copies never compete for a port.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "ChildProcess.h"
@@ -34,6 +35,9 @@ protected:
         m_appDir = fs::path(m_config.Path()) / "portable";
         fs::create_directories(m_appDir);
         fs::copy_file(TACTILO_PROGRAM, m_appDir / "Tactilo");
+        // A device, so that a start stays in the tray (a first start shows the window).
+        std::ofstream(m_appDir / "Settings.dat", std::ios::binary)
+            << "Back;screen;COM4;9600;0;\r\n";
         for (const char* szUser : {"one", "two"}) {
             fs::create_directories(Runtime(szUser));
             fs::permissions(Runtime(szUser), fs::perms::owner_all);
@@ -43,9 +47,14 @@ protected:
     fs::path Runtime(const std::string& strUser) const {
         return fs::path(m_config.Path()) / ("runtime-" + strUser);
     }
-    std::unique_ptr<CChildProcess> Start(const std::string& strUser) {
+    std::unique_ptr<CChildProcess> Start(const std::string& strUser,
+                                         const std::string& strSwitch = "") {
+        std::vector<std::string> vecArgs{(m_appDir / "Tactilo").string()};
+        if (!strSwitch.empty()) {
+            vecArgs.push_back(strSwitch);
+        }
         return std::make_unique<CChildProcess>(
-            std::vector<std::string>{(m_appDir / "Tactilo").string()},
+            vecArgs,
             std::map<std::string, std::string>{{"DISPLAY", m_xvfb.Display()},
                                                {"QT_QPA_PLATFORM", "xcb"},
                                                {"XDG_RUNTIME_DIR", Runtime(strUser).string()},
@@ -59,9 +68,10 @@ protected:
     }
     // A second start of the same user: it must end at once with status 0 and bring up the
     // running copy's Device Manager.
-    void ExpectHandOver(const std::string& strUser, CChildProcess& resident) {
+    void ExpectHandOver(const std::string& strUser, CChildProcess& resident,
+                        const std::string& strSwitch = "") {
         ASSERT_FALSE(WindowViewable(m_xvfb, "Tactilo - Device Manager"));
-        auto pSecond = Start(strUser);
+        auto pSecond = Start(strUser, strSwitch);
         const int nStatus = pSecond->Wait(std::chrono::seconds(15));
         EXPECT_TRUE(ExitedWith(nStatus, 0)) << nStatus << "\n" << pSecond->Log();
         EXPECT_TRUE(pSecond->Log().empty()) << pSecond->Log();
@@ -95,23 +105,24 @@ TEST_F(SingleInstance, ASecondStartShowsTheRunningCopyEvenAfterACrash) {
     EXPECT_FALSE(fs::exists(socket));
 }
 
-TEST_F(SingleInstance, TwoUsersKeepACopyEachAndSwitchesStillStartModalCopies) {
+// A switch hands over too: "/s", the desktop's "Device Manager" action, shows the running
+// copy's window instead of starting a second copy that finds the port busy.
+TEST_F(SingleInstance, TwoUsersKeepACopyEachAndASwitchHandsOverToo) {
     auto pOne = Start("one");
     auto pTwo = Start("two");
     ASSERT_TRUE(IconShown(*pOne)) << pOne->Log();
     ASSERT_TRUE(IconShown(*pTwo)) << pTwo->Log();
     EXPECT_TRUE(pOne->Running());
     EXPECT_TRUE(pTwo->Running());
+    ExpectHandOver("one", *pOne, "/s");
+}
 
-    // A switch starts a window of its own, next to the resident copy.
-    auto pModal = std::make_unique<CChildProcess>(
-        std::vector<std::string>{(m_appDir / "Tactilo").string(), "/s"},
-        std::map<std::string, std::string>{{"DISPLAY", m_xvfb.Display()},
-                                           {"QT_QPA_PLATFORM", "xcb"},
-                                           {"XDG_RUNTIME_DIR", Runtime("one").string()},
-                                           {"DBUS_SESSION_BUS_ADDRESS", ""}});
-    EXPECT_TRUE(ManagerShown()) << pModal->Log();
-    EXPECT_TRUE(pModal->Running());
+// Nothing to drive yet: the first start opens the Device Manager instead of only a grey icon.
+TEST_F(SingleInstance, AFirstStartWithoutADeviceShowsTheDeviceManager) {
+    fs::remove(m_appDir / "Settings.dat");
+    auto pFirst = Start("one");
+    EXPECT_TRUE(ManagerShown()) << pFirst->Log();
+    EXPECT_TRUE(IconShown(*pFirst)) << pFirst->Log();
 }
 
 // Without a tray host the resident copy says once how to reach its Device Manager.

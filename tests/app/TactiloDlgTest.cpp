@@ -86,6 +86,9 @@ protected:
 }  // namespace
 
 TEST_F(TactiloDlgTest, InitialisationShowsTheNotConnectedIconWithItsCommands) {
+    // A device, unticked: a start without one would show the window.
+    std::ofstream(m_storage.deviceStore.FilePath(), std::ios::binary)
+        << "Back;DISPLAY1;COM4;9600;0;\r\n";
     m_pDlg->OnInitDialog();
     ASSERT_FALSE(m_tray.Calls().empty());
     const CFakeTrayShell::Call add = m_tray.Calls().front();
@@ -108,12 +111,32 @@ TEST_F(TactiloDlgTest, ShowAndHideSwapTheDoubleClickCommand) {
     ASSERT_TRUE(PumpUntil([&] { return m_pDlg->isVisible(); }));
 }
 
-TEST_F(TactiloDlgTest, CloseBoxHidesToTheTrayAndKeepsTheIcon) {
+// The close box (and Alt+F4) ends the window as Cancel: edits go, the icon stays.
+TEST_F(TactiloDlgTest, CloseBoxCancelsHidesToTheTrayAndKeepsTheIcon) {
     m_pDlg->OnInitDialog();
     m_pDlg->OnShowFromTray();
+    Delay()->setText("4321");
     m_pDlg->close();
     EXPECT_FALSE(m_pDlg->isVisible());
     EXPECT_FALSE(m_pDlg->TrayIcon().IsRemoved());
+    EXPECT_EQ(Delay()->text(), "2000");
+    // Fixed size: nothing to maximize.
+    EXPECT_FALSE(m_pDlg->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(m_pDlg->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+}
+
+// Modify and Remove follow the selection of the list.
+TEST_F(TactiloDlgTest, ModifyAndRemoveAreEnabledOnlyWithASelectedRow) {
+    std::ofstream(m_storage.deviceStore.FilePath(), std::ios::binary)
+        << "Back;DISPLAY1;COM4;9600;0;\r\n";
+    m_pDlg->OnInitDialog();
+    auto* pModify = m_pDlg->findChild<QPushButton*>("ctl1003");
+    auto* pRemove = m_pDlg->findChild<QPushButton*>("ctl1004");
+    EXPECT_FALSE(pModify->isEnabled());
+    EXPECT_FALSE(pRemove->isEnabled());
+    m_pDlg->DeviceListView().SelectItem(0);
+    EXPECT_TRUE(pModify->isEnabled());
+    EXPECT_TRUE(pRemove->isEnabled());
 }
 
 TEST_F(TactiloDlgTest, OptionsStartFromTheirDefaults) {

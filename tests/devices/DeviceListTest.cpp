@@ -183,13 +183,20 @@ TEST_F(DeviceList, RemoveTheOnlyRowLeavesNothing) {
     EXPECT_EQ(m_host.m_strConnected, "");
 }
 
-TEST_F(DeviceList, ModifyAndRemoveWithoutASelectionDoNothing) {
-    StartWith({Line("A", 1, 0)});
+// Modify and Remove are enabled while a row is selected, and do nothing without one.
+TEST_F(DeviceList, ModifyAndRemoveNeedASelection) {
+    StartWith({Line("A", 1, 0), Line("B", 0, 1)});
+    EXPECT_FALSE(m_host.m_bModifyRemoveEnabled);
     m_list.OnModify();
     m_list.OnRemove();
     EXPECT_TRUE(m_host.m_vecDialogs.empty());
-    EXPECT_EQ(m_arrLines.GetSize(), 1);
+    EXPECT_EQ(m_arrLines.GetSize(), 2);
     EXPECT_TRUE(m_host.m_vecUpdateData.empty());
+
+    m_list.OnDeviceListClick(1);
+    EXPECT_TRUE(m_host.m_bModifyRemoveEnabled);
+    m_list.OnRemove();  // a deleted row leaves none selected
+    EXPECT_FALSE(m_host.m_bModifyRemoveEnabled);
 }
 
 TEST_F(DeviceList, TickingTheClickedRowConnectsItAndUnticksTheActiveOne) {

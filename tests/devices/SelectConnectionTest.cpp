@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -156,6 +160,9 @@ TEST_F(SelectConnection, ControlsKeepTheTemplatesProportionsAndOrder) {
     EXPECT_LT(Control<QWidget>("ctl1")->y(), Control<QWidget>("ctl2")->y());
     EXPECT_GT(Control<QWidget>("ctl1")->x(), Name()->geometry().right());
     for (QWidget* pWidget : dlg.findChildren<QWidget*>()) {
+        if (pWidget->window() != &dlg) {
+            continue;  // a drop-down list is a window of its own
+        }
         EXPECT_TRUE(dlg.rect().contains(pWidget->geometry()))
             << pWidget->objectName().toStdString();
     }
@@ -174,8 +181,12 @@ TEST_F(SelectConnection, TypingStopsAtTwentyCharacters) {
 TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing) {
     CPtyPair free;
     CPtyPair busy;
+    CPtyPair served;  // its server keeps the slave side open, as the simulator does
+    const int fdServed = ::open(served.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fdServed, 0);
     m_config.LinkPort(2, free.SlavePath());
     m_config.LinkPort(3, busy.SlavePath());
+    m_config.LinkPort(4, served.SlavePath());
     m_config.LinkPort(6, "/dev/null");  // there, but not a serial line
     m_config.LinkPort(12, free.SlavePath());
     m_config.LinkPort(13, busy.SlavePath());  // never probed
@@ -184,12 +195,20 @@ TEST_F(SelectConnection, ListsPortsThatOpenOrAreBusyAndNotThoseMissing) {
 
     Open();
     // Links reach past COM12; each entry says what stands behind it, nothing was opened.
-    EXPECT_EQ(PortNames(Port()), (QStringList{"COM2", "COM3", "COM12", "COM13"}));
+    EXPECT_EQ(PortNames(Port()), (QStringList{"COM2", "COM3", "COM4", "COM12", "COM13"}));
     EXPECT_EQ(Port()->currentData().toString(), "COM2");
     const QString strPts = QString::fromStdString(free.SlavePath()).mid(5);
     EXPECT_EQ(Port()->itemText(0), "COM2 (" + strPts + ")");
     EXPECT_TRUE(Port()->itemText(1).endsWith(QString::fromUtf8(" \u2014 in use")))
         << Port()->itemText(1).toStdString();
+    EXPECT_EQ(Port()->itemText(2),
+              "COM4 (" + QString::fromStdString(served.SlavePath()).mid(5) + ")");
+    // The list is as wide as its longest entry, not cut to the box.
+    for (int i = 0; i < Port()->count(); ++i) {
+        EXPECT_GE(Port()->view()->minimumWidth(),
+                  Port()->view()->fontMetrics().horizontalAdvance(Port()->itemText(i)));
+    }
+    ::close(fdServed);
     // Every port the probe opened was closed again.
     CPort again(std::make_unique<CPosixSerialLine>());
     EXPECT_EQ(again.Open(2, 9600, 8, 0, 0), 0);

@@ -3,7 +3,8 @@
 # (scripts/package --clean: a bare Debian 12 with only build-essential and the declared
 # Build-Depends, every build step run), checked by lintian, desktop-file-validate and
 # appstreamcli, installed with dpkg -i, run resident on a private X server with a tray host,
-# started a second time (which must show the first copy's Device Manager and end), and removed
+# shown on the first start, started again with and without a switch (which must hand over to the
+# first copy and end), asked for Help with no PDF viewer (which must say so), and removed
 # with dpkg -r, after which nothing of them may remain under /usr. Installing touches the real
 # /usr, so this runs only as root (a throw-away machine) and skips (status 77) otherwise.
 # Where the clean build cannot run (no Debian mirror within reach, no debootstrap), the
@@ -145,8 +146,11 @@ trayer_ready() { xwininfo -root -tree 2>/dev/null | grep -q '("panel" "trayer")'
 wait_until --while $! 120 trayer_ready ||
     { fail "trayer did not start:"; cat "$work/trayer.log" >&2; exit 1; }
 
-start_tactilo() { # LOG
-    (cd / && exec env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb Tactilo) >"$1" 2>&1 &
+start_tactilo() { # LOG [SWITCH...]
+    local log="$1"
+    shift
+    (cd / && exec env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb \
+        XDG_DATA_DIRS="$work/data" XDG_DATA_HOME="$work/data" Tactilo "$@") >"$log" 2>&1 &
 }
 start_tactilo "$work/first.log"
 first=$!
@@ -155,28 +159,67 @@ tray_icon_shown() {
     local id
     for id in $(xdotool search --pid "$first" 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
-        [ "${X:-999}" -lt 200 ] && [ "${Y:-999}" -lt 32 ] && [ "${WIDTH:-0}" -gt 1 ] &&
-            [ "${WIDTH:-99}" -le 64 ] && return 0
+        if [ "${X:-999}" -lt 200 ] && [ "${Y:-999}" -lt 32 ] && [ "${WIDTH:-0}" -gt 1 ] &&
+            [ "${WIDTH:-99}" -le 64 ]; then
+            icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
+            return 0
+        fi
     done
     return 1
 }
 wait_until --while "$first" 120 tray_icon_shown && ok "the installed Tactilo shows its tray icon" ||
     { fail "no tray icon:"; cat "$work/first.log" >&2; }
-manager_shown() { xdotool search --onlyvisible --name '^Tactilo - Device Manager$' >/dev/null 2>&1; }
-manager_shown && fail "the Device Manager is open before the second start"
+manager_window() { xdotool search --onlyvisible --name '^Tactilo - Device Manager$' 2>/dev/null; }
+manager_shown() { [ -n "$(manager_window)" ]; }
+manager_hidden() { ! manager_shown; }
+# Escape is Cancel: the window goes back into the tray and the program keeps running.
+hide_manager() {
+    local id
+    id="$(manager_window | head -n1)"
+    [ -n "$id" ] && xdotool windowfocus --sync "$id" key Escape 2>/dev/null
+    wait_until --while "$first" 120 manager_hidden
+}
+wait_until --while "$first" 120 manager_shown &&
+    ok "the first start, with no device yet, shows the Device Manager" ||
+    fail "the first start showed no Device Manager"
+hide_manager && ok "Escape hides the Device Manager into the tray" ||
+    fail "Escape did not hide the Device Manager"
 
-start_tactilo "$work/second.log"
-second=$!
-pids+=("$second")
-status=""
-if wait_until 120 sh -c "! kill -0 $second 2>/dev/null"; then
-    status=0
-    wait "$second" || status=$?
+# Every later start hands over to the running copy and ends: the desktop's "Device Manager"
+# action (/s) and a plain start alike. A second copy would show a second icon and fight the
+# first for the port.
+for switches in "/s" ""; do
+    start_tactilo "$work/second.log" $switches
+    second=$!
+    pids+=("$second")
+    status=""
+    if wait_until 120 sh -c "! kill -0 $second 2>/dev/null"; then
+        status=0
+        wait "$second" || status=$?
+    fi
+    [ "$status" = 0 ] && ok "a second start${switches:+ with $switches} ended (status 0)" ||
+        { fail "a second start${switches:+ with $switches}: status '${status:-still running}'"; cat "$work/second.log" >&2; }
+    wait_until --while "$first" 120 manager_shown &&
+        ok "the first copy shows its Device Manager" ||
+        fail "no Device Manager after a second start${switches:+ with $switches}"
+    hide_manager || fail "Escape did not hide the Device Manager"
+done
+
+# Help where no program opens PDF files (none is installed here, and the desktop's list
+# is emptied): the user is told, in a message box, instead of nothing happening.
+tactilo_message_shown() { xdotool search --onlyvisible --pid "$first" --name '^Tactilo$' >/dev/null 2>&1; }
+visible_windows() { xdotool search --onlyvisible --pid "$first" 2>/dev/null | wc -l; }
+more_windows_than() { [ "$(visible_windows)" -gt "$1" ]; }
+if [ -n "${icon_x:-}" ]; then
+    # The menu opens on the right press; from its end, Exit, Options... and Help lie above.
+    before="$(visible_windows)"
+    xdotool mousemove --sync "$icon_x" "$icon_y" mousedown 3 mouseup 3
+    wait_until --while "$first" 120 more_windows_than "$before" || fail "the tray menu did not open"
+    xdotool key Up Up Up Return
+    wait_until --while "$first" 120 tactilo_message_shown &&
+        ok "Help without a PDF viewer says so in a message" ||
+        fail "Help without a PDF viewer showed no message"
 fi
-[ "$status" = 0 ] && ok "the second start ended (status 0)" ||
-    { fail "the second start: status '${status:-still running}'"; cat "$work/second.log" >&2; }
-wait_until --while "$first" 120 manager_shown && ok "the first copy shows its Device Manager" ||
-    fail "no Device Manager after the second start"
 kill -0 "$first" 2>/dev/null && ok "the first copy still runs" || fail "the first copy ended"
 kill -TERM "$first"
 wait "$first" 2>/dev/null || true

@@ -55,7 +55,10 @@ public:
     }
 
     // The dialog: edits the values and returns true for Save; unset means Cancel.
+    void EnableModifyRemove(bool bEnable) override { m_bModifyRemoveEnabled = bEnable; }
+
     std::function<bool(DeviceSettingsValues&)> m_runDialog;
+    bool m_bModifyRemoveEnabled = true;       // as a window starts, before the list says
     std::set<std::string> m_setFailingPorts;  // ports that do not open
 
     std::vector<ConnectCall> m_vecConnects;

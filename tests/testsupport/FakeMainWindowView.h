@@ -15,6 +15,7 @@ public:
     void HideWindow() override { m_bVisible = false; }
     void RestoreWindow() override { m_bVisible = true; }
     void EnableCalibrate(bool bEnable) override { m_bCalibrateEnabled = bEnable; }
+    void EnableModifyRemove(bool bEnable) override { m_bModifyRemoveEnabled = bEnable; }
     OptionControls GetOptionControls() const override { return m_controls; }
     void SetOptionControls(const OptionControls& controls) override {
         const std::string strPrecision = m_controls.strPrecision;
@@ -51,6 +52,7 @@ public:
     CFakeDeviceListView m_list;
     bool m_bVisible = true;
     bool m_bCalibrateEnabled = false;
+    bool m_bModifyRemoveEnabled = true;
     OptionControls m_controls{"", "5", false};
     int m_nDelayFocused = 0;
     bool m_bSettingsSaved = false;

@@ -44,6 +44,10 @@ public:
         m_vecCalls.clear();
     }
     const std::vector<MenuShown>& MenusShown() const { return m_vecMenus; }
+    // The icon of each notification, in the same order.
+    const std::vector<NotificationIcon>& NotificationIcons() const {
+        return m_vecNotificationIcons;
+    }
     // Every notification shown, as title and text.
     const std::vector<std::pair<std::string, std::string>>& Notifications() const {
         return m_vecNotifications;
@@ -76,8 +80,10 @@ public:
                    TrayPoint ptCursor) override {
         m_vecMenus.push_back({nMenuId, nDefaultItem, bDefaultByPos, ptCursor});
     }
-    bool ShowNotification(const std::string& strTitle, const std::string& strText) override {
+    bool ShowNotification(const std::string& strTitle, const std::string& strText,
+                          NotificationIcon icon) override {
         m_vecNotifications.emplace_back(strTitle, strText);
+        m_vecNotificationIcons.push_back(icon);
         return true;
     }
 
@@ -87,6 +93,7 @@ private:
     std::vector<Call> m_vecCalls;
     std::vector<MenuShown> m_vecMenus;
     std::vector<std::pair<std::string, std::string>> m_vecNotifications;
+    std::vector<NotificationIcon> m_vecNotificationIcons;
 };
 
 // Keeps the command ids it receives, in order.

@@ -205,13 +205,17 @@ protected:
 
 TEST_F(TactiloEndToEnd, TrayDeviceManagerCalibrationAndTouches) {
     Start();
-    // Resident: the window stays hidden behind an icon docked in the tray host.
+    // A first start, with no device yet, shows the Device Manager beside its tray icon.
     std::string strDocked;
     ASSERT_TRUE(WaitFor([&] {
         strDocked = AskWineHost("docked");
         return strDocked != "none";
     })) << "the tray icon never docked";
-    EXPECT_FALSE(IsWindowVisible(m_hMain));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) != FALSE; }))
+        << "a first start did not show the Device Manager";
+    // The close box ends it as Cancel: hidden into the tray.
+    PostMessageW(m_hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) == FALSE; }));
 
     // A double click on the icon brings the Device Manager. The icon is listed in the tray
     // host before Wine has finished embedding it, and clicks on it until then go nowhere; on
