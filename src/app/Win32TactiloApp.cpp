@@ -16,7 +16,6 @@
 #include "app/DebugTraceSink.h"
 #include "app/RegistryOptionsStore.h"
 #include "app/RunKeyAutoStart.h"
-#include "app/UserPaths.h"
 #include "app/Win32MessageBox.h"
 #include "app/Win32Module.h"
 #include "app/Win32TactiloDlg.h"
@@ -83,7 +82,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
             std::cout << VersionText(TACTILO_VERSION);
         } else {
             std::cout << UsageText(
-                {SettingsFilePath(), BrenholdConfigDirectory(), HelpFilePath(GetAppDirectory())});
+                Win32UsageFacts(GetAppDirectory(), CRegistryOptionsStore().KeyName()));
         }
         std::cout.flush();
         return std::cout ? 0 : 1;

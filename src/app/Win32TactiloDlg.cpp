@@ -33,11 +33,9 @@ CWin32TactiloDlg::CWin32TactiloDlg(HINSTANCE hInstance, Services services,
       m_holdTimer(*this,
                   [this](unsigned nId, std::uint64_t nTouch) { m_pHub->OnTimer(nId, nTouch); }),
       m_reconnectTimer(RECONNECT_TIMER_ID, [this] { m_pHub->OnReconnectTimer(); }),
-      m_pHub(std::make_unique<CTactiloHub>(
-          std::move(services),
-          CTactiloHub::Seams{m_holdTimer, m_reconnectTimer, *this,
-                             [](const std::string&) { return std::string(); }},
-          *this, switches)) {
+      m_pHub(std::make_unique<CTactiloHub>(std::move(services),
+                                           CTactiloHub::Seams{m_holdTimer, m_reconnectTimer, *this},
+                                           *this, switches)) {
     m_listDevices.SetEventHandler(&m_pHub->DeviceList());
 }
 
