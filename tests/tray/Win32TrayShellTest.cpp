@@ -70,4 +70,47 @@ TEST(Win32TrayShell, FindsTheTrayMenuAndTheIconsInTheResources) {
     EXPECT_FALSE(shell.LoadIcon(141));
 }
 
+// The animation flies to the icon when the shell tells where it is, else to the notification
+// area, else to the corner of the work area where the tray usually is.
+TEST(Win32TrayShell, AnimationGoesToTheIconTheNotificationAreaOrTheCorner) {
+    const RECT rcIcon = {1800, 1040, 1824, 1064};
+    const RECT rcArea = {1700, 1030, 1900, 1080};
+    const RECT rcWork = {0, 0, 1920, 1040};
+    const struct {
+        std::optional<RECT> rcIcon;
+        std::optional<RECT> rcArea;
+        RECT rcExpected;
+    } rows[] = {
+        {rcIcon, rcArea, rcIcon},
+        {std::nullopt, rcArea, rcArea},
+        {std::nullopt, std::nullopt, {1770, 1010, 1920, 1040}},
+    };
+    for (const auto& row : rows) {
+        const RECT rc = ChooseTrayRect(row.rcIcon, row.rcArea, rcWork);
+        EXPECT_EQ(rc.left, row.rcExpected.left);
+        EXPECT_EQ(rc.top, row.rcExpected.top);
+        EXPECT_EQ(rc.right, row.rcExpected.right);
+        EXPECT_EQ(rc.bottom, row.rcExpected.bottom);
+    }
+}
+
+// Without an icon shown there is nothing to fly to, and the notice of a missing tray comes
+// once its time is up.
+TEST(Win32TrayShell, WithoutAnIconNoAnimationAndTheNoticeComes) {
+    CWin32TrayShell shell(GetModuleHandleW(nullptr));
+    RECT rc = {};
+    EXPECT_FALSE(shell.AnimationRect(rc));
+    int nTold = 0;
+    shell.TellIfNoIcon(1, [&nTold] { ++nTold; });
+    MSG msg;
+    const ULONGLONG nEnd = GetTickCount64() + 20000;
+    while (nTold == 0 && GetTickCount64() < nEnd) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+    EXPECT_EQ(nTold, 1);
+}
+
 }  // namespace
