@@ -22,24 +22,16 @@ TEST(Win32SingleInstance, NameBelongsToOneUserAndOneExecutable) {
 // of plain characters counts as a hand-over.
 TEST(Win32SingleInstance, OnlyAShortTaggedTextIsAHandOver) {
     constexpr ULONG_PTR TAG = CWin32SingleInstance::HAND_OVER_DATA;
+    char szSwitches[] = "/s /cs\n";
     std::string strLong(300, 's');
-    char szControl[] = "/s\n";
-    char szSwitches[] = "/s /cs";
-    struct Row {
-        ULONG_PTR nTag;
-        DWORD nBytes;
-        void* pData;
-        bool bHandOver;
+    const auto read = [](ULONG_PTR nTag, DWORD nBytes, void* pData) {
+        return CWin32SingleInstance::ReadHandOver({nTag, nBytes, pData});
     };
-    for (const Row& row : {Row{TAG, 6, szSwitches, true}, Row{TAG, 0, nullptr, true},
-                           Row{0x1234, 6, szSwitches, false}, Row{TAG, 300, strLong.data(), false},
-                           Row{TAG, 3, szControl, false}, Row{TAG, 4, nullptr, false}}) {
-        const COPYDATASTRUCT data = {row.nTag, row.nBytes, row.pData};
-        const auto switches = CWin32SingleInstance::ReadHandOver(data);
-        EXPECT_EQ(switches.has_value(), row.bHandOver) << row.nTag << " " << row.nBytes;
-        if (switches && row.pData) {
-            EXPECT_EQ(*switches, std::string(static_cast<const char*>(row.pData), row.nBytes));
-        }
+    EXPECT_EQ(read(TAG, 6, szSwitches), std::optional<std::string>("/s /cs"));
+    EXPECT_EQ(read(TAG, 0, nullptr), std::optional<std::string>(""));
+    for (const auto& switches : {read(0x1234, 6, szSwitches), read(TAG, 7, szSwitches),
+                                 read(TAG, 300, strLong.data()), read(TAG, 4, nullptr)}) {
+        EXPECT_FALSE(switches.has_value());
     }
 }
 

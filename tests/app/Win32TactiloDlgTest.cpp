@@ -1,6 +1,5 @@
-// The Win32 main window on real window messages under Wine, over fakes for everything the
-// platform would do (port, tray, options): how a quit ends the program, how queued calls
-// reach a modal loop, how a second start's hand-over arrives.
+// The Win32 main window on real window messages under Wine, over fakes for the platform
+// (port, tray, options): how a quit ends the program, how queued calls reach a modal loop.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,7 +20,6 @@
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
-#include "app/Win32SingleInstance.h"
 #include "app/Win32TactiloDlg.h"
 #include "devices/DeviceStore.h"
 #include "devices/Win32FileReplacer.h"
@@ -143,21 +141,6 @@ TEST_F(Win32TactiloDlgTest, QueuedCallsRunInsideAModalLoopOfAnEarlierCall) {
     m_pDlg->Post([&] { ++nRan; });
     ASSERT_TRUE(PumpUntil([&] { return bModalDone; }, 60000));
     EXPECT_TRUE(bAllRanInside) << nRan << " of the 3 calls ran inside the modal loop";
-}
-
-// A second start's hand-over is answered at once and shows the Device Manager from the queue;
-// a WM_COPYDATA that is not a hand-over is refused and does nothing.
-TEST_F(Win32TactiloDlgTest, AHandOverShowsTheDeviceManager) {
-    ASSERT_TRUE(m_pDlg->Create());
-    ASSERT_FALSE(IsWindowVisible(m_pDlg->Window()));
-    std::string strSwitches = "/s";
-    COPYDATASTRUCT data = {0x1234, static_cast<DWORD>(strSwitches.size()), strSwitches.data()};
-    EXPECT_EQ(SendMessageW(m_pDlg->Window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
-    data.dwData = CWin32SingleInstance::HAND_OVER_DATA;
-    EXPECT_FALSE(PumpUntil([&] { return IsWindowVisible(m_pDlg->Window()) != FALSE; }, 0));
-    EXPECT_EQ(SendMessageW(m_pDlg->Window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)),
-              TRUE);
-    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(m_pDlg->Window()) != FALSE; }));
 }
 
 }  // namespace
