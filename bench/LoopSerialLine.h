@@ -23,6 +23,7 @@ public:
     bool WaitForWake(int) override { return false; }
     void Wake() override {}
     void ClearWake() override {}
+    PortFailureText DescribeFailure(int, int, const std::string&) const override { return {}; }
 
 private:
     std::vector<unsigned char> m_vecStream;

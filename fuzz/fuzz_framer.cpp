@@ -33,6 +33,7 @@ public:
     bool WaitForWake(int) override { return false; }
     void Wake() override {}
     void ClearWake() override {}
+    PortFailureText DescribeFailure(int, int, const std::string&) const override { return {}; }
 
 private:
     const std::uint8_t* m_pData;

@@ -5,6 +5,7 @@ add_library(tactilo_win32 STATIC
     app/RegistryOptionsStore.cpp
     app/RunKeyAutoStart.cpp
     app/Win32Module.cpp
+    app/Win32SingleInstance.cpp
     app/Win32Text.cpp
     devices/Win32FileReplacer.cpp
     monitors/Win32MonitorSource.cpp

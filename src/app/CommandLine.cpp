@@ -95,8 +95,7 @@ InfoRequest FindInfoRequest(int argc, const char* const* argv) {
     return InfoRequest::None;
 }
 
-std::string UsageText(const FileLocations& files) {
-    const std::string& strConfig = files.strConfigDirectory;
+std::string UsageText(const UsageFacts& facts) {
     std::string strText =
         "Usage: Tactilo [/s | /c | /cs | /csw | /install]\n"
         "       Tactilo --help | -h | --version\n"
@@ -111,13 +110,10 @@ std::string UsageText(const FileLocations& files) {
         "  /install   show the Device Manager, nothing else\n"
         "\n"
         "Files:\n";
-    strText += "  devices     " + files.strSettingsFile + "\n";
-    strText += "  options     " + strConfig + "Tactilo.conf\n";
-    strText += "  manual      " + files.strHelpFile + "\n";
-    strText += "\nPorts are named COM1, COM2, ... COMn opens the device that the link\n";
-    strText += "  " + strConfig + "ports/COMn\n";
-    strText += "points to, and /dev/ttyS<n-1> when there is no such link. For example:\n";
-    strText += "  ln -s /dev/ttyUSB0 " + strConfig + "ports/COM3\n";
+    strText += "  devices     " + facts.strSettingsFile + "\n";
+    strText += "  options     " + facts.strOptions + "\n";
+    strText += "  manual      " + facts.strHelpFile + "\n";
+    strText += "\n" + facts.strPorts;
     return strText;
 }
 

@@ -64,13 +64,16 @@ enum class InfoRequest { None, Help, Version };
 // The first of them among argv[1..argc-1], or None.
 InfoRequest FindInfoRequest(int argc, const char* const* argv);
 
-// Where this copy of the program keeps its files, for the usage text.
-struct FileLocations {
-    std::string strSettingsFile;     // "Settings.dat"
-    std::string strConfigDirectory;  // the per-user folder, ending in '/'
-    std::string strHelpFile;         // "Help.pdf"
+// What the usage text says about this copy of the program on its system: where it keeps
+// its files and options, and how the system's devices get their COMn names. Each platform's
+// program fills it in with its own facts, so the text never names another system's paths.
+struct UsageFacts {
+    std::string strSettingsFile;  // "Settings.dat"
+    std::string strOptions;       // where the options are kept: a file, a registry key
+    std::string strHelpFile;      // "Help.pdf"
+    std::string strPorts;         // how COMn names a device: whole lines, each ending in '\n'
 };
 // The usage text: the switches, where the files live, how COMn names a device.
-std::string UsageText(const FileLocations& files);
+std::string UsageText(const UsageFacts& facts);
 // "Tactilo <version>\n".
 std::string VersionText(const std::string& strVersion);

@@ -20,6 +20,9 @@ public:
     int WriteProfileString(const char* szSection, const char* szEntry,
                            const std::string& strValue) override;
 
+    // The key as users see it in the registry editor: "HKEY_CURRENT_USER\Software\...".
+    std::string KeyName() const { return "HKEY_CURRENT_USER\\" + m_strKeyPath; }
+
 private:
     std::wstring SectionKey(const char* szSection) const;
 

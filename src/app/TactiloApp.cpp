@@ -31,6 +31,7 @@
 #include "devices/DeviceStore.h"
 #include "devices/PosixFileReplacer.h"
 #include "resources/Resources.h"
+#include "serial/PortNames.h"
 #include "serial/PosixSerialLine.h"
 #include "tray/QtTrayShell.h"
 
@@ -47,8 +48,9 @@ int AnswerInfoRequest(InfoRequest request) {
     if (request == InfoRequest::Version) {
         std::cout << VersionText(TACTILO_VERSION);
     } else {
-        std::cout << UsageText(
-            {SettingsFilePath(), BrenholdConfigDirectory(), HelpFilePath(GetAppDirectory())});
+        const std::string strConfig = BrenholdConfigDirectory();
+        std::cout << UsageText({SettingsFilePath(), strConfig + "Tactilo.conf",
+                                HelpFilePath(GetAppDirectory()), LinkedPortsText()});
     }
     std::cout.flush();
     return std::cout ? 0 : 1;

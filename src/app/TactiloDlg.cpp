@@ -30,8 +30,8 @@ CTactiloDlg::CTactiloDlg(Services services, const CMyCommandLineInfo& switches, 
           [this](unsigned nId, std::uint64_t nTouch) { m_pHub->OnTimer(nId, nTouch); })),
       m_reconnectTimer([this] { m_pHub->OnReconnectTimer(); }),
       m_pHub(std::make_unique<CTactiloHub>(
-          std::move(services),
-          CTactiloHub::Seams{*m_pHoldTimer, m_reconnectTimer, *this, PortGroup}, *this, switches)) {
+          std::move(services), CTactiloHub::Seams{*m_pHoldTimer, m_reconnectTimer, *this}, *this,
+          switches)) {
     m_pListDevices->SetEventHandler(&m_pHub->DeviceList());
     BuildWindow();
     WatchDevices();

@@ -60,8 +60,7 @@ CTactiloHub::CTactiloHub(Services services, Seams seams, IMainWindowView& view,
                     m_seams.dispatcher.Post([this, nGeneration] { OnLineNoise(nGeneration); });
                 }},
                m_seams.nowMs ? m_seams.nowMs : CReaderThread::Clock(CReaderThread::SteadyClockMs)),
-      m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs,
-                    m_seams.portGroup}),
+      m_connection({m_port, m_reader, m_touch, *this, m_services.messages, m_services.sleepMs}),
       m_trayIcon(m_services.trayShell, this),
       m_deviceList(m_view.DeviceListView(), m_arrDeviceLines, m_activeDevice, *this) {}
 

@@ -73,8 +73,6 @@ public:
         IHoldTimer& holdTimer;
         IUiTimer& reconnectTimer;
         IUiDispatcher& dispatcher;
-        // The group that owns a device node ("dialout"), for the access advice.
-        std::function<std::string(const std::string& strPath)> portGroup;
         // Milliseconds of a steady clock for the reader's line guard; empty: the system's.
         std::function<std::uint64_t()> nowMs = {};
     };

@@ -33,3 +33,10 @@ std::string TerminateMessageName(const std::string& strExePath) {
 unsigned RegisterTerminateMessage(const std::string& strExePath) {
     return RegisterWindowMessageW(Utf8ToWide(TerminateMessageName(strExePath)).c_str());
 }
+
+UsageFacts Win32UsageFacts(const std::string& strAppDirectory, const std::string& strOptionsKey) {
+    return {strAppDirectory + "Settings.dat", strOptionsKey + "\\SETTINGS (registry)",
+            strAppDirectory + "Help.pdf",
+            "Ports are named COM1, COM2, ... as Windows names them: the Device Manager lists\n"
+            "each serial port and USB adapter under \"Ports (COM & LPT)\" with its COMn.\n"};
+}

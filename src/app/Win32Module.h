@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/CommandLine.h"
+
 // The running program's own file, as Windows reports it.
 
 // The full path of the executable (UTF-8), e.g. "C:\Tools\Tactilo\Tactilo.exe"; also past
@@ -19,3 +21,8 @@ std::string TerminateMessageName(const std::string& strExePath);
 // Registers it; the same name gives the same id in every process of the session. 0 on
 // failure.
 unsigned RegisterTerminateMessage(const std::string& strExePath);
+
+// What --help says on Windows: "Settings.dat" and "Help.pdf" in strAppDirectory, the options
+// under the registry key strOptionsKey (section SETTINGS), and COM ports as Windows names
+// them. No link folder: Windows gives every serial device its COMn itself.
+UsageFacts Win32UsageFacts(const std::string& strAppDirectory, const std::string& strOptionsKey);

@@ -16,9 +16,9 @@
 #include "app/DebugTraceSink.h"
 #include "app/RegistryOptionsStore.h"
 #include "app/RunKeyAutoStart.h"
-#include "app/UserPaths.h"
 #include "app/Win32MessageBox.h"
 #include "app/Win32Module.h"
+#include "app/Win32SingleInstance.h"
 #include "app/Win32TactiloDlg.h"
 #include "app/Win32Text.h"
 #include "devices/AppDirectory.h"
@@ -53,18 +53,15 @@ std::vector<std::string> Arguments() {
     return vecArgs;
 }
 
-// The main window is a modeless dialog: its keys (Tab, Enter, ESC) need IsDialogMessage.
-int RunMessageLoop(HWND hDialog) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsWindow(hDialog) && IsDialogMessageW(hDialog, &msg)) {
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
-}
+// How long a resident copy gives the shell to show its icon before it says how else to
+// reach the Device Manager: at logon the taskbar and Tactilo start side by side.
+constexpr UINT NO_TRAY_NOTICE_MS = 5000;
+
+// Without a notification area (a shell replacement without one, a kiosk) the resident copy
+// would be out of reach; a second start hands over to it, so that is the way to tell.
+constexpr char g_szNoTray[] =
+    "No notification area was found, so Tactilo shows no tray icon. To open the Device "
+    "Manager, start Tactilo again.";
 
 }  // namespace
 
@@ -83,7 +80,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
             std::cout << VersionText(TACTILO_VERSION);
         } else {
             std::cout << UsageText(
-                {SettingsFilePath(), BrenholdConfigDirectory(), HelpFilePath(GetAppDirectory())});
+                Win32UsageFacts(GetAppDirectory(), CRegistryOptionsStore().KeyName()));
         }
         std::cout.flush();
         return std::cout ? 0 : 1;
@@ -94,6 +91,19 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
 
     CMyCommandLineInfo switches;
     switches.ParseCommandLine(argc, argv.data());
+    // A start while a copy runs hands over to it: that copy calibrates as the switches ask,
+    // or shows its Device Manager, and this start ends.
+    CWin32SingleInstance instance(CWin32SingleInstance::NameForThisProcess());
+    switch (instance.ClaimOrHandOver(switches.SwitchArguments())) {
+        case CWin32SingleInstance::Claim::HandedOver:
+            return 0;
+        case CWin32SingleInstance::Claim::NoAnswer:
+            MessageBoxW(nullptr, L"A running copy of Tactilo does not answer; end it first.",
+                        L"Tactilo", MB_OK | MB_ICONERROR);
+            return 1;
+        case CWin32SingleInstance::Claim::Resident:
+            break;
+    }
     // Every copy started from this file hears the same message; another process that knows
     // the path ends them all with it.
     const UINT nTerminate = RegisterTerminateMessage(ModuleFilePath());
@@ -116,7 +126,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
          [](int nMs) { std::this_thread::sleep_for(std::chrono::milliseconds(nMs)); }, options,
          autoStart, deviceStore},
         switches, nTerminate);
-    if (!dlg.Create()) {
+    dlg.SetTrayShell(&trayShell);
+    if (!dlg.Create([&instance](HWND hWnd) { instance.Publish(hWnd); })) {
         MessageBoxW(nullptr, L"The main window could not be created.", L"Tactilo",
                     MB_OK | MB_ICONERROR);
         return 1;
@@ -127,6 +138,10 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
     // actions of the switches, which may have hidden it again) and Exit ends the program.
     if (switches.AnySwitch()) {
         dlg.Post([&dlg] { dlg.ShowModalWindow(); });
+    } else {
+        trayShell.TellIfNoIcon(NO_TRAY_NOTICE_MS, [&messages] {
+            messages.Show(g_szNoTray, MessageIcon::Information);
+        });
     }
-    return RunMessageLoop(dlg.Window());
+    return dlg.RunMessageLoop();
 }

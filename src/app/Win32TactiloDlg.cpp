@@ -9,11 +9,13 @@
 
 #include "app/Options.h"
 #include "app/Win32AboutDlg.h"
+#include "app/Win32SingleInstance.h"
 #include "app/Win32Text.h"
 #include "calibration/Win32Cal.h"
 #include "devices/AppDirectory.h"
 #include "devices/Win32SelectConnection.h"
 #include "resources/win32/resource.h"
+#include "tray/Win32TrayShell.h"
 
 namespace {
 
@@ -33,11 +35,9 @@ CWin32TactiloDlg::CWin32TactiloDlg(HINSTANCE hInstance, Services services,
       m_holdTimer(*this,
                   [this](unsigned nId, std::uint64_t nTouch) { m_pHub->OnTimer(nId, nTouch); }),
       m_reconnectTimer(RECONNECT_TIMER_ID, [this] { m_pHub->OnReconnectTimer(); }),
-      m_pHub(std::make_unique<CTactiloHub>(
-          std::move(services),
-          CTactiloHub::Seams{m_holdTimer, m_reconnectTimer, *this,
-                             [](const std::string&) { return std::string(); }},
-          *this, switches)) {
+      m_pHub(std::make_unique<CTactiloHub>(std::move(services),
+                                           CTactiloHub::Seams{m_holdTimer, m_reconnectTimer, *this},
+                                           *this, switches)) {
     m_listDevices.SetEventHandler(&m_pHub->DeviceList());
 }
 
@@ -59,12 +59,38 @@ CWin32TactiloDlg::~CWin32TactiloDlg() {
     }
 }
 
-bool CWin32TactiloDlg::Create() {
+bool CWin32TactiloDlg::Create(const std::function<void(HWND)>& fnCreated) {
     if (!CreateDialogParamW(m_hInstance, MAKEINTRESOURCEW(IDD_TACTILO_DIALOG), nullptr, DlgProc,
                             reinterpret_cast<LPARAM>(this))) {
         return false;
     }
+    if (fnCreated) {
+        fnCreated(m_hWnd);
+    }
     return m_pHub->OnInitDialog();
+}
+
+// The main window is a modeless dialog: its keys (Tab, Enter, ESC) need IsDialogMessage.
+int CWin32TactiloDlg::RunMessageLoop() {
+    MSG msg = {};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsWindow(m_hWnd) && IsDialogMessageW(m_hWnd, &msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (!m_bEndRequested) {
+        // WM_QUIT from outside: the window's own or the thread's (a modal box that took it
+        // posts it again for this loop). It ends the program as the terminate message does;
+        // the quit that ends asks for is already taken.
+        m_pHub->OnTerminate();
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        return 0;
+    }
+    return static_cast<int>(msg.wParam);
 }
 
 void CWin32TactiloDlg::OnInitControls() {
@@ -110,7 +136,9 @@ INT_PTR CALLBACK CWin32TactiloDlg::DlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, 
 }
 
 INT_PTR CWin32TactiloDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
-    if (nMsg == m_nTerminateMessage && m_nTerminateMessage != 0) {
+    // WM_QUIT arrives here only when sent (the tray's window sends it on the terminate
+    // message, other programs may); posted, it ends the loop instead (RunMessageLoop).
+    if ((nMsg == m_nTerminateMessage && m_nTerminateMessage != 0) || nMsg == WM_QUIT) {
         m_pHub->OnTerminate();
         return TRUE;
     }
@@ -140,6 +168,18 @@ INT_PTR CWin32TactiloDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
         case WM_RUN_POSTED:
             RunPosted();
             return TRUE;
+        case WM_COPYDATA:
+            if (const auto switches = CWin32SingleInstance::ReadHandOver(
+                    *reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
+                // Answered at once; the switches may calibrate, which the sender must not
+                // wait for.
+                Post([this, strSwitches = *switches] {
+                    m_pHub->OnHandOver(CMyCommandLineInfo::FromArguments(strSwitches));
+                });
+                SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+                return TRUE;
+            }
+            return FALSE;
         default:
             return FALSE;
     }
@@ -178,11 +218,40 @@ void CWin32TactiloDlg::ShowModalWindow() {
     SetForegroundWindow(m_hWnd);
 }
 
+namespace {
+
+// The system's setting for the minimise and restore animations.
+bool AnimationsOn() {
+    ANIMATIONINFO info = {};
+    info.cbSize = sizeof(info);
+    return SystemParametersInfoW(SPI_GETANIMATION, sizeof(info), &info, 0) && info.iMinAnimate;
+}
+
+}  // namespace
+
+// The caption flies into the icon on hide and out of it on restore, as the minimise
+// animation does, when the system animates windows and there is an icon to fly to: not at
+// start-up (the window was never on screen), not on Exit or terminate (the icon is gone
+// first), not without a tray host.
 void CWin32TactiloDlg::HideWindow() {
+    RECT rcTray = {};
+    if (IsWindowVisible(m_hWnd) && !IsIconic(m_hWnd) && m_pTrayShell &&
+        m_pTrayShell->AnimationRect(rcTray) && AnimationsOn()) {
+        RECT rcWindow = {};
+        GetWindowRect(m_hWnd, &rcWindow);
+        DrawAnimatedRects(m_hWnd, IDANI_CAPTION, &rcWindow, &rcTray);
+    }
     ShowWindow(m_hWnd, SW_HIDE);
 }
 
 void CWin32TactiloDlg::RestoreWindow() {
+    RECT rcTray = {};
+    if (!IsWindowVisible(m_hWnd) && !IsIconic(m_hWnd) && m_pTrayShell &&
+        m_pTrayShell->AnimationRect(rcTray) && AnimationsOn()) {
+        RECT rcWindow = {};  // a hidden window keeps its place
+        GetWindowRect(m_hWnd, &rcWindow);
+        DrawAnimatedRects(m_hWnd, IDANI_CAPTION, &rcTray, &rcWindow);
+    }
     // A window minimised before it was hidden comes back as a window.
     ShowWindow(m_hWnd, IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(m_hWnd);
@@ -304,6 +373,7 @@ void CWin32TactiloDlg::EndOwnedDialogs() {
 }
 
 void CWin32TactiloDlg::EndProgram() {
+    m_bEndRequested = true;
     PostQuitMessage(0);
 }
 

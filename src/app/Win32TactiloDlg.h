@@ -16,6 +16,7 @@
 // After the program's own headers: <windows.h> macros would clash with their names.
 #include <windows.h>
 
+class CWin32TrayShell;
 class IMonitorSource;
 class ITraceSink;
 
@@ -33,7 +34,9 @@ class ITraceSink;
 //   WM_SYSCOMMAND 0x10               | the About box
 //   WM_CLOSE                         | OnHideToTray: the program keeps running in the tray
 //   WM_TIMER                         | the hold timer, the reconnect timer
-//   the terminate message            | OnTerminate
+//   WM_COPYDATA from a second start  | OnHandOver with its switches, from the queue
+//   the terminate message, WM_QUIT   | OnTerminate: sent to the window, or posted to it (the
+//                                    | loop then ends: RunMessageLoop calls it)
 class CWin32TactiloDlg final : public IMainWindowView, public IUiDispatcher {
 public:
     using Services = CTactiloHub::Services;
@@ -44,8 +47,16 @@ public:
     CWin32TactiloDlg(const CWin32TactiloDlg&) = delete;
     CWin32TactiloDlg& operator=(const CWin32TactiloDlg&) = delete;
 
-    // Creates the hidden window and runs the hub's initialisation.
-    bool Create();
+    // Creates the hidden window, tells fnCreated its handle (before the hub's initialisation,
+    // which may already run modal loops, so that a second start finds the window then), and
+    // runs the hub's initialisation.
+    bool Create(const std::function<void(HWND)>& fnCreated = {});
+    // The program's message loop, until the program ends. A quit that the hub did not ask
+    // for (WM_QUIT posted to the window, which GetMessage answers by ending the loop, or to
+    // the thread) ends the program as the terminate message does. Returns the exit status.
+    int RunMessageLoop();
+    // Hiding and restoring play the caption animation to and from the icon's place.
+    void SetTrayShell(CWin32TrayShell* pTrayShell) { m_pTrayShell = pTrayShell; }
     HWND Window() const { return m_hWnd; }
     CTactiloHub& Hub() { return *m_pHub; }
     // Modal mode shows the window once the message loop runs.
@@ -84,6 +95,8 @@ private:
     UINT m_nTerminateMessage;
     HWND m_hWnd = nullptr;
     HWND m_hAbout = nullptr;  // the About box while it is open
+    CWin32TrayShell* m_pTrayShell = nullptr;
+    bool m_bEndRequested = false;  // the hub ended the program (EndProgram)
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     CWin32DeviceListCtrl m_listDevices;

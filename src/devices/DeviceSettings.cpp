@@ -224,7 +224,7 @@ int CDeviceSettings::Detected(int nPort, unsigned nBaudRate, int nOpenError,
                   " is in use, perhaps by the connected touch screen. Untick it in the Device "
                   "Manager, then detect again.";
     } else if (!strOpenFailure.empty()) {
-        strText = CDeviceConnection::OpenFailureText(nPort, nOpenError, strOpenFailure);
+        strText = strOpenFailure;  // already in the system's words, naming the port
     } else {
         strText =
             "None of the baud rates 9600, 4800, 2400 and 1200 framed a touch screen's "

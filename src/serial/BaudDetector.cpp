@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "serial/DeviceConnection.h"
 #include "serial/LineGuard.h"
 #include "serial/Port.h"
 
@@ -43,9 +44,7 @@ bool CBaudDetector::TryRate(int nPort, unsigned nBaudRate, int nListenMs, bool& 
         m_port.Open(nPort, nBaudRate, 8, 0, 0);
         m_port.SetTimeouts(0, 0, 0, 0, 0);
     } catch (const CPortException& error) {
-        char szMessage[1000];
-        error.GetErrorMessage(szMessage, sizeof szMessage);
-        m_strOpenFailure = szMessage;
+        m_strOpenFailure = CDeviceConnection::OpenFailureText(m_port.DescribeFailure(nPort, error));
         m_nOpenError = error.Error();
         bGiveUp = true;
         return false;

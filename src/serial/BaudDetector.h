@@ -47,7 +47,8 @@ public:
     // Any thread: ends a running or the next Detect with 0.
     void Cancel();
     bool Cancelled() const { return m_bCancelled; }
-    // Why the port did not open ("Can't open port.\n ERROR #16"), empty when it did.
+    // Why the port did not open, in the system's words ("COM3 (/dev/ttyUSB0): Device or
+    // resource busy"; see CDeviceConnection::LastOpenFailure), empty when it did.
     const std::string& OpenFailure() const { return m_strOpenFailure; }
     int OpenError() const { return m_nOpenError; }
 

@@ -1,15 +1,10 @@
 #include "serial/DeviceConnection.h"
 
-#include <cerrno>
-#include <system_error>
-
 #include "app/MessageBox.h"
 #include "devices/NumberText.h"
 #include "devices/TouchDevice.h"
 #include "serial/ConnectionView.h"
 #include "serial/Port.h"
-#include "serial/PortChoices.h"
-#include "serial/PortNames.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
 
@@ -64,24 +59,22 @@ bool CDeviceConnection::OpenPort(int nPort, int nBaudRate, bool bShowErrors) {
         m_nLastOpenError = 0;
         return true;
     } catch (const CPortException& error) {
-        // A port the user may not open is the one failure the user can fix alone, so every
-        // report of it says how.
-        const bool bRefused = error.Error() == EACCES;
-        const std::string strGroup =
-            bRefused && m_deps.portGroup ? m_deps.portGroup(PortTargetPath(nPort)) : std::string();
-        m_strLastOpenFailure = OpenFailureText(nPort, error.Error(), error.Message(), strGroup);
+        // The system says why, in its own words; a failure the user can fix alone (a port
+        // they may not open) carries the fix, and every report of it says how.
+        const PortFailureText failure = m_deps.port.DescribeFailure(nPort, error);
+        m_strLastOpenFailure = OpenFailureText(failure);
         m_nLastOpenError = error.Error();
         char szMessage[1000];
         error.GetErrorMessage(szMessage, sizeof szMessage);
         std::string strShown = szMessage;
-        if (bRefused) {
-            strShown += "\n\n" + AccessFixText(PortTargetPath(nPort), strGroup);
+        if (!failure.strAdvice.empty()) {
+            strShown += "\n\n" + failure.strAdvice;
         }
         if (bShowErrors) {
             m_deps.messages.Show(strShown, MessageIcon::Error);
         }
     } catch (...) {
-        m_strLastOpenFailure = OpenFailureText(nPort, 0, "Unexpected exception");
+        m_strLastOpenFailure = "COM" + std::to_string(nPort) + ": Unexpected exception";
         m_nLastOpenError = 0;
         m_deps.port.Close();
         m_deps.messages.Show("Unexpected exception", MessageIcon::Error);
@@ -104,18 +97,8 @@ bool CDeviceConnection::Disconnect() {
     return true;
 }
 
-std::string CDeviceConnection::OpenFailureText(int nPort, int nError, const std::string& strMessage,
-                                               const std::string& strGroup) {
-    std::string strReason = nError != 0 ? std::generic_category().message(nError) : strMessage;
-    while (!strReason.empty() && (strReason.back() == '\n' || strReason.back() == '\r')) {
-        strReason.pop_back();
-    }
-    const std::string strDevice = PortTargetPath(nPort);
-    std::string strText = "COM" + std::to_string(nPort) + " (" + strDevice + "): " + strReason;
-    if (nError == EACCES) {
-        strText += ". " + AccessFixText(strDevice, strGroup);
-    }
-    return strText;
+std::string CDeviceConnection::OpenFailureText(const PortFailureText& failure) {
+    return failure.strAdvice.empty() ? failure.strLine : failure.strLine + ". " + failure.strAdvice;
 }
 
 int CDeviceConnection::GetPortNumber(std::string strPort) {

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "serial/SerialLine.h"
+
 class CPort;
 class CReaderThread;
 class CTouchProcessor;
@@ -26,8 +28,6 @@ public:
         IConnectionView& view;
         IMessageBox& messages;
         std::function<void(int nMs)> sleepMs;  // the pause between stopping and closing
-        // The group that owns a device node ("dialout"), to tell the user how to get access.
-        std::function<std::string(const std::string& strPath)> portGroup;
     };
 
     explicit CDeviceConnection(Dependencies dependencies);
@@ -44,11 +44,13 @@ public:
     // Opens the port with the device line settings (8 data bits, no parity, one stop bit) and
     // time-outs that make reads wait for their bytes. Errors are shown when bShowErrors.
     bool OpenPort(int nPort, int nBaudRate, bool bShowErrors);
-    // Why the last OpenPort failed, as one line naming the port, the device behind it and the
-    // system's reason: "COM2 (/dev/ttyUSB0): Permission denied". A refused access adds what
-    // to do about it (AccessFixText). Empty after a success.
+    // Why the last OpenPort failed, as one line in the system's words naming the port and
+    // the reason ("COM2 (/dev/ttyUSB0): Permission denied" on Linux, "COM2: Access is
+    // denied." on Windows), followed by what the user can do about it when there is
+    // something (see ISerialLine::DescribeFailure). Empty after a success.
     const std::string& LastOpenFailure() const { return m_strLastOpenFailure; }
-    // The system's error number of the last OpenPort failure (ENOENT, EBUSY, ...), 0 after a
+    // The system's error number of the last OpenPort failure (ENOENT, EBUSY, ...; Windows'
+    // own numbers on Windows), 0 after a
     // success or when there was none.
     int LastOpenError() const { return m_nLastOpenError; }
     // Stops the reader, lets go of what a touch holds, pauses, closes the port; false when
@@ -60,10 +62,8 @@ public:
     // "Touch 1 - DISPLAY1 COM3 9600"
     static std::string ConnectedTooltip(const TouchDevice& device);
 
-    // The LastOpenFailure text; strMessage (the port's own text) stands in for the reason
-    // when there is no error number. strGroup owns the port's node (for EACCES).
-    static std::string OpenFailureText(int nPort, int nError, const std::string& strMessage,
-                                       const std::string& strGroup = {});
+    // The LastOpenFailure text of a described failure: the line, then the advice.
+    static std::string OpenFailureText(const PortFailureText& failure);
 
     static constexpr int DISCONNECT_PAUSE_MS = 500;
 

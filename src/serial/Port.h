@@ -51,6 +51,11 @@ public:
     // Reader thread: pauses up to nTimeoutMs, returning early (true) when woken.
     bool WaitForWake(int nTimeoutMs);
 
+    // Why COM<nPort> failed, in the system's words (see ISerialLine::DescribeFailure).
+    PortFailureText DescribeFailure(int nPort, const CPortException& error) const {
+        return m_pLine->DescribeFailure(nPort, error.Error(), error.Message());
+    }
+
     // The rate Open uses for a requested rate.
     static unsigned AcceptedBaudRate(unsigned nBaudRate);
 

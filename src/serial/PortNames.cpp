@@ -32,3 +32,14 @@ std::string PortTargetPath(int nPort) {
     }
     return (link.parent_path() / target).lexically_normal().string();
 }
+
+std::string LinkedPortsText() {
+    const std::string strPorts = BrenholdConfigDirectory() + "ports/";
+    return "Ports are named COM1, COM2, ... COMn opens the device that the link\n"
+           "  " +
+           strPorts +
+           "COMn\n"
+           "points to, and /dev/ttyS<n-1> when there is no such link. For example:\n"
+           "  ln -s /dev/ttyUSB0 " +
+           strPorts + "COM3\n";
+}

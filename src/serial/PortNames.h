@@ -10,6 +10,9 @@
 std::string PortLinkPath(int nPort);
 // The path COMn opens.
 std::string PortDevicePath(int nPort);
+// How COMn names a device here, for the usage text: the link, the built-in fallback and an
+// example, as whole lines.
+std::string LinkedPortsText();
 // The device COMn stands for, as the user knows it: where its link points (made absolute),
 // else /dev/ttyS<n-1>. For messages only; opening goes through PortDevicePath.
 std::string PortTargetPath(int nPort);

@@ -9,13 +9,18 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <system_error>
 #include <utility>
 
 #include "serial/LineTermios.h"
+#include "serial/PortChoices.h"
 #include "serial/PortNames.h"
+#include "serial/UdevPortSystem.h"
 
-CPosixSerialLine::CPosixSerialLine(std::function<std::string(int)> pathForPort)
+CPosixSerialLine::CPosixSerialLine(std::function<std::string(int)> pathForPort,
+                                   std::function<std::string(const std::string&)> groupForPath)
     : m_pathForPort(pathForPort ? std::move(pathForPort) : PortDevicePath),
+      m_groupForPath(groupForPath ? std::move(groupForPath) : PortGroup),
       m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 CPosixSerialLine::~CPosixSerialLine() {
@@ -174,4 +179,19 @@ void CPosixSerialLine::ClearWake() {
     m_bWoken = false;
     std::uint64_t nCount = 0;
     (void)!read(m_wakeFd, &nCount, sizeof nCount);
+}
+
+PortFailureText CPosixSerialLine::DescribeFailure(int nPort, int nError,
+                                                  const std::string& strMessage) const {
+    std::string strReason = nError != 0 ? std::generic_category().message(nError) : strMessage;
+    while (!strReason.empty() && (strReason.back() == '\n' || strReason.back() == '\r')) {
+        strReason.pop_back();
+    }
+    const std::string strDevice = PortTargetPath(nPort);
+    PortFailureText failure;
+    failure.strLine = "COM" + std::to_string(nPort) + " (" + strDevice + "): " + strReason;
+    if (nError == EACCES) {
+        failure.strAdvice = AccessFixText(strDevice, m_groupForPath(strDevice));
+    }
+    return failure;
 }

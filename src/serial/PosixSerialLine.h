@@ -18,7 +18,10 @@
 class CPosixSerialLine final : public ISerialLine {
 public:
     // pathForPort maps a port number to the device path; by default PortDevicePath.
-    explicit CPosixSerialLine(std::function<std::string(int)> pathForPort = {});
+    // groupForPath names the group that owns a device node ("dialout"), for the advice on a
+    // refused open; by default PortGroup.
+    explicit CPosixSerialLine(std::function<std::string(int)> pathForPort = {},
+                              std::function<std::string(const std::string&)> groupForPath = {});
     ~CPosixSerialLine() override;
     CPosixSerialLine(const CPosixSerialLine&) = delete;
     CPosixSerialLine& operator=(const CPosixSerialLine&) = delete;
@@ -33,11 +36,17 @@ public:
     bool WaitForWake(int nTimeoutMs) override;
     void Wake() override;
     void ClearWake() override;
+    // "COM3 (/dev/ttyUSB0): Permission denied": the port with the device it stands for, and
+    // the C library's text for the errno. A refused open (EACCES) is the one failure the
+    // user can fix alone: the advice names the node's group and how to join it.
+    PortFailureText DescribeFailure(int nPort, int nError,
+                                    const std::string& strMessage) const override;
 
     int Descriptor() const { return m_fd; }
 
 private:
     std::function<std::string(int)> m_pathForPort;
+    std::function<std::string(const std::string&)> m_groupForPath;
     int m_fd = -1;
     int m_wakeFd = -1;
     int m_nReadTimeoutMs = -1;  // -1: wait for a byte without limit

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <string>
+
 // The system side of a serial port, as CPort needs it. CPort keeps the rules (which rates
 // are accepted, what each failure is called, how bytes become packets); an ISerialLine only
-// talks to the device. The Linux implementation is CPosixSerialLine; tests use fakes.
+// talks to the device, and says in the system's words why it would not open. The Linux
+// implementation is CPosixSerialLine, the Windows one CWin32SerialLine; tests use fakes.
 
 struct LineSettings {
     unsigned nBaudRate = 57600;  // bits per second, already one of the accepted rates
@@ -21,6 +24,14 @@ struct CommTimeouts {
     unsigned nWriteTotalConstantMs = 0;
 };
 
+// A failure to open a port in the system's own words. Only the system knows what its error
+// numbers mean and what the user calls the port there, so the line supplies the words and the
+// core only places them (a notification, a message box, standard error).
+struct PortFailureText {
+    std::string strLine;    // the port and the reason: "COM3 (/dev/ttyUSB0): Permission denied"
+    std::string strAdvice;  // what the user can do about it alone, or empty
+};
+
 enum class ReadStatus {
     Byte,     // one byte was read
     NoByte,   // the read succeeded without a byte (a time-out ran out)
@@ -33,8 +44,9 @@ class ISerialLine {
 public:
     virtual ~ISerialLine() = default;
 
-    // Opens port COMn read-only and for exclusive use. Returns 0, or the errno of the failure
-    // (EBUSY when the port is in use elsewhere).
+    // Opens port COMn read-only and for exclusive use. Returns 0, or the system's error number
+    // of the failure (errno on Linux, EBUSY when the port is in use elsewhere; Windows' own
+    // numbers there, 5 when in use).
     virtual int OpenPort(int nPort) = 0;
     // Reads the open port's current settings. Returns 0 or an errno (ENOTTY: not a serial line).
     virtual int ReadSettings() = 0;
@@ -44,6 +56,12 @@ public:
     virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;
     virtual void ClosePort() = 0;
     virtual bool IsOpen() const = 0;
+
+    // For messages: why COMn failed with nError, a number OpenPort, ReadSettings or
+    // WriteSettings returned. strMessage (the port's own text, "Can't open port.\n") stands
+    // in for the reason when nError is 0.
+    virtual PortFailureText DescribeFailure(int nPort, int nError,
+                                            const std::string& strMessage) const = 0;
 
     // Reads one byte, blocking as the time-outs say. Only one thread reads at a time.
     virtual ReadStatus ReadByte(unsigned char& nByte) = 0;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/Win32Text.h"
+
 std::wstring ComDeviceName(int nPort) {
     return L"\\\\.\\COM" + std::to_wstring(nPort);
 }
@@ -178,4 +180,34 @@ void CWin32SerialLine::Wake() {
 void CWin32SerialLine::ClearWake() {
     m_bWoken = false;
     ResetEvent(m_hWake);
+}
+
+std::string WindowsErrorText(unsigned long nError) {
+    wchar_t* pText = nullptr;
+    const DWORD nChars = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, nError, 0, reinterpret_cast<wchar_t*>(&pText), 0, nullptr);
+    std::wstring strText = nChars != 0 && pText ? std::wstring(pText, nChars) : std::wstring();
+    if (pText) {
+        LocalFree(pText);
+    }
+    // The system's messages end in a line end, some in a blank before it.
+    while (!strText.empty() &&
+           (strText.back() == L'\n' || strText.back() == L'\r' || strText.back() == L' ')) {
+        strText.pop_back();
+    }
+    if (strText.empty()) {
+        return "Windows error " + std::to_string(nError);
+    }
+    return WideToUtf8(strText);
+}
+
+PortFailureText CWin32SerialLine::DescribeFailure(int nPort, int nError,
+                                                  const std::string& strMessage) const {
+    std::string strReason =
+        nError != 0 ? WindowsErrorText(static_cast<unsigned long>(nError)) : strMessage;
+    while (!strReason.empty() && (strReason.back() == '\n' || strReason.back() == '\r')) {
+        strReason.pop_back();
+    }
+    return {"COM" + std::to_string(nPort) + ": " + strReason, {}};
 }

@@ -42,6 +42,11 @@ public:
     bool WaitForWake(int nTimeoutMs) override;
     void Wake() override;
     void ClearWake() override;
+    // "COM3: Access is denied.": the port as Windows names it and the system's message for
+    // the Windows error number (FormatMessageW, in the user's language). No advice: a port
+    // in use or missing is not the user's to fix by a setting, and there is no group to join.
+    PortFailureText DescribeFailure(int nPort, int nError,
+                                    const std::string& strMessage) const override;
 
     // The settings as last read or written, for tests.
     const DCB& CurrentDcb() const { return m_dcb; }
@@ -58,3 +63,6 @@ private:
 
 // The device name of COMn: "\\.\COM3". The prefix also reaches COM10 and above.
 std::wstring ComDeviceName(int nPort);
+// The system's message for a Windows error number, one line without its end ("Access is
+// denied."); "Windows error <n>" for a number the system has no message for.
+std::string WindowsErrorText(unsigned long nError);

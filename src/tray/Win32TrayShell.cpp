@@ -10,6 +10,9 @@ constexpr wchar_t g_szClassName[] = L"TactiloTrayWindow";
 // The queued icon changes wait for the user-interface thread.
 constexpr UINT WM_APPLY_QUEUED = WM_APP + 1;
 
+// The timer of TellIfNoIcon on the hidden window.
+constexpr UINT_PTR NO_ICON_TIMER_ID = 1;
+
 // What GetMenuItemID answers for a separator or a position past the end.
 constexpr unsigned g_nNoItem = 0xFFFFFFFF;
 
@@ -200,6 +203,56 @@ bool CWin32TrayShell::ShowNotification(const std::string& strTitle, const std::s
     return bDone;
 }
 
+void CWin32TrayShell::TellIfNoIcon(UINT nDelayMs, std::function<void()> fnTell) {
+    m_fnTellNoIcon = std::move(fnTell);
+    SetTimer(m_hWnd, NO_ICON_TIMER_ID, nDelayMs, nullptr);
+}
+
+RECT ChooseTrayRect(const std::optional<RECT>& rcIcon, const std::optional<RECT>& rcNotifyArea,
+                    const RECT& rcWorkArea) {
+    if (rcIcon) {
+        return *rcIcon;
+    }
+    if (rcNotifyArea) {
+        return *rcNotifyArea;
+    }
+    return {rcWorkArea.right - 150, rcWorkArea.bottom - 30, rcWorkArea.right, rcWorkArea.bottom};
+}
+
+bool CWin32TrayShell::AnimationRect(RECT& rcTray) const {
+    if (!m_bShown) {
+        return false;
+    }
+    std::optional<RECT> rcIcon;
+    // Looked up, not linked: a shell without it (before Windows 7, some Wine versions) would
+    // otherwise stop the program from loading.
+    using GetRectFn = HRESULT(WINAPI*)(const NOTIFYICONIDENTIFIER*, RECT*);
+    if (HMODULE hShell = GetModuleHandleW(L"shell32.dll")) {
+        const auto fnGetRect = reinterpret_cast<GetRectFn>(
+            reinterpret_cast<void*>(GetProcAddress(hShell, "Shell_NotifyIconGetRect")));
+        NOTIFYICONIDENTIFIER icon = {};
+        icon.cbSize = sizeof(icon);
+        icon.hWnd = m_hWnd;
+        icon.uID = m_nIconId;
+        RECT rc = {};
+        if (fnGetRect && fnGetRect(&icon, &rc) == S_OK && rc.right > rc.left) {
+            rcIcon = rc;
+        }
+    }
+    std::optional<RECT> rcNotifyArea;
+    if (HWND hTaskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        RECT rc = {};
+        HWND hArea = FindWindowExW(hTaskbar, nullptr, L"TrayNotifyWnd", nullptr);
+        if (hArea && GetWindowRect(hArea, &rc)) {
+            rcNotifyArea = rc;
+        }
+    }
+    RECT rcWorkArea = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWorkArea, 0);
+    rcTray = ChooseTrayRect(rcIcon, rcNotifyArea, rcWorkArea);
+    return true;
+}
+
 LRESULT CALLBACK CWin32TrayShell::WndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
     if (nMsg == WM_NCCREATE) {
         const auto* pCreate = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -217,6 +270,13 @@ LRESULT CALLBACK CWin32TrayShell::WndProc(HWND hWnd, UINT nMsg, WPARAM wParam, L
 LRESULT CWin32TrayShell::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     if (nMsg == WM_APPLY_QUEUED) {
         ApplyQueued();
+        return 0;
+    }
+    if (nMsg == WM_TIMER && wParam == NO_ICON_TIMER_ID) {
+        KillTimer(m_hWnd, NO_ICON_TIMER_ID);
+        if (!m_bShown && m_fnTellNoIcon) {
+            m_fnTellNoIcon();
+        }
         return 0;
     }
     if (nMsg == m_nTaskbarCreated && m_nTaskbarCreated != 0) {

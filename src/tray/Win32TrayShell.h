@@ -1,7 +1,9 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "tray/TrayShell.h"
@@ -35,6 +37,16 @@ public:
     HWND Window() const { return m_hWnd; }
     // Where a terminate message that reaches the hidden window goes.
     void SetTerminateHandler(UINT nMessage, HWND hTarget);
+    // Whether a tray host shows the icon now.
+    bool IconShown() const { return m_bShown; }
+    // Calls fnTell once, nDelayMs from now, if no tray host shows the icon by then: the
+    // shell may still be starting with the session, and a later host adds it
+    // ("TaskbarCreated").
+    void TellIfNoIcon(UINT nDelayMs, std::function<void()> fnTell);
+    // Where the hide and restore animations go: the icon's own rectangle, else the
+    // notification area's, else the work area's bottom right corner (see ChooseTrayRect).
+    // False, with no rectangle, when no icon is shown: there is nothing to fly to.
+    bool AnimationRect(RECT& rcTray) const;
 
     void SetEvents(ITrayEvents* pEvents) override;
     bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& nid) override;
@@ -65,6 +77,17 @@ private:
     // User-interface thread: how deep we are in Shell_NotifyIcon calls.
     int m_nInShellCall = 0;
 
+    std::function<void()> m_fnTellNoIcon;
+
     std::mutex m_mutex;
     std::deque<std::pair<NotifyIconMessage, NotifyIconData>> m_queue;
 };
+
+// The rectangle the caption animation flies to, in screen pixels:
+//
+//   the shell tells the icon's rectangle      that rectangle (Windows 7 and later)
+//   else a taskbar with a notification area   that area ("TrayNotifyWnd")
+//   else                                      150 by 30 pixels in the work area's bottom
+//                                             right corner, where the tray usually is
+RECT ChooseTrayRect(const std::optional<RECT>& rcIcon, const std::optional<RECT>& rcNotifyArea,
+                    const RECT& rcWorkArea);

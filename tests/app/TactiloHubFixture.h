@@ -48,7 +48,6 @@ protected:
                                   std::move(pLine), [](int) {}, m_storage.options,
                                   m_storage.autoStart, m_storage.deviceStore},
             CTactiloHub::Seams{m_holdTimer, m_reconnect, m_dispatcher,
-                               [](const std::string&) { return std::string(); },
                                [this] { return std::uint64_t(m_clock.Now().count()); }},
             m_view, switches);
         m_view.m_list.SetEvents(&m_pHub->DeviceList());

@@ -298,14 +298,14 @@ TEST_F(TactiloHubTest, StartUpConnectsTheFirstTickedDeviceOfTheFile) {
 TEST_F(TactiloHubTest, AStartUpConnectThatFailsIsNotifiedOnceWithoutABox) {
     WriteDeviceFile("Front;DISPLAY2;COM3;4800;1;\r\n");
     m_pLine->SetFailures({EACCES, 0, 0});
+    m_pLine->SetAdvice(EACCES, "Ask for access.");
     m_pHub->OnInitDialog();
     EXPECT_FALSE(m_pHub->Port().IsOpen());
     EXPECT_TRUE(m_messages.Messages().empty());
     EXPECT_EQ(m_pHub->TrayIcon().IconData().szTip, "Tactilo - not connected");
+    // In the line's words, with its advice.
     const auto vecExpected = std::vector<std::pair<std::string, std::string>>{
-        {"Tactilo - not connected",
-         "COM3 (/dev/ttyS2): Permission denied. /dev/ttyS2 may not be opened by you; ask your "
-         "administrator for access."}};
+        {"Tactilo - not connected", "COM3: error " + std::to_string(EACCES) + ". Ask for access."}};
     EXPECT_EQ(m_tray.Notifications(), vecExpected);
 }
 

@@ -88,4 +88,19 @@ TEST(Win32Module, TerminateMessageBelongsToOneExecutable) {
     EXPECT_NE(RegisterTerminateMessage(strPath + "x"), nMessage);
 }
 
+// --help on Windows names Windows' places: the registry key, the files beside the program,
+// the COM ports Windows assigns; nothing of the Linux paths and links.
+TEST(Win32Module, UsageTextNamesTheRegistryAndNoLinuxPath) {
+    const std::string strText =
+        UsageText(Win32UsageFacts("C:\\Tools\\", CRegistryOptionsStore().KeyName()));
+    for (const char* szExpected :
+         {"  devices     C:\\Tools\\Settings.dat\n", "  manual      C:\\Tools\\Help.pdf\n",
+          "  options     HKEY_CURRENT_USER\\Software\\Brenhold\\Tactilo\\SETTINGS"}) {
+        EXPECT_NE(strText.find(szExpected), std::string::npos) << szExpected << " in\n" << strText;
+    }
+    for (const char* szLinux : {"/tmp", "/dev/", "ln -s", ".conf", "/Brenhold/"}) {
+        EXPECT_EQ(strText.find(szLinux), std::string::npos) << szLinux << " in\n" << strText;
+    }
+}
+
 }  // namespace

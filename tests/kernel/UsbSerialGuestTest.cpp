@@ -131,7 +131,7 @@ TEST(UsbSerialGuest, ATouchScreenOnTheAdapterSurvivesReplugging) {
                                 }});
     CFakeConnectionView view;
     CRecordingMessageBox messages;
-    CDeviceConnection connection({port, reader, touch, view, messages, {}, PortGroup});
+    CDeviceConnection connection({port, reader, touch, view, messages, {}});
     TouchDevice device;
     device.m_strName = "Touch 1";
     device.m_strMonitor = "DISPLAY1";
@@ -196,7 +196,7 @@ TEST(UsbSerialGuest, AUserOutsideTheGroupIsToldHowToGetIn) {
         CReaderThread reader(port, {{}, {}});
         CFakeConnectionView view;
         CRecordingMessageBox messages;
-        CDeviceConnection connection({port, reader, touch, view, messages, {}, PortGroup});
+        CDeviceConnection connection({port, reader, touch, view, messages, {}});
         if (connection.OpenPort(3, 9600, false)) {
             _exit(4);
         }

@@ -29,11 +29,7 @@ protected:
           m_touch({m_output, m_timer, m_trace, {}, nullptr}),
           m_reader(m_port, {[this](std::string s) { m_touch.ProcessPacket(std::move(s)); }, {}}),
           m_connection({m_port, m_reader, m_touch, m_view, m_messages,
-                        [this](int nMs) { m_vecSleeps.push_back(nMs); },
-                        [this](const std::string& strPath) {
-                            m_strGroupAskedFor = strPath;
-                            return std::string("dialout");
-                        }}) {
+                        [this](int nMs) { m_vecSleeps.push_back(nMs); }}) {
         m_device.m_strName = "Touch 1";
         m_device.m_strMonitor = "DISPLAY1";
         m_device.m_strPort = "COM3";
@@ -42,7 +38,6 @@ protected:
     }
 
     CFakeSerialLine* m_pLine;
-    std::string m_strGroupAskedFor;
     CPort m_port;
     CRecordingPointerOutput m_output;
     CFakeHoldTimer m_timer;
@@ -124,24 +119,20 @@ TEST_F(DeviceConnectionTest, FailedConnectShowsTheErrorOnlyWhenAsked) {
     EXPECT_EQ(m_messages.Messages()[0].second, MessageIcon::Error);
 }
 
-// A port the user may not open is reported with the fix in every place that reports it; other
-// failures keep their plain text.
-TEST_F(DeviceConnectionTest, RefusedAccessTellsTheGroupAndTheFix) {
-    CTempConfigDir config;
-    config.LinkPort(3, "/dev/ttyUSB0");
-    m_pLine->SetFailures({EACCES, 0, 0});
+// The words are the line's (the system's); a failure the line has advice for carries it in
+// every place that reports it, other failures keep their plain text.
+TEST_F(DeviceConnectionTest, FailuresAreToldInTheLinesWordsWithItsAdvice) {
+    m_pLine->SetAdvice(13, "Ask for access.");
+    m_pLine->SetFailures({13, 0, 0});
     m_connection.Connect(m_device, true, true);
-    const std::string strFix =
-        "/dev/ttyUSB0 belongs to the group dialout. Add yourself to it (sudo adduser $USER "
-        "dialout), then log out and in again.";
-    EXPECT_EQ(m_strGroupAskedFor, "/dev/ttyUSB0");
-    EXPECT_EQ(m_connection.LastOpenFailure(), "COM3 (/dev/ttyUSB0): Permission denied. " + strFix);
+    EXPECT_EQ(m_connection.LastOpenFailure(), "COM3: error 13. Ask for access.");
+    EXPECT_EQ(m_connection.LastOpenError(), 13);
     ASSERT_EQ(m_messages.Messages().size(), 1u);
-    EXPECT_EQ(m_messages.Messages()[0].first, "Can't open port.\n ERROR #13\n\n" + strFix);
+    EXPECT_EQ(m_messages.Messages()[0].first, "Can't open port.\n ERROR #13\n\nAsk for access.");
 
-    m_pLine->SetFailures({EBUSY, 0, 0});
+    m_pLine->SetFailures({16, 0, 0});
     m_connection.Connect(m_device, true, false);
-    EXPECT_EQ(m_connection.LastOpenFailure(), "COM3 (/dev/ttyUSB0): Device or resource busy");
+    EXPECT_EQ(m_connection.LastOpenFailure(), "COM3: error 16");
 }
 
 TEST_F(DeviceConnectionTest, DisconnectStopsPausesClosesAndSaysNotConnected) {

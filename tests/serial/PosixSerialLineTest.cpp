@@ -149,6 +149,30 @@ TEST_F(PosixPort, MissingAndNonTtyPortsThrowTheirMessages) {
     EXPECT_FALSE(pPort->IsOpen());
 }
 
+// Linux tells a failure by the device the port stands for and the C library's words; only a
+// refused open, which the user can fix, carries advice: the node's group and how to join it.
+TEST(PosixPortFailures, NameTheDeviceAndAdviseOnlyOnARefusal) {
+    CTempConfigDir config;
+    config.LinkPort(3, "/dev/ttyUSB0");
+    std::string strGroupAskedFor;
+    const CPosixSerialLine line({}, [&](const std::string& strPath) {
+        strGroupAskedFor = strPath;
+        return std::string("dialout");
+    });
+    const PortFailureText refused = line.DescribeFailure(3, EACCES, "Can't open port.\n");
+    EXPECT_EQ(refused.strLine, "COM3 (/dev/ttyUSB0): Permission denied");
+    EXPECT_EQ(refused.strAdvice,
+              "/dev/ttyUSB0 belongs to the group dialout. Add yourself to it (sudo adduser "
+              "$USER dialout), then log out and in again.");
+    EXPECT_EQ(strGroupAskedFor, "/dev/ttyUSB0");
+
+    const PortFailureText busy = line.DescribeFailure(3, EBUSY, "Can't open port.\n");
+    EXPECT_EQ(busy.strLine, "COM3 (/dev/ttyUSB0): Device or resource busy");
+    EXPECT_EQ(busy.strAdvice, "");
+    EXPECT_EQ(line.DescribeFailure(2, 0, "Can't open port.\n").strLine,
+              "COM2 (/dev/ttyS1): Can't open port.");
+}
+
 TEST_F(PosixPort, PacketsWrittenOnThePtyAreFramed) {
     auto pPort = MakePort();
     ASSERT_EQ(pPort->Open(4, 9600, 8, 0, 0), 0);
@@ -186,8 +210,7 @@ TEST_F(PosixPort, ClosedControllerSideReadsAsGone) {
     EXPECT_EQ(pPort->ReadPacket(strPacket), PacketStatus::DeviceGone);
 }
 
-TEST_F(PosixPort, WakeWinsOverBytesAlreadyRead)
-{
+TEST_F(PosixPort, WakeWinsOverBytesAlreadyRead) {
     auto pPort = MakePort();
     ASSERT_EQ(pPort->Open(4, 9600, 8, 0, 0), 0);
     ASSERT_TRUE(m_pty.Write({0xC1, 0x01, 0x02, 0xC3, 0x04, 0x05}));

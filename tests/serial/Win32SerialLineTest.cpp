@@ -5,9 +5,18 @@
 #include <future>
 #include <memory>
 
+#include "FakeConnectionView.h"
+#include "FakeHoldTimer.h"
+#include "RecordingMessageBox.h"
+#include "RecordingPointerOutput.h"
+#include "RecordingTraceSink.h"
 #include "WineHost.h"
+#include "devices/TouchDevice.h"
+#include "serial/DeviceConnection.h"
 #include "serial/Port.h"
 #include "serial/Win32SerialLine.h"
+#include "touch/ReaderThread.h"
+#include "touch/TouchProcessor.h"
 
 namespace {
 
@@ -80,6 +89,36 @@ TEST(Win32SerialLine, NoSuchPortFailsWithTheSystemsNumber) {
     }
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(ComDeviceName(12), L"\\\\.\\COM12");
+}
+
+// A port that does not open is told in Windows' words: the port as Windows names it and the
+// system's message for the Windows number, never a Linux device path or errno text.
+TEST(Win32SerialLine, AFailedConnectIsToldInWindowsWords) {
+    CPort port{std::make_unique<CWin32SerialLine>()};
+    CRecordingPointerOutput output;
+    CFakeHoldTimer timer;
+    CRecordingTraceSink trace;
+    CTouchProcessor touch({output, timer, trace, {}, nullptr});
+    CReaderThread reader(port, {{}, {}});
+    CFakeConnectionView view;
+    CRecordingMessageBox messages;
+    CDeviceConnection connection({port, reader, touch, view, messages, {}});
+    TouchDevice device;
+    device.m_strPort = "COM77";
+    device.m_strBaudRate = "9600";
+    connection.Connect(device, true, false);
+    EXPECT_EQ(connection.LastOpenError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(connection.LastOpenFailure(), "COM77: " + WindowsErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(connection.LastOpenFailure().find('/'), std::string::npos);
+}
+
+// Windows 13 is "the data is invalid", not a refused access: no Linux advice. A number
+// without a system message still names itself.
+TEST(Win32SerialLine, NoNumberBringsTheLinuxAccessAdvice) {
+    const PortFailureText failure = CWin32SerialLine().DescribeFailure(3, 13, "");
+    EXPECT_EQ(failure.strLine, "COM3: " + WindowsErrorText(13));
+    EXPECT_EQ(failure.strAdvice, "");
+    EXPECT_EQ(WindowsErrorText(0x20001234), "Windows error 536875572");
 }
 
 }  // namespace

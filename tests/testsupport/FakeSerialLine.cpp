@@ -79,3 +79,10 @@ void CFakeSerialLine::ClearWake() {
     std::lock_guard lock(m_mutex);
     m_bWoken = false;
 }
+
+PortFailureText CFakeSerialLine::DescribeFailure(int nPort, int nError,
+                                                 const std::string& strMessage) const {
+    const std::string strReason = nError != 0 ? "error " + std::to_string(nError) : strMessage;
+    return {"COM" + std::to_string(nPort) + ": " + strReason,
+            nError == m_nAdviceError && nError != 0 ? m_strAdvice : std::string()};
+}

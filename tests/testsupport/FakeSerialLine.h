@@ -4,6 +4,8 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "serial/SerialLine.h"
@@ -24,6 +26,11 @@ public:
     void Feed(const std::vector<unsigned char>& vecBytes);
     void FailNextReads(int nCount, ReadStatus status = ReadStatus::Failed);
     void SetFailures(const Failures& failures) { m_failures = failures; }
+    // What DescribeFailure advises for nError; by default nothing.
+    void SetAdvice(int nError, std::string strAdvice) {
+        m_nAdviceError = nError;
+        m_strAdvice = std::move(strAdvice);
+    }
 
     // What the port was asked for.
     int OpenedPort() const { return m_nOpenedPort; }
@@ -42,8 +49,13 @@ public:
     bool WaitForWake(int nTimeoutMs) override;
     void Wake() override;
     void ClearWake() override;
+    // "COM3: error 13", or "COM3: <message>" for no number; the advice set for the number.
+    PortFailureText DescribeFailure(int nPort, int nError,
+                                    const std::string& strMessage) const override;
 
 private:
+    int m_nAdviceError = 0;
+    std::string m_strAdvice;
     bool m_bBlockWhenEmpty;
     Failures m_failures;
     bool m_bOpen = false;

@@ -124,6 +124,9 @@ public:
     bool WaitForWake(int) override { return false; }
     void Wake() override {}
     void ClearWake() override {}
+    PortFailureText DescribeFailure(int nPort, int nError, const std::string&) const override {
+        return {"COM" + std::to_string(nPort) + ": error " + std::to_string(nError), {}};
+    }
 
 private:
     std::vector<TimedByte> m_vecBytes;

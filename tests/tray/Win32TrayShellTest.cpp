@@ -70,4 +70,35 @@ TEST(Win32TrayShell, FindsTheTrayMenuAndTheIconsInTheResources) {
     EXPECT_FALSE(shell.LoadIcon(141));
 }
 
+// The animation flies to the icon when the shell tells where it is, else to the notification
+// area, else to the corner of the work area where the tray usually is.
+TEST(Win32TrayShell, AnimationGoesToTheIconTheNotificationAreaOrTheCorner) {
+    const RECT rcIcon = {1800, 1040, 1824, 1064};
+    const RECT rcArea = {1700, 1030, 1900, 1080};
+    const RECT rcWork = {0, 0, 1920, 1040};
+    const auto same = [](RECT a, RECT b) { return EqualRect(&a, &b) != FALSE; };
+    EXPECT_TRUE(same(ChooseTrayRect(rcIcon, rcArea, rcWork), rcIcon));
+    EXPECT_TRUE(same(ChooseTrayRect({}, rcArea, rcWork), rcArea));
+    EXPECT_TRUE(same(ChooseTrayRect({}, {}, rcWork), {1770, 1010, 1920, 1040}));
+}
+
+// Without an icon shown there is nothing to fly to, and the notice of a missing tray comes
+// once its time is up.
+TEST(Win32TrayShell, WithoutAnIconNoAnimationAndTheNoticeComes) {
+    CWin32TrayShell shell(GetModuleHandleW(nullptr));
+    RECT rc = {};
+    EXPECT_FALSE(shell.AnimationRect(rc));
+    int nTold = 0;
+    shell.TellIfNoIcon(1, [&nTold] { ++nTold; });
+    MSG msg;
+    const ULONGLONG nEnd = GetTickCount64() + 20000;
+    while (nTold == 0 && GetTickCount64() < nEnd) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+    EXPECT_EQ(nTold, 1);
+}
+
 }  // namespace

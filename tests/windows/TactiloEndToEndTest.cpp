@@ -369,4 +369,34 @@ TEST_F(TactiloEndToEnd, ASwitchShowsTheWindowAndExitEndsTheProgram) {
     m_process = {};
 }
 
+// A second start hands over to the running copy and ends: the running copy shows its Device
+// Manager, and the tray keeps a single icon.
+TEST_F(TactiloEndToEnd, ASecondStartHandsOverToTheRunningCopyAndEnds) {
+    Start();
+    ASSERT_TRUE(WaitFor([] { return AskWineHost("docked") != "none"; }));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) != FALSE; }));
+    PostMessageW(m_hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) == FALSE; }));
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION second = {};
+    std::wstring strCommand = L"\"" + (m_folder / L"Tactilo.exe").wstring() + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, strCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               m_folder.c_str(), &startup, &second));
+    const bool bEnded = WaitForSingleObject(second.hProcess, 20000) == WAIT_OBJECT_0;
+    DWORD nExit = 1;
+    GetExitCodeProcess(second.hProcess, &nExit);
+    if (!bEnded) {
+        TerminateProcess(second.hProcess, 1);
+    }
+    CloseHandle(second.hProcess);
+    CloseHandle(second.hThread);
+    ASSERT_TRUE(bEnded) << "the second start kept running";
+    EXPECT_EQ(nExit, 0u);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(m_hMain) != FALSE; }))
+        << "the running copy did not show its Device Manager";
+    EXPECT_EQ(AskWineHost("icons"), "1");
+}
+
 }  // namespace

@@ -17,6 +17,7 @@ reach from inside Wine.
       trayer restart      the tray host ends and a new one starts, as when a panel restarts
       docked              "x y" of the middle of the first icon docked in the tray host's
                           panel, as an X client sees it, or "none"
+      icons               how many icons are docked in the tray host's panel
       click x y N         N clicks of the left button at x, y through X (xdotool)
   Every other line is passed through.
 
@@ -111,6 +112,16 @@ def docked_text(env):
     return "none"
 
 
+def icon_count(env):
+    """How many Wine icons are docked in the panel (see docked_text)."""
+    panel = panel_window(env)
+    if not panel:
+        return 0
+    tree = subprocess.run(["xwininfo", "-tree", "-id", panel], env=env, capture_output=True,
+                          text=True).stdout
+    return sum(1 for line in tree.splitlines() if '"explorer.exe"' in line)
+
+
 def answer(request, master, env):
     verb, _, rest = request.partition(" ")
     if verb == "trayer":
@@ -122,6 +133,8 @@ def answer(request, master, env):
         return start_trayer(env)
     if verb == "docked":
         return docked_text(env)
+    if verb == "icons":
+        return str(icon_count(env))
     if verb == "click":
         x, y, count = rest.split()
         subprocess.run(["xdotool", "mousemove", "--sync", x, y, "click", "--repeat", count,

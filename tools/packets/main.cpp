@@ -20,7 +20,6 @@
 #include "SignalPipe.h"
 #include "devices/DeviceSettings.h"
 #include "serial/BaudDetector.h"
-#include "serial/DeviceConnection.h"
 #include "serial/Port.h"
 #include "serial/PosixSerialLine.h"
 #include "touch/ReaderThread.h"
@@ -84,10 +83,7 @@ int Detect(int nPort, int nListenMs) {
         return 0;
     }
     if (!detector.OpenFailure().empty()) {
-        std::fprintf(
-            stderr, "tactilo-packets: %s\n",
-            CDeviceConnection::OpenFailureText(nPort, detector.OpenError(), detector.OpenFailure())
-                .c_str());
+        std::fprintf(stderr, "tactilo-packets: %s\n", detector.OpenFailure().c_str());
     } else if (!detector.Cancelled()) {
         std::fprintf(stderr,
                      "tactilo-packets: %s: no baud rate framed a touch screen's packets (was "
