@@ -134,6 +134,17 @@ inline std::vector<CalPageViewCase> CalPageViewCases() {
           Px("time ring 80 %, 11 o'clock is track", tr, -25, -43, track),
           Ink("guidance left of the target", {200, 40, tr.x - 64, 160}, 150),
           Blank("nothing right of the target", {780, 40, 800, 200})}},
+        {"the first target captured, the second to touch",
+         800, 600, CaptureState::Counting, CAL_BOTTOM_LEFT,
+         {T::Captured, T::Active, T::Inactive, T::Inactive, T::Inactive}, 0, 5000, -1,
+         {Px("captured: green", tl, 0, 0, green), Px("captured pen 5 wide", tl, -25, 2, green),
+          Px("captured pen 5 wide", tl, 2, 25, green), Px("captured circle", tl, 11, -11, green),
+          Px("no rings on captured", tl, 40, 0, bg), Px("active: black", bl, 0, 0, black),
+          Px("active pen 5 wide", bl, -25, -2, black),
+          Px("hold ring empty: its track", bl, 40, 0, track),
+          Px("time ring full, 3 o'clock", bl, 50, 0, blue),
+          Ink("guidance right of the target", {bl.x + 64, 440, 790, 590}, 150),
+          Blank("guidance not cut at the left edge", {0, 30, 6, 600})}},
         {"a refused round names the misplaced target",
          800, 600, CaptureState::Counting, CAL_TOP_LEFT,
          {T::Active, T::Inactive, T::Inactive, T::Inactive, T::Inactive}, 0, 5000, CAL_CENTRE,
@@ -183,3 +194,14 @@ inline std::vector<std::string> FailedChecks(const CalPageViewCase& c,
     }
     return failed;
 }
+
+// A case as the live page shows it while a test looks: the time ring runs down meanwhile.
+inline CalPageViewCase WhileTheClockRuns(CalPageViewCase c) {
+    std::erase_if(c.checks, [](const CalPixelCheck& check) {
+        return std::string(check.szWhat).starts_with("time ring");
+    });
+    return c;
+}
+// The cases the live pages are brought to by a scripted touch: the first target up, and the
+// first captured with the second up.
+inline constexpr int CAL_LIVE_CASES[] = {1, 4};
