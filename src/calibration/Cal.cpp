@@ -103,6 +103,7 @@ void CCal::InitDialog() {
         setWindowState(windowState() | Qt::WindowFullScreen);
     }
     m_pLabel->setText(LabelText(m_strDevice));
+    setAccessibleName(m_pLabel->text());  // the label is painted, so a reader needs it here
     m_timerStart.start(m_timing.start);
 }
 

@@ -89,8 +89,8 @@ constexpr CalColour WAITING{100, 100, 100};
 constexpr CalColour ACTIVE{0, 0, 0};
 constexpr CalColour CAPTURED{0, 255, 0};
 constexpr CalColour TRACK{200, 200, 200};
-constexpr CalColour TIME{0, 84, 166};  // 7:1 on the background
-constexpr CalColour INK{0, 0, 0};  // texts
+constexpr CalColour TIME{0, 84, 166};   // 7:1 on the background
+constexpr CalColour INK{0, 0, 0};       // texts
 constexpr CalColour NOTICE{170, 0, 0};  // 7:1 on the background
 }  // namespace CalLook
 

@@ -63,10 +63,10 @@ void PaintOutline(HDC hDC, const CalDrawItem& item) {
 }
 
 void PaintText(HDC hDC, const CalDrawItem& item) {
-    HFONT hFont = CreateFontW(-item.nTextPx, 0, 0, 0, item.bBold ? FW_BOLD : FW_NORMAL, FALSE,
-                              FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                              L"Tahoma");
+    HFONT hFont =
+        CreateFontW(-item.nTextPx, 0, 0, 0, item.bBold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_SWISS, L"Tahoma");
     HGDIOBJ hOld = SelectObject(hDC, hFont);
     SetBkMode(hDC, TRANSPARENT);
     SetTextColor(hDC, Ref(item.colour));

@@ -1,5 +1,6 @@
 // What the calibration page draws, as the core lists it: pens and geometry per target state,
-// the rings from the guidance, where the texts stand, and the display scale.
+// where the texts stand on any page, and the display scale. The pixels of the rings and the
+// texts are the view table's (tests/views).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,7 +40,10 @@ TEST(CalPageLook, EachTargetGetsThePenOfItsState) {
     const struct {
         CalColour colour;
         int nWidth;
-    } pens[] = {{{0, 255, 0}, 5}, {{0, 0, 0}, 5}, {{100, 100, 100}, 1}, {{100, 100, 100}, 1},
+    } pens[] = {{{0, 255, 0}, 5},
+                {{0, 0, 0}, 5},
+                {{100, 100, 100}, 1},
+                {{100, 100, 100}, 1},
                 {{100, 100, 100}, 1}};
     const auto at = CalTargetPositions(W, H);
     for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
@@ -57,31 +61,6 @@ TEST(CalPageLook, EachTargetGetsThePenOfItsState) {
     EXPECT_TRUE(Of(look, CalDrawKind::Arc).empty());
 }
 
-TEST(CalPageLook, BeforeTheStartOnlyTheLabelShows) {
-    const CalPageLook look = LookOfCalPage(W, H, 1.0, {}, GuideAt(0, 0, 1), "Panel 1");
-    ASSERT_EQ(look.items.size(), 1u);
-    EXPECT_EQ(look.items[0].strText, "Panel 1");
-    EXPECT_EQ(look.items[0].rc.left, 10);
-    EXPECT_EQ(CalPageLabel("Panel 1"), "Panel 1    Press \"ESC\" to Exit or wait for Timer");
-}
-
-TEST(CalPageLook, RingsShowTheHoldAndTheTimeLeft) {
-    const CalPageLook look =
-        LookOfCalPage(W, H, 1.0, {T::Active, T::Inactive, T::Inactive, T::Inactive, T::Inactive},
-                      GuideAt(0, 0.5, 0.25), "x");
-    const auto arcs = Of(look, CalDrawKind::Arc);
-    ASSERT_EQ(arcs.size(), 2u);
-    EXPECT_EQ(arcs[0].colour, (CalColour{0, 84, 166}));
-    EXPECT_DOUBLE_EQ(arcs[0].dShare, 0.25);
-    EXPECT_EQ(arcs[0].rc, (CalRect{192 - 50, 108 - 50, 192 + 50, 108 + 50}));
-    EXPECT_EQ(arcs[1].nPenWidth, 6);
-    EXPECT_DOUBLE_EQ(arcs[1].dShare, 0.5);
-    // An empty hold draws only its track.
-    EXPECT_EQ(Of(LookOfCalPage(W, H, 1.0, {T::Active}, GuideAt(0, 0, 1), "x"), CalDrawKind::Arc)
-                  .size(),
-              1u);
-}
-
 TEST(CalPageLook, GuidanceStandsInsideThePageOnTheSideFacingTheMiddle) {
     const CalTextAlign expected[] = {CalTextAlign::Left, CalTextAlign::Left, CalTextAlign::Centre,
                                      CalTextAlign::Right, CalTextAlign::Right};
@@ -89,8 +68,8 @@ TEST(CalPageLook, GuidanceStandsInsideThePageOnTheSideFacingTheMiddle) {
         const int nHeight = nWidth * 9 / 16;
         const auto at = CalTargetPositions(nWidth, nHeight);
         for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
-            const CalPageLook look = LookOfCalPage(nWidth, nHeight, 1.0, {T::Active},
-                                                   GuideAt(i, 0, 1), "label");
+            const CalPageLook look =
+                LookOfCalPage(nWidth, nHeight, 1.0, {T::Active}, GuideAt(i, 0, 1), "label");
             const auto texts = Of(look, CalDrawKind::Text);
             ASSERT_EQ(texts.size(), 4u);  // three lines of guidance, then the label
             EXPECT_EQ(texts[1].strText, "Touch and hold the target, then lift");
@@ -112,8 +91,7 @@ TEST(CalPageLook, GuidanceStandsInsideThePageOnTheSideFacingTheMiddle) {
 }
 
 TEST(CalPageLook, ADisplayScaleGrowsSizesButNotPositions) {
-    const CalPageLook look =
-        LookOfCalPage(1280, 720, 2.0, {T::Active}, GuideAt(0, 1.0, 1.0), "x");
+    const CalPageLook look = LookOfCalPage(1280, 720, 2.0, {T::Active}, GuideAt(0, 1.0, 1.0), "x");
     EXPECT_EQ(look.items[0].rc, (CalRect{128 - 60, 72, 128 + 60, 72}));
     EXPECT_EQ(look.items[0].nPenWidth, 10);
     const auto texts = Of(look, CalDrawKind::Text);

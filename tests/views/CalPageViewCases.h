@@ -63,8 +63,8 @@ inline CalPageLook LookOfCase(const CalPageViewCase& c) {
     snapshot.nHeldPolls = c.nHeldPolls;
     snapshot.timeLeft = std::chrono::milliseconds(c.nTimeLeftMs);
     snapshot.nMisplacedTarget = c.nMisplacedTarget;
-    return LookOfCalPage(c.nWidth, c.nHeight, 1.0, c.targets,
-                         GuideFor(snapshot, CAL_VIEW_TIMEOUT), CalPageLabel(CAL_VIEW_DEVICE));
+    return LookOfCalPage(c.nWidth, c.nHeight, 1.0, c.targets, GuideFor(snapshot, CAL_VIEW_TIMEOUT),
+                         CalPageLabel(CAL_VIEW_DEVICE));
 }
 
 namespace CalViewCheck {
@@ -89,6 +89,9 @@ inline std::vector<CalPageViewCase> CalPageViewCases() {
     const CalColour bg = CalLook::BACKGROUND, grey = CalLook::WAITING;
     const CalColour black = CalLook::ACTIVE, green = CalLook::CAPTURED;
     const CalColour track = CalLook::TRACK, blue = CalLook::TIME;
+    // One case a block: name; page size; state and active target; target states; held polls,
+    // time left (ms), misplaced target; the checks.
+    // clang-format off
     return {
         {"before the start only the label shows",
          800, 600, CaptureState::Idle, -1,
@@ -151,6 +154,7 @@ inline std::vector<CalPageViewCase> CalPageViewCases() {
          {Ink("the notice a quarter down", {10, 150, 790, 190}, 150),
           Px("active: black", tl, 0, 0, black)}},
     };
+    // clang-format on
 }
 
 // The checks of a case that the pixels fail, each as "what (x, y): found r,g,b"; empty when
@@ -182,8 +186,8 @@ inline std::vector<std::string> FailedChecks(const CalPageViewCase& c,
                     failed.push_back(text(check, x, y, found));
                     bFailed = true;
                 }
-                const int nDiff = std::max({std::abs(found.r - bg.r), std::abs(found.g - bg.g),
-                                            std::abs(found.b - bg.b)});
+                const int nDiff = std::max(
+                    {std::abs(found.r - bg.r), std::abs(found.g - bg.g), std::abs(found.b - bg.b)});
                 nInk += nDiff > 100 ? 1 : 0;
             }
         }

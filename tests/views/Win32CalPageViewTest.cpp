@@ -42,8 +42,7 @@ public:
             GdiFlush();
             const std::uint32_t nBgrx = m_pBits[y * m_nWidth + x];
             return CalColour{static_cast<int>((nBgrx >> 16) & 0xff),
-                             static_cast<int>((nBgrx >> 8) & 0xff),
-                             static_cast<int>(nBgrx & 0xff)};
+                             static_cast<int>((nBgrx >> 8) & 0xff), static_cast<int>(nBgrx & 0xff)};
         };
     }
 
