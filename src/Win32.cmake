@@ -34,6 +34,7 @@ add_library(tactilo_win32ui STATIC
     app/Win32TactiloDlg.cpp
     app/Win32UiTimers.cpp
     calibration/Win32Cal.cpp
+    calibration/Win32CalPaint.cpp
     devices/Win32DeviceListCtrl.cpp
     devices/Win32SelectConnection.cpp
     tray/Win32TrayShell.cpp

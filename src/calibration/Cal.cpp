@@ -10,7 +10,6 @@
 #include "calibration/CalPaint.h"
 #include "calibration/CalTouchSource.h"
 #include "calibration/CalibrationCodes.h"
-#include "devices/LegacyText.h"
 #include "monitors/QtScreenMonitorSource.h"
 
 // The page's course, with the timers that drive it:
@@ -47,14 +46,15 @@ CCal::CCal(ICalTouchSource& touch, ITraceSink* pTrace, Timing timing, QWidget* p
     // Modal to its owner only: the tray icon stays usable while the page is up.
     setWindowModality(Qt::WindowModal);
     m_pLabel->setObjectName(QStringLiteral("ctl1018"));
-    // The page paints its own light background; the label must be dark on it in any theme.
+    // The page paints its own light background whatever the theme, and the label with the
+    // rest of the page from the core's list; the label widget only carries the text for tools
+    // and tests that look for control 1018.
     QPalette palette = this->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Window, CalBackground());
-        palette.setColor(group, QPalette::WindowText, QColor(0, 0, 0));
+        palette.setColor(group, QPalette::Window, ToQColor(CalLook::BACKGROUND));
     }
     setPalette(palette);
-    m_pLabel->move(10, 11);
+    m_pLabel->hide();
 
     for (QTimer* pTimer : {&m_timerStart, &m_timerFinish, &m_timerTarget}) {
         pTimer->setSingleShot(true);
@@ -73,8 +73,7 @@ CCal::~CCal() {
 }
 
 QString CCal::LabelText(const std::string& strDevice) {
-    return QString::fromStdString(DisplayText(strDevice)) +
-           QStringLiteral("    Press \"ESC\" to Exit or wait for Timer");
+    return QString::fromStdString(CalPageLabel(strDevice));
 }
 
 QRect CCal::LogicalGeometry(const ScreenRect& rcNative) {
@@ -104,7 +103,7 @@ void CCal::InitDialog() {
         setWindowState(windowState() | Qt::WindowFullScreen);
     }
     m_pLabel->setText(LabelText(m_strDevice));
-    m_pLabel->adjustSize();
+    setAccessibleName(m_pLabel->text());  // the label is painted, so a reader needs it here
     m_timerStart.start(m_timing.start);
 }
 
@@ -194,17 +193,16 @@ void CCal::keyPressEvent(QKeyEvent* pEvent) {
 void CCal::paintEvent(QPaintEvent* pEvent) {
     QDialog::paintEvent(pEvent);
     QPainter painter(this);
-    // The positions are fractions of the monitor in its own units (device pixels, or the
-    // compositor's layout on Wayland); the painter works in device-independent ones, so
-    // sizes, pens and texts keep their size at any scale.
+    painter.fillRect(rect(), ToQColor(CalLook::BACKGROUND));
+    // The list is in the monitor's own units (device pixels, or the compositor's layout on
+    // Wayland) with its sizes at the display's scale; the painter works in device-independent
+    // ones, so it paints the list scaled back.
     const qreal dRatio = CQtScreenMonitorSource::Space() == ScreenSpace::CompositorLayout
                              ? 1.0
                              : devicePixelRatioF();
-    const auto native = CalTargetPositions(m_rcMonitor.right - m_rcMonitor.left,
-                                           m_rcMonitor.bottom - m_rcMonitor.top);
-    std::array<QPointF, CAL_TARGET_COUNT> positions;
-    for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
-        positions[i] = QPointF(native[i].x / dRatio, native[i].y / dRatio);
-    }
-    PaintCalibrationPage(painter, rect(), positions, m_page.Shown().targets, m_page.Guide());
+    const int nWidth = m_rcMonitor.right - m_rcMonitor.left;
+    const int nHeight = m_rcMonitor.bottom - m_rcMonitor.top;
+    painter.scale(1.0 / dRatio, 1.0 / dRatio);
+    PaintCalPageLook(painter, nWidth, nHeight,
+                     m_page.Look(nWidth, nHeight, dRatio, CalPageLabel(m_strDevice)));
 }

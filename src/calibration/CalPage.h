@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
+#include "calibration/CalPageLook.h"
 #include "calibration/CalibrationCapture.h"
 #include "calibration/CalibrationGuide.h"
 #include "calibration/CalibrationNumbers.h"
@@ -57,6 +59,10 @@ public:
     const CalibrationNumbers& Numbers() const { return m_numbers; }
     const CaptureSnapshot& Shown() const { return m_shown; }
     const CalGuide& Guide() const { return m_guide; }
+    // What to draw now on a page nWidth by nHeight pixels at dScale pixels per look unit.
+    CalPageLook Look(int nWidth, int nHeight, double dScale, const std::string& strLabel) const {
+        return LookOfCalPage(nWidth, nHeight, dScale, m_shown.targets, m_guide, strLabel);
+    }
     CalOutcome Outcome() const;
 
 private:

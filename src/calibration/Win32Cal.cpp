@@ -4,8 +4,7 @@
 
 #include "app/Win32Text.h"
 #include "calibration/CalTouchSource.h"
-#include "calibration/CalibrationTargets.h"
-#include "devices/LegacyText.h"
+#include "calibration/Win32CalPaint.h"
 #include "resources/win32/resource.h"
 
 namespace {
@@ -18,22 +17,6 @@ constexpr UINT START_MS = 100;
 constexpr UINT FINISH_MS = 100;
 // The capture thread's news waits for this window's thread.
 constexpr UINT WM_CAPTURE_CHANGED = WM_APP + 3;
-
-// The look of the Qt page (CalPaint), in pixels.
-constexpr int ARM = 30;
-constexpr int CAPTURED_RADIUS = 16;
-constexpr COLORREF BACKGROUND = RGB(240, 240, 240);
-
-COLORREF TargetColour(CalTargetState state) {
-    switch (state) {
-        case CalTargetState::Active:
-            return RGB(0, 0, 0);
-        case CalTargetState::Captured:
-            return RGB(0, 170, 0);
-        default:
-            return RGB(100, 100, 100);
-    }
-}
 
 }  // namespace
 
@@ -67,9 +50,10 @@ void CWin32Cal::OnInitDialog() {
     SetWindowPos(m_hWnd, HWND_TOPMOST, m_rcMonitor.left, m_rcMonitor.top,
                  m_rcMonitor.right - m_rcMonitor.left, m_rcMonitor.bottom - m_rcMonitor.top,
                  SWP_SHOWWINDOW);
-    const std::string strLabel =
-        DisplayText(m_strDevice) + "    Press \"ESC\" to Exit or wait for Timer";
-    SetDlgItemTextW(m_hWnd, IDC_CAL_LABEL, Utf8ToWide(strLabel).c_str());
+    // The label is painted with the page, over no fill of its own; the control keeps the
+    // text for tools that look for it.
+    SetDlgItemTextW(m_hWnd, IDC_CAL_LABEL, Utf8ToWide(CalPageLabel(m_strDevice)).c_str());
+    ShowWindow(GetDlgItem(m_hWnd, IDC_CAL_LABEL), SW_HIDE);
     SetForegroundWindow(m_hWnd);
     SetTimer(m_hWnd, TIMER_START, START_MS, nullptr);
 }
@@ -125,9 +109,6 @@ INT_PTR CWin32Cal::OnMessage(UINT nMsg, WPARAM wParam, LPARAM) {
             return TRUE;
         case WM_ERASEBKGND:
             return TRUE;  // painted whole in WM_PAINT
-        case WM_CTLCOLORSTATIC:
-            SetBkColor(reinterpret_cast<HDC>(wParam), BACKGROUND);
-            return reinterpret_cast<INT_PTR>(GetStockObject(DC_BRUSH));
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC hDC = BeginPaint(m_hWnd, &paint);
@@ -141,53 +122,11 @@ INT_PTR CWin32Cal::OnMessage(UINT nMsg, WPARAM wParam, LPARAM) {
 }
 
 void CWin32Cal::Paint(HDC hDC) {
-    RECT rcClient;
-    GetClientRect(m_hWnd, &rcClient);
-    SetDCBrushColor(hDC, BACKGROUND);
-    FillRect(hDC, &rcClient, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    const auto positions = CalTargetPositions(m_rcMonitor.right - m_rcMonitor.left,
-                                              m_rcMonitor.bottom - m_rcMonitor.top);
-    const auto& targets = m_page.Shown().targets;
-    for (int i = 0; i < CAL_TARGET_COUNT; ++i) {
-        if (targets[i] == CalTargetState::Hidden) {
-            continue;
-        }
-        HPEN hPen = CreatePen(PS_SOLID, 2, TargetColour(targets[i]));
-        HGDIOBJ hOld = SelectObject(hDC, hPen);
-        const int x = static_cast<int>(positions[i].x);
-        const int y = static_cast<int>(positions[i].y);
-        MoveToEx(hDC, x - ARM, y, nullptr);
-        LineTo(hDC, x + ARM + 1, y);
-        MoveToEx(hDC, x, y - ARM, nullptr);
-        LineTo(hDC, x, y + ARM + 1);
-        if (targets[i] == CalTargetState::Captured) {
-            SelectObject(hDC, GetStockObject(NULL_BRUSH));
-            Ellipse(hDC, x - CAPTURED_RADIUS, y - CAPTURED_RADIUS, x + CAPTURED_RADIUS,
-                    y + CAPTURED_RADIUS);
-        }
-        SelectObject(hDC, hOld);
-        DeleteObject(hPen);
-    }
-    const CalGuide& guide = m_page.Guide();
-    if (guide.nTarget >= 0 && guide.nTarget < CAL_TARGET_COUNT) {
-        // The guidance stands below the target, or above it near the bottom edge.
-        const int x = static_cast<int>(positions[guide.nTarget].x);
-        const int y = static_cast<int>(positions[guide.nTarget].y);
-        const int nHeight = rcClient.bottom - rcClient.top;
-        const int nTop = y + 64 < nHeight - 40 ? y + 64 : y - 64 - 40;
-        RECT rcText = {x - 300, nTop, x + 300, nTop + 40};
-        const std::wstring strText = Utf8ToWide(guide.strInstruction + " (" + guide.strStep + ", " +
-                                                std::to_string(guide.nSecondsLeft) + " s)");
-        SetBkMode(hDC, TRANSPARENT);
-        SetTextColor(hDC, RGB(0, 0, 0));
-        DrawTextW(hDC, strText.c_str(), -1, &rcText, DT_CENTER | DT_TOP | DT_NOPREFIX);
-    }
-    if (!guide.strNotice.empty()) {
-        RECT rcNotice = {10, 40, rcClient.right - 10, 80};
-        SetTextColor(hDC, RGB(170, 0, 0));
-        DrawTextW(hDC, Utf8ToWide(guide.strNotice).c_str(), -1, &rcNotice,
-                  DT_LEFT | DT_TOP | DT_NOPREFIX);
-    }
+    // The window covers the monitor: its client area is the monitor's size.
+    const int nWidth = m_rcMonitor.right - m_rcMonitor.left;
+    const int nHeight = m_rcMonitor.bottom - m_rcMonitor.top;
+    PaintCalPageLook(hDC, nWidth, nHeight,
+                     m_page.Look(nWidth, nHeight, 1.0, CalPageLabel(m_strDevice)));
 }
 
 void CWin32Cal::StartTargetTimer() {
