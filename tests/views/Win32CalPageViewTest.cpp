@@ -124,16 +124,20 @@ TEST(CalPageViewWin32Page, ShowsWhatTheTableSays) {
         PageLook look{WhileTheClockRuns(CalPageViewCases()[nCase]), {}, false};
         SCOPED_TRACE(look.c.szCase);
         g_pLook = &look;
-        CScriptedCalTouch touch;
-        if (look.c.targets[CAL_TOP_LEFT] == CalTargetState::Captured) {
-            touch.Tap(100, 200);
+        // The page ends itself when a target times out (5 s); a machine stalled that long
+        // before the first look gets another page, not a failure.
+        for (int nTry = 0; nTry < 5 && !look.bSeen; ++nTry) {
+            CScriptedCalTouch touch;
+            if (look.c.targets[CAL_TOP_LEFT] == CalTargetState::Captured) {
+                touch.Tap(100, 200);
+            }
+            CWin32Cal cal(touch, nullptr);
+            cal.m_rcMonitor = {0, 0, look.c.nWidth, look.c.nHeight};
+            cal.m_strDevice = CAL_VIEW_DEVICE;
+            const UINT_PTR nTimer = SetTimer(nullptr, 0, 50, LookAtPage);
+            cal.RunModal(GetModuleHandleW(nullptr), nullptr);
+            KillTimer(nullptr, nTimer);
         }
-        CWin32Cal cal(touch, nullptr);
-        cal.m_rcMonitor = {0, 0, look.c.nWidth, look.c.nHeight};
-        cal.m_strDevice = CAL_VIEW_DEVICE;
-        const UINT_PTR nTimer = SetTimer(nullptr, 0, 50, LookAtPage);
-        cal.RunModal(GetModuleHandleW(nullptr), nullptr);
-        KillTimer(nullptr, nTimer);
         g_pLook = nullptr;
         EXPECT_TRUE(look.bSeen) << "the page never showed the state";
         for (const std::string& strFailed : look.failed) {
