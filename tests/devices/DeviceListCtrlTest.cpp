@@ -106,6 +106,10 @@ public:
     void OnDeviceListItemChanged(int nItem) override {
         m_vecEvents.push_back("changed " + std::to_string(nItem));
     }
+    bool OnDeviceListKey(int nItem, DeviceListKey) override {
+        m_vecEvents.push_back("space " + std::to_string(nItem));
+        return true;
+    }
     std::vector<std::string> m_vecEvents;
 };
 
