@@ -26,6 +26,7 @@ namespace view_cases {
 enum class ListStep {
     ClickCheckBox,  // a left click on the row's check box
     ClickName,      // a left click on the row's name
+    ClickBelow,     // a left click in the list below its rows
     KeyDown,        // the down arrow, in the list
     KeySpace,       // the space bar, in the list
     Remove,         // the Remove button (a command of the rules, the same on every view)
@@ -64,6 +65,7 @@ constexpr ListEvent CheckBox(int nRow) {
 constexpr ListEvent Name(int nRow) {
     return {ListStep::ClickName, nRow};
 }
+constexpr ListEvent g_below{ListStep::ClickBelow};
 constexpr ListEvent g_down{ListStep::KeyDown};
 constexpr ListEvent g_space{ListStep::KeySpace};
 constexpr ListEvent g_remove{ListStep::Remove};
@@ -112,6 +114,10 @@ inline const std::vector<DeviceListViewCase>& DeviceListCases() {
          {{"A", 0}, {"B", 0}, {"C", 0}},
          {},
          {false, false, false}, {0, 0, 0}, "", -1, false},
+        {"AClickBelowTheRowsLeavesNothingToModify",
+         {{"A", 0}, {"B", 0}},
+         {Name(0), g_below},
+         {false, false}, {0, 0}, "", -1, false},
         {"RemoveLeavesNothingSelectedSoASecondRemoveDoesNothing",
          {{"A", 0}, {"B", 1}, {"C", 0}},
          {Name(0), g_remove, g_remove},
@@ -131,6 +137,7 @@ public:
     virtual void Show() = 0;
     virtual void ClickCheckBox(int nRow) = 0;
     virtual void ClickName(int nRow) = 0;
+    virtual void ClickBelowRows() = 0;
     virtual void PressDown() = 0;
     virtual void PressSpace() = 0;
 };
@@ -167,6 +174,9 @@ inline void RunDeviceListCase(const DeviceListViewCase& viewCase, IDeviceListDri
                 break;
             case ListStep::ClickName:
                 driver.ClickName(event.nRow);
+                break;
+            case ListStep::ClickBelow:
+                driver.ClickBelowRows();
                 break;
             case ListStep::KeyDown:
                 driver.PressDown();

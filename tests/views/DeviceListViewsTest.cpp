@@ -42,6 +42,10 @@ public:
         QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {},
                           m_pCtrl->visualRect(m_pCtrl->model()->index(nRow, 0)).center());
     }
+    void ClickBelowRows() override {
+        QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {},
+                          QPoint(20, m_pCtrl->viewport()->height() - 4));
+    }
     void PressDown() override { QTest::keyClick(m_pCtrl, Qt::Key_Down); }
     void PressSpace() override { QTest::keyClick(m_pCtrl, Qt::Key_Space); }
 

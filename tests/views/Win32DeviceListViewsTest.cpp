@@ -78,6 +78,7 @@ public:
         SendMessageW(m_hList, LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&rcLabel));
         Click({(rcLabel.left + rcLabel.right) / 2, (rcLabel.top + rcLabel.bottom) / 2});
     }
+    void ClickBelowRows() override { Click({200, 190}); }
     // As TranslateMessage hands a key on: the key down, its character, the key up.
     void PressDown() override { Key(VK_DOWN, 0); }
     void PressSpace() override { Key(VK_SPACE, L' '); }
