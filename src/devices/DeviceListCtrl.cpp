@@ -143,8 +143,8 @@ void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent) {
 }
 
 void CDeviceListCtrl::keyPressEvent(QKeyEvent* pEvent) {
-    const bool bSpace = (pEvent->key() == Qt::Key_Space || pEvent->key() == Qt::Key_Select) &&
-                        pEvent->modifiers() == Qt::NoModifier;
+    // With or without modifiers: no modifier may let the item view toggle a box itself.
+    const bool bSpace = pEvent->key() == Qt::Key_Space || pEvent->key() == Qt::Key_Select;
     const int nRow = currentIndex().isValid() ? currentIndex().row() : -1;
     if (bSpace && m_pEvents && m_pEvents->OnDeviceListKey(nRow, DeviceListKey::Space)) {
         pEvent->accept();

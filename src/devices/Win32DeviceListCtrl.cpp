@@ -60,8 +60,8 @@ LRESULT CALLBACK CWin32DeviceListCtrl::SubclassProc(HWND hWnd, UINT nMsg, WPARAM
             pThis->SelectItem(nItem);
         }
         pThis->m_pEvents->OnDeviceListClick(nItem);
-    } else if (nMsg == WM_KEYDOWN && wParam == VK_SPACE && pThis->m_pEvents &&
-               GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0) {
+    } else if (nMsg == WM_KEYDOWN && wParam == VK_SPACE && pThis->m_pEvents) {
+        // With or without modifiers: no modifier may let the control toggle a box itself.
         const int nFocused = ListView_GetNextItem(hWnd, -1, LVNI_FOCUSED);
         pThis->m_bSpaceTaken = pThis->m_pEvents->OnDeviceListKey(nFocused, DeviceListKey::Space);
         if (pThis->m_bSpaceTaken) {
