@@ -170,6 +170,17 @@ void CDeviceList::OnDeviceListDblClick() {
     OnModify();
 }
 
+bool CDeviceList::OnDeviceListKey(int nFocusedItem, DeviceListKey key) {
+    if (key != DeviceListKey::Space) {
+        return false;
+    }
+    if (nFocusedItem >= 0 && nFocusedItem < m_view.GetItemCount()) {
+        OnDeviceListClick(nFocusedItem);
+        m_view.SetCheck(nFocusedItem, !m_view.GetCheck(nFocusedItem));
+    }
+    return true;
+}
+
 void CDeviceList::OnDeviceListItemChanged(int nItem) {
     const CButtonUpdate update(*this);
     if (nItem != m_nClickedItem) {

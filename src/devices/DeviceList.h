@@ -32,6 +32,11 @@
 // already (two ticked lines in the file leave two ticked rows at start-up), and unticking
 // such another row leaves the active device connected.
 //
+// The space bar is a click on the check box of the row holding the focus: the click is
+// recorded first, then the box toggles, so a keyboard tick connects as a mouse tick does and
+// a second Space disconnects. Whatever the view's control would do with Space itself, the
+// rules take the key.
+//
 // Modify and Remove are enabled exactly while a row is selected: after every change the view
 // reports, every click and every command of the list.
 //
@@ -64,6 +69,7 @@ public:
     void OnDeviceListClick(int nItem) override;
     void OnDeviceListDblClick() override;
     void OnDeviceListItemChanged(int nItem) override;
+    bool OnDeviceListKey(int nFocusedItem, DeviceListKey key) override;
 
     int ClickedItem() const { return m_nClickedItem; }
     int ClickCheck() const { return m_nClickCheck; }

@@ -143,18 +143,14 @@ void CDeviceListCtrl::mousePressEvent(QMouseEvent* pEvent) {
 }
 
 void CDeviceListCtrl::keyPressEvent(QKeyEvent* pEvent) {
-    const bool bToggle = (pEvent->key() == Qt::Key_Space || pEvent->key() == Qt::Key_Select) &&
-                         pEvent->modifiers() == Qt::NoModifier;
+    // With or without modifiers: no modifier may let the item view toggle a box itself.
+    const bool bSpace = pEvent->key() == Qt::Key_Space || pEvent->key() == Qt::Key_Select;
     const int nRow = currentIndex().isValid() ? currentIndex().row() : -1;
-    if (!bToggle || nRow < 0) {
-        QTableWidget::keyPressEvent(pEvent);
+    if (bSpace && m_pEvents && m_pEvents->OnDeviceListKey(nRow, DeviceListKey::Space)) {
+        pEvent->accept();
         return;
     }
-    if (m_pEvents) {
-        m_pEvents->OnDeviceListClick(nRow);
-    }
-    SetCheck(nRow, !GetCheck(nRow));
-    pEvent->accept();
+    QTableWidget::keyPressEvent(pEvent);
 }
 
 void CDeviceListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent) {

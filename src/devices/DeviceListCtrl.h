@@ -13,9 +13,8 @@
 // - a left press lets Qt move the selection first, then reports the click (the row under the
 //   mouse, or -1). Qt toggles a check box only on the release, so the click is always known
 //   before the change it causes; a click taken from Qt's clicked() would come too late;
-// - the space bar acts as a click on the current row followed by a toggle of that row's check
-//   box, whichever column holds the current cell, so a keyboard tick connects as a mouse
-//   tick does;
+// - the space bar is reported as a key on the current row, whichever column holds the
+//   current cell; the rules decide what it does;
 // - every change of a check box (by the user or by SetCheck) and every change of a row's
 //   selection reports OnDeviceListItemChanged synchronously, for each row concerned;
 // - a double click reports OnDeviceListDblClick after Qt has handled it;

@@ -24,14 +24,22 @@ public:
     virtual void DeleteItem(int nRow) = 0;
 };
 
+// The keys the list's rules act on; a view reports these and handles every other key itself.
+enum class DeviceListKey { Space };
+
 // What the list control reports, in this order for a click on a check box: the click (on
-// the mouse press), then the change of the check box, so that ticking any row acts at once.
+// the mouse press, after the press has moved the selection), then the change of the check
+// box, so that ticking any row acts at once.
 class IDeviceListEvents {
 public:
     virtual ~IDeviceListEvents() = default;
     // nItem: the row under the mouse, or -1 when the click hit no row.
     virtual void OnDeviceListClick(int nItem) = 0;
     virtual void OnDeviceListDblClick() = 0;
-    // The check box of row nItem changed.
+    // The check box or the selection of row nItem changed.
     virtual void OnDeviceListItemChanged(int nItem) = 0;
+    // A key pressed in the list; nFocusedItem is the row holding the focus, or -1. True when
+    // the rules took the key: the view then gives it none of its own handling (a list
+    // control's own Space toggle would tick a row behind the rules' back).
+    virtual bool OnDeviceListKey(int nFocusedItem, DeviceListKey key) = 0;
 };

@@ -68,6 +68,10 @@ int CDeviceSettings::NameLength(const std::string& strUtf8) {
     return nUnits;
 }
 
+int CDeviceSettings::NameLimit(const std::string& strShown) {
+    return std::max(MAX_NAME_CHARS, NameLength(strShown));
+}
+
 void CDeviceSettings::Open(const DeviceSettingsValues& values, bool bModify) {
     m_values = values;
     m_vecMonitors.clear();

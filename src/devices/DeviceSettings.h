@@ -100,6 +100,12 @@ public:
 
     // A text's length as the dialog's edit counts it: in UTF-16 units.
     static int NameLength(const std::string& strUtf8);
+    // The most the name field may hold while it shows strShown (UTF-8), in UTF-16 units:
+    // typing stops at 20, but a longer name from the device file is shown whole (Save refuses
+    // it until it is shortened) rather than cut without a word. So the limit is the longer of
+    // 20 and the text, and follows the text down as the user shortens it. A view applies it
+    // when it fills the field and after every change of the text.
+    static int NameLimit(const std::string& strShown);
 
 private:
     bool LinkChosenPort(int nRow);

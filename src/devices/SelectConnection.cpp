@@ -89,12 +89,9 @@ void CSelectConnection::BuildControls() {
     m_pName = new QLineEdit(this);
     m_pName->setObjectName("ctl1013");
     units.Place(m_pName, 7, 41, 185, 14);
-    // Like a limited edit control: typing cannot make the name longer than 20 characters,
-    // but a longer name that comes from the device file is shown whole (and refused at Save
-    // until it is shortened) instead of being cut without a word. So the limit is the longer
-    // of 20 and the text, and follows the text down as the user shortens it.
+    // The limit follows the text (CDeviceSettings::NameLimit).
     connect(m_pName, &QLineEdit::textChanged, this, [this](const QString& strText) {
-        m_pName->setMaxLength(std::max<int>(MAX_NAME_CHARS, static_cast<int>(strText.size())));
+        m_pName->setMaxLength(CDeviceSettings::NameLimit(strText.toStdString()));
     });
 
     auto* pMonitorLabel = new QLabel("Monitor", this);
@@ -233,7 +230,7 @@ void CSelectConnection::Focus(CDeviceSettings::Field field) {
 bool CSelectConnection::UpdateData(bool bSaveAndValidate) {
     if (!bSaveAndValidate) {
         const QString strName = QString::fromStdString(m_settings.ShownName());
-        m_pName->setMaxLength(std::max<int>(MAX_NAME_CHARS, static_cast<int>(strName.size())));
+        m_pName->setMaxLength(CDeviceSettings::NameLimit(m_settings.ShownName()));
         m_pName->setText(strName);
         m_pConnect->setChecked(m_settings.Values().m_bConnect != 0);
         m_pSwapXY->setChecked(m_settings.Values().m_bSwapXY != 0);

@@ -44,8 +44,11 @@ void CWin32DeviceListCtrl::Attach(HWND hList) {
     SetWindowSubclass(hList, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
-// The press reaches the rules before the control acts on it: a press on a check box toggles
-// it inside the control's own handling of the press.
+// The press moves the selection, then reaches the rules, before the control acts on it (a
+// press on a check box toggles it inside the control's own handling of the press): the order
+// the rules need, and the one the Qt list gives. Space goes to the rules, which tick the
+// focused row themselves; the control's own toggle, and the incremental search its character
+// would start, never run when they take it.
 LRESULT CALLBACK CWin32DeviceListCtrl::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam,
                                                     LPARAM lParam, UINT_PTR, DWORD_PTR nData) {
     auto* pThis = reinterpret_cast<CWin32DeviceListCtrl*>(nData);
@@ -53,7 +56,20 @@ LRESULT CALLBACK CWin32DeviceListCtrl::SubclassProc(HWND hWnd, UINT nMsg, WPARAM
         LVHITTESTINFO hit = {};
         hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         const int nItem = ListView_SubItemHitTest(hWnd, &hit);
+        if (nItem >= 0) {
+            pThis->SelectItem(nItem);
+        }
         pThis->m_pEvents->OnDeviceListClick(nItem);
+    } else if (nMsg == WM_KEYDOWN && wParam == VK_SPACE && pThis->m_pEvents) {
+        // With or without modifiers: no modifier may let the control toggle a box itself.
+        const int nFocused = ListView_GetNextItem(hWnd, -1, LVNI_FOCUSED);
+        pThis->m_bSpaceTaken = pThis->m_pEvents->OnDeviceListKey(nFocused, DeviceListKey::Space);
+        if (pThis->m_bSpaceTaken) {
+            return 0;
+        }
+    } else if (nMsg == WM_CHAR && wParam == L' ' && pThis->m_bSpaceTaken) {
+        pThis->m_bSpaceTaken = false;
+        return 0;
     }
     return DefSubclassProc(hWnd, nMsg, wParam, lParam);
 }
@@ -66,10 +82,14 @@ bool CWin32DeviceListCtrl::OnNotify(const NMHDR& header) {
         return true;
     }
     if (header.code == LVN_ITEMCHANGED && !m_bInserting) {
+        // A change of the check box (not the first state image of a new row) or of the
+        // selection, as the Qt list reports both.
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        const UINT nChanged = change.uOldState ^ change.uNewState;
+        const bool bCheck =
+            (nChanged & LVIS_STATEIMAGEMASK) && (change.uOldState & LVIS_STATEIMAGEMASK) != 0;
         if ((change.uChanged & LVIF_STATE) && change.iItem >= 0 &&
-            ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK) &&
-            (change.uOldState & LVIS_STATEIMAGEMASK) != 0) {
+            (bCheck || (nChanged & LVIS_SELECTED))) {
             m_pEvents->OnDeviceListItemChanged(change.iItem);
         }
     } else if (header.code == NM_DBLCLK) {

@@ -9,9 +9,10 @@
 // style with check boxes: four columns, single selection, the selection shown without focus.
 //
 // The list's events come in the order the device list's rules need: the press on a row (from
-// the control's own mouse press, before the control toggles the box) and then the change of
-// the check box (LVN_ITEMCHANGED with a new state image). The dialog hands the list's
-// notifications to OnNotify.
+// the control's own mouse press, after the row is selected and before the control toggles the
+// box), then the change of the check box or of a row's selection (LVN_ITEMCHANGED with a new
+// state image or selected state). Space is the rules' key, not the control's. The dialog hands
+// the list's notifications to OnNotify.
 class CWin32DeviceListCtrl final : public IDeviceListView {
 public:
     CWin32DeviceListCtrl() = default;
@@ -42,4 +43,6 @@ private:
     IDeviceListEvents* m_pEvents = nullptr;
     // A row is being inserted: its first check-box state is no change.
     bool m_bInserting = false;
+    // The rules took the last Space: its character is theirs too.
+    bool m_bSpaceTaken = false;
 };

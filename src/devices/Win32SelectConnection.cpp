@@ -118,6 +118,11 @@ INT_PTR CALLBACK CWin32SelectConnection::DlgProc(HWND hWnd, UINT nMsg, WPARAM wP
         case IDCANCEL:
             EndDialog(hWnd, IDCANCEL);
             return TRUE;
+        case IDC_DEVICE_NAME:
+            if (HIWORD(wParam) == EN_CHANGE) {
+                pThis->OnNameChanged();
+            }
+            return FALSE;
         default:
             return FALSE;
     }
@@ -127,10 +132,10 @@ void CWin32SelectConnection::OnInitDialog() {
     m_settings.Open(m_values, m_bModify);
     HWND hName = GetDlgItem(m_hWnd, IDC_DEVICE_NAME);
     const std::wstring strName = Utf8ToWide(m_settings.ShownName());
-    // Typing stops at 20 characters; a longer name from the file is shown whole and refused
-    // at Save until it is shortened, rather than cut without a word.
+    // The limit follows the text (CDeviceSettings::NameLimit): set for the text shown here,
+    // and again after every change (OnNameChanged).
     SendMessageW(hName, EM_SETLIMITTEXT,
-                 std::max<size_t>(CDeviceSettings::MAX_NAME_CHARS, strName.size()), 0);
+                 static_cast<WPARAM>(CDeviceSettings::NameLimit(m_settings.ShownName())), 0);
     SetWindowTextW(hName, strName.c_str());
     CheckDlgButton(m_hWnd, IDC_CONNECT, m_settings.Values().m_bConnect ? BST_CHECKED : 0);
     CheckDlgButton(m_hWnd, IDC_SWAP_XY, m_settings.Values().m_bSwapXY ? BST_CHECKED : 0);
@@ -160,6 +165,12 @@ void CWin32SelectConnection::OnInitDialog() {
     } else {
         SetFocus(GetDlgItem(m_hWnd, IDC_CONNECT));
     }
+}
+
+void CWin32SelectConnection::OnNameChanged() {
+    HWND hName = GetDlgItem(m_hWnd, IDC_DEVICE_NAME);
+    SendMessageW(hName, EM_SETLIMITTEXT,
+                 static_cast<WPARAM>(CDeviceSettings::NameLimit(ControlText(hName))), 0);
 }
 
 CDeviceSettings::Choices CWin32SelectConnection::ReadControls() const {

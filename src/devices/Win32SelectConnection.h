@@ -18,7 +18,7 @@ class IMonitorSource;
 //   control          | shows                         | Save reads
 //   -----------------+-------------------------------+---------------------------
 //   Connect 1012     | m_bConnect                    | the tick
-//   Device name 1013 | the name, 20 characters typed | the text
+//   Device name 1013 | the name, NameLimit() long     | the text
 //   Monitor 1014     | CDeviceSettings::Monitors()   | the row
 //   Com port 1015    | Win32PortChoices()            | the row
 //   Baud rate 1016   | CDeviceSettings::BAUD_RATES   | the row
@@ -34,6 +34,7 @@ private:
     static INT_PTR CALLBACK DlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
     bool OnSave();
+    void OnNameChanged();
     CDeviceSettings::Choices ReadControls() const;
     void Focus(CDeviceSettings::Field field);
 

@@ -106,6 +106,10 @@ public:
     void OnDeviceListItemChanged(int nItem) override {
         m_vecEvents.push_back("changed " + std::to_string(nItem));
     }
+    bool OnDeviceListKey(int nItem, DeviceListKey) override {
+        m_vecEvents.push_back("space " + std::to_string(nItem));
+        return true;
+    }
     std::vector<std::string> m_vecEvents;
 };
 
@@ -146,27 +150,6 @@ TEST_F(DeviceListCtrl, ClickingARowSelectsItAndRecordsItsCheckState) {
     QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {},
                       QPoint(10, m_pCtrl->viewport()->height() - 3));
     EXPECT_EQ(m_pList->ClickCheck(), -1);
-}
-
-TEST_F(DeviceListCtrl, TickingARowByItsCheckBoxConnectsItAtOnce) {
-    StartWith({Line("A", 1, 0), Line("B", 1, 1), Line("C", 0, 2)});
-    ASSERT_EQ(m_pHost->m_strConnected, "A");
-    ClickCheckBox(2);
-    EXPECT_EQ(m_pHost->m_strConnected, "C");
-    EXPECT_EQ(Checks(), (std::vector<bool>{false, false, true}));
-    EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0, 1}));
-    EXPECT_EQ(m_pCtrl->GetFirstSelected(), 2);
-}
-
-TEST_F(DeviceListCtrl, UntickingTheActiveRowByItsCheckBoxDisconnects) {
-    StartWith({Line("A", 0, 0), Line("B", 1, 1)});
-    ClickCheckBox(1);
-    EXPECT_EQ(m_pHost->m_strConnected, "");
-    EXPECT_EQ(Checks(), (std::vector<bool>{false, false}));
-    EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0}));
-    // And ticking it again connects it again.
-    ClickCheckBox(1);
-    EXPECT_EQ(m_pHost->m_strConnected, "B");
 }
 
 TEST_F(DeviceListCtrl, DoubleClickingARowOpensModifyForIt) {
@@ -222,27 +205,4 @@ TEST_F(DeviceListCtrl, SpaceTicksAndUnticksLikeTheMouseFromAnyColumn) {
         EXPECT_EQ(m_pHost->m_strConnected, "");
         EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0}));
     }
-}
-
-TEST_F(DeviceListCtrl, RemoveLeavesNoRowSelectedSoASecondRemoveDoesNothing) {
-    StartWith({Line("A", 0, 0), Line("B", 0, 1), Line("C", 0, 2)});
-    QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(0));
-    m_pList->OnRemove();
-    EXPECT_EQ(m_pCtrl->GetFirstSelected(), -1);
-    m_pList->OnRemove();
-    ASSERT_EQ(m_arrLines.GetSize(), 2);
-    EXPECT_EQ(ParseDeviceLine(m_arrLines.GetAt(0)).m_strName, "B");
-}
-
-// A row unticked by a failed connect, not the clicked row, keeps its line's flag until a
-// selection change of that row reaches the rules, which then store its unticked state.
-TEST_F(DeviceListCtrl, LeavingAClickedRowStoresItsCheckState) {
-    m_pHost->m_setFailingPorts.insert("COM2");
-    StartWith({Line("A", 0, 0), Line("B", 1, 1)});
-    ASSERT_EQ(Checks(), (std::vector<bool>{false, false}));
-    ASSERT_EQ(LineFlags(), (std::vector<int>{0, 1}));
-    QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(1));
-    QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, TextOf(0));
-    EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0}));
-    EXPECT_EQ(m_pCtrl->GetFirstSelected(), 0);
 }

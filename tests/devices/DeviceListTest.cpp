@@ -250,6 +250,20 @@ TEST_F(DeviceList, TickingARowWhosePortFailsLeavesItUntickedAndCleared) {
     EXPECT_EQ(m_host.m_strConnected, "A");
 }
 
+// Space is the rules' key wherever the list has the focus: a click on the focused row's check
+// box, and taken even with no row focused, so no control toggles a box behind the rules.
+TEST_F(DeviceList, SpaceClicksTheFocusedRowsCheckBox) {
+    StartWith({Line("A", 0, 0), Line("B", 0, 1, "COM2")});
+    EXPECT_TRUE(m_list.OnDeviceListKey(-1, DeviceListKey::Space));
+    EXPECT_EQ(m_view.Checks(), (std::vector<bool>{false, false}));
+    EXPECT_TRUE(m_list.OnDeviceListKey(1, DeviceListKey::Space));
+    EXPECT_EQ(m_host.m_strConnected, "B");
+    EXPECT_EQ(m_view.GetFirstSelected(), 1);
+    EXPECT_TRUE(m_list.OnDeviceListKey(1, DeviceListKey::Space));
+    EXPECT_EQ(m_host.m_strConnected, "");
+    EXPECT_EQ(LineFlags(), (std::vector<int>{0, 0}));
+}
+
 TEST_F(DeviceList, AfterAClickBesideTheRowsAChangeIsOnlyStored) {
     StartWith({Line("A", 0, 0)});
     m_list.OnDeviceListClick(0);

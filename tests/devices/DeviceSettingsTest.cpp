@@ -217,3 +217,13 @@ TEST_F(DeviceSettings, SaveStoresTheChoicesAndKeepsWhatWasNotChosen) {
     expected.m_bSwapXY = 1;
     EXPECT_EQ(m_settings.Values(), expected);
 }
+
+// The name field's limit counts as the field does, in UTF-16 units: a character beyond the
+// first plane takes two.
+TEST(DeviceSettingsNameLimit, IsTwentyOrTheTextWhicheverIsLonger) {
+    EXPECT_EQ(CDeviceSettings::NameLimit(""), 20);
+    EXPECT_EQ(CDeviceSettings::NameLimit("Front"), 20);
+    EXPECT_EQ(CDeviceSettings::NameLimit(std::string(25, 'x')), 25);
+    EXPECT_EQ(CDeviceSettings::NameLimit(std::string(19, 'x') + "\xC3\xA9"), 20);
+    EXPECT_EQ(CDeviceSettings::NameLimit(std::string(19, 'x') + "\xF0\x9F\x91\x86"), 21);
+}

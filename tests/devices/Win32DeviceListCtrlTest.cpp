@@ -2,6 +2,7 @@
 // rules rely on, and the check boxes and selection they read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ public:
     void OnDeviceListDblClick() override { m_vecEvents.push_back("double"); }
     void OnDeviceListItemChanged(int nItem) override {
         m_vecEvents.push_back("changed " + std::to_string(nItem));
+    }
+    bool OnDeviceListKey(int nItem, DeviceListKey) override {
+        m_vecEvents.push_back("space " + std::to_string(nItem));
+        return true;
     }
     std::vector<std::string> m_vecEvents;
 };
@@ -66,7 +71,7 @@ protected:
     CRecordingEvents m_events;
 };
 
-TEST_F(Win32DeviceListCtrl, ReportsCheckChangesAtOnceAndNothingElse) {
+TEST_F(Win32DeviceListCtrl, ReportsCheckAndSelectionChangesAtOnce) {
     m_list.InsertItem(0, "Front");
     m_list.InsertItem(1, "Side");
     m_list.SetItemText(1, 2, "COM5");
@@ -81,10 +86,12 @@ TEST_F(Win32DeviceListCtrl, ReportsCheckChangesAtOnceAndNothingElse) {
     m_list.SetCheck(1, true);  // the state it has
     EXPECT_EQ(m_events.m_vecEvents.size(), 1u);
 
-    // Selection is no check-box change.
+    // A selection moving from row 0 to row 1 is a change of both rows, as on the Qt list.
+    m_list.SelectItem(0);
+    m_events.m_vecEvents.clear();
     m_list.SelectItem(1);
     EXPECT_EQ(m_list.GetFirstSelected(), 1);
-    EXPECT_EQ(m_events.m_vecEvents.size(), 1u);
+    EXPECT_EQ(m_events.m_vecEvents, (std::vector<std::string>{"changed 0", "changed 1"}));
 
     m_list.SetCheck(1, false);
     EXPECT_EQ(m_events.m_vecEvents.back(), "changed 1");
@@ -104,10 +111,13 @@ TEST_F(Win32DeviceListCtrl, APressReportsTheRowUnderTheMouseFirst) {
     SendMessageW(hList, WM_LBUTTONDOWN, MK_LBUTTON, ptRow);
     SendMessageW(hList, WM_LBUTTONUP, 0, ptRow);
     ASSERT_FALSE(m_events.m_vecEvents.empty());
-    EXPECT_EQ(m_events.m_vecEvents.front(), "click 0");
+    // The press selects the row first, as the Qt list does, then reports the click.
+    EXPECT_EQ(m_events.m_vecEvents.front(), "changed 0");
+    EXPECT_EQ(m_events.m_vecEvents.at(1), "click 0");
     SendMessageW(hList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 250));  // below the rows
     SendMessageW(hList, WM_LBUTTONUP, 0, MAKELPARAM(200, 250));
-    EXPECT_EQ(m_events.m_vecEvents.back(), "click -1");
+    EXPECT_NE(std::find(m_events.m_vecEvents.begin(), m_events.m_vecEvents.end(), "click -1"),
+              m_events.m_vecEvents.end());
 }
 
 // COM5 is the runner's pseudo-terminal, linked by Wine's own dosdevices entry only.
