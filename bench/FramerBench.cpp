@@ -33,7 +33,7 @@
 #include "LoopSerialLine.h"
 #include "serial/LineGuard.h"
 #include "serial/Port.h"
-#include "serial/PosixSerialLine.h"
+#include "linux/PosixSerialLine.h"
 #include "touch/BitString.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "BenchPackets.h"
-#include "app/QtTraceSink.h"
+#include "qt/QtTraceSink.h"
 #include "app/TraceSink.h"
 #include "touch/HoldTimer.h"
 #include "touch/PointerOutput.h"

@@ -1,4 +1,4 @@
-#include "app/DisplayLossGuard.h"
+#include "linux/DisplayLossGuard.h"
 
 #include <X11/Xlib.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "app/FolderTrust.h"
+#include "linux/FolderTrust.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -1,4 +1,4 @@
-#include "serial/LineTermios.h"
+#include "linux/LineTermios.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>

@@ -1,4 +1,4 @@
-#include "devices/PosixFileReplacer.h"
+#include "linux/PosixFileReplacer.h"
 
 #include <dirent.h>
 #include <fcntl.h>

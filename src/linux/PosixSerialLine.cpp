@@ -1,4 +1,4 @@
-#include "serial/PosixSerialLine.h"
+#include "linux/PosixSerialLine.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,10 +12,10 @@
 #include <system_error>
 #include <utility>
 
-#include "serial/LineTermios.h"
+#include "linux/LineTermios.h"
 #include "serial/PortChoices.h"
 #include "serial/PortNames.h"
-#include "serial/UdevPortSystem.h"
+#include "linux/UdevPortSystem.h"
 
 CPosixSerialLine::CPosixSerialLine(std::function<std::string(int)> pathForPort,
                                    std::function<std::string(const std::string&)> groupForPath)

@@ -1,4 +1,4 @@
-#include "serial/UdevMonitor.h"
+#include "linux/UdevMonitor.h"
 
 #include <libudev.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "serial/UdevPortSystem.h"
+#include "linux/UdevPortSystem.h"
 
 #include <fcntl.h>
 #include <grp.h>

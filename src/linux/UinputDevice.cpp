@@ -1,4 +1,4 @@
-#include "touch/UinputDevice.h"
+#include "linux/UinputDevice.h"
 
 #include <fcntl.h>
 #include <libevdev/libevdev-uinput.h>

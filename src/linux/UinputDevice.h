@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "devices/TouchDevice.h"
-#include "touch/UinputEvents.h"
+#include "linux/UinputEvents.h"
 
 // A virtual input device in the kernel, made through /dev/uinput. Gone with the object.
 class IUinputDevice {

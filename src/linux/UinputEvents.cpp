@@ -1,4 +1,4 @@
-#include "touch/UinputEvents.h"
+#include "linux/UinputEvents.h"
 
 #include <linux/input-event-codes.h>
 

@@ -1,4 +1,4 @@
-#include "touch/UinputPointerOutput.h"
+#include "linux/UinputPointerOutput.h"
 
 #include <iostream>
 #include <utility>

@@ -9,8 +9,8 @@
 
 #include "monitors/MonitorSource.h"
 #include "touch/PointerOutput.h"
-#include "touch/UinputDevice.h"
-#include "touch/UinputEvents.h"
+#include "linux/UinputDevice.h"
+#include "linux/UinputEvents.h"
 
 // Pointer input through the kernel: one uinput device, so the pointer moves on every
 // session (X11 through its libinput or evdev driver, Wayland compositors through libinput,

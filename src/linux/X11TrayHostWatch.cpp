@@ -1,4 +1,4 @@
-#include "tray/X11TrayHostWatch.h"
+#include "linux/X11TrayHostWatch.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>

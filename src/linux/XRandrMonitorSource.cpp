@@ -1,10 +1,10 @@
-#include "monitors/XRandrMonitorSource.h"
+#include "linux/XRandrMonitorSource.h"
 
 #include <X11/Xlib.h>
 
 #include <utility>
 
-#include "monitors/XRandrQuery.h"
+#include "linux/XRandrQuery.h"
 
 CXRandrMonitorSource::CXRandrMonitorSource(std::string strDisplayName)
     : m_strDisplayName(std::move(strDisplayName)) {}

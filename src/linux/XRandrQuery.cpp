@@ -1,4 +1,4 @@
-#include "monitors/XRandrQuery.h"
+#include "linux/XRandrQuery.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>

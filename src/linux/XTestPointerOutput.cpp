@@ -1,4 +1,4 @@
-#include "touch/XTestPointerOutput.h"
+#include "linux/XTestPointerOutput.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -8,7 +8,7 @@
 #include <iostream>
 #include <utility>
 
-#include "monitors/XRandrQuery.h"
+#include "linux/XRandrQuery.h"
 
 namespace {
 

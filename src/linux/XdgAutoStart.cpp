@@ -1,11 +1,11 @@
-#include "app/XdgAutoStart.h"
+#include "linux/XdgAutoStart.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include "app/FolderTrust.h"
-#include "devices/PosixFileReplacer.h"
+#include "linux/FolderTrust.h"
+#include "linux/PosixFileReplacer.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "app/AboutDlg.h"
+#include "qt/AboutDlg.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
-#include "resources/Resources.h"
+#include "qt/Resources.h"
 
 namespace {
 

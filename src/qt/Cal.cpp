@@ -1,4 +1,4 @@
-#include "calibration/Cal.h"
+#include "qt/Cal.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -7,10 +7,10 @@
 #include <QPen>
 #include <QScreen>
 
-#include "calibration/CalPaint.h"
+#include "qt/CalPaint.h"
 #include "calibration/CalTouchSource.h"
 #include "calibration/CalibrationCodes.h"
-#include "monitors/QtScreenMonitorSource.h"
+#include "qt/QtScreenMonitorSource.h"
 
 // The page's course, with the timers that drive it:
 //

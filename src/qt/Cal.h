@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ThreadCalls.h"
+#include "qt/ThreadCalls.h"
 #include "calibration/CalPage.h"
 #include "calibration/CalibrationGuide.h"
 #include "calibration/CalibrationNumbers.h"

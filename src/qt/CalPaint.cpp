@@ -1,4 +1,4 @@
-#include "calibration/CalPaint.h"
+#include "qt/CalPaint.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "devices/DeviceListCtrl.h"
+#include "qt/DeviceListCtrl.h"
 
 #include <algorithm>
 

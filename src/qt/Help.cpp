@@ -1,4 +1,4 @@
-#include "app/Help.h"
+#include "qt/Help.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

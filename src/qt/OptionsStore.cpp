@@ -1,4 +1,4 @@
-#include "app/OptionsStore.h"
+#include "qt/OptionsStore.h"
 
 #include <QSettings>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/QtHoldTimer.h"
+#include "qt/QtHoldTimer.h"
 
 #include <QThread>
 #include <utility>

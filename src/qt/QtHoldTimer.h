@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/ThreadCalls.h"
+#include "qt/ThreadCalls.h"
 #include "touch/HoldTimer.h"
 
 // The hold timer on the user-interface thread. The reader thread arms and kills it through

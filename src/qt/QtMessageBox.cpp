@@ -1,4 +1,4 @@
-#include "app/QtMessageBox.h"
+#include "qt/QtMessageBox.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "monitors/QtScreenMonitorSource.h"
+#include "qt/QtScreenMonitorSource.h"
 
 #include <QGuiApplication>
 #include <QScreen>

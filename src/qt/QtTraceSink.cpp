@@ -1,4 +1,4 @@
-#include "app/QtTraceSink.h"
+#include "qt/QtTraceSink.h"
 
 Q_LOGGING_CATEGORY(lcTactiloTrace, "tactilo.trace", QtWarningMsg)
 

@@ -1,4 +1,4 @@
-#include "tray/QtTrayShell.h"
+#include "qt/QtTrayShell.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -6,8 +6,8 @@
 #include <QSocketNotifier>
 #include <QThread>
 
-#include "resources/Resources.h"
-#include "tray/X11TrayHostWatch.h"
+#include "qt/Resources.h"
+#include "linux/X11TrayHostWatch.h"
 
 namespace {
 

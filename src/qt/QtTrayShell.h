@@ -8,7 +8,7 @@
 #include <mutex>
 #include <utility>
 
-#include "app/ThreadCalls.h"
+#include "qt/ThreadCalls.h"
 #include "tray/TrayShell.h"
 
 class CX11TrayHostWatch;

@@ -1,4 +1,4 @@
-#include "resources/Resources.h"
+#include "qt/Resources.h"
 
 #include <QDir>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "app/ScreenLayoutWatch.h"
+#include "qt/ScreenLayoutWatch.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "devices/SelectConnection.h"
+#include "qt/SelectConnection.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -14,7 +14,7 @@
 #include "devices/LegacyText.h"
 #include "serial/BaudDetector.h"
 #include "serial/Port.h"
-#include "serial/PosixSerialLine.h"
+#include "linux/PosixSerialLine.h"
 #include "touch/ReaderThread.h"
 
 namespace {

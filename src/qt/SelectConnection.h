@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/ThreadCalls.h"
+#include "qt/ThreadCalls.h"
 #include "devices/DeviceSettings.h"
 #include "devices/DeviceSettingsValues.h"
 #include "devices/TouchDevice.h"

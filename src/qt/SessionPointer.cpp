@@ -1,18 +1,18 @@
-#include "app/SessionPointer.h"
+#include "qt/SessionPointer.h"
 
 #include <QGuiApplication>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
-#include "app/ScreenLayoutWatch.h"
+#include "qt/ScreenLayoutWatch.h"
 #include "app/TraceSink.h"
-#include "monitors/QtScreenMonitorSource.h"
-#include "monitors/XRandrMonitorSource.h"
+#include "qt/QtScreenMonitorSource.h"
+#include "linux/XRandrMonitorSource.h"
 #include "touch/NoticePointerOutput.h"
-#include "touch/UinputDevice.h"
-#include "touch/UinputPointerOutput.h"
-#include "touch/XTestPointerOutput.h"
+#include "linux/UinputDevice.h"
+#include "linux/UinputPointerOutput.h"
+#include "linux/XTestPointerOutput.h"
 
 bool CSessionPointer::IsX11Session() {
     const QString strPlatform = QGuiApplication::platformName();

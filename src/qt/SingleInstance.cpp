@@ -1,4 +1,4 @@
-#include "app/SingleInstance.h"
+#include "qt/SingleInstance.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/FolderTrust.h"
+#include "linux/FolderTrust.h"
 #include "app/InstanceName.h"
 
 namespace {

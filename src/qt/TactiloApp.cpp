@@ -1,4 +1,4 @@
-#include "app/TactiloApp.h"
+#include "qt/TactiloApp.h"
 
 #include <unistd.h>
 
@@ -15,25 +15,25 @@
 #include <thread>
 
 #include "app/CommandLine.h"
-#include "app/DisplayLossGuard.h"
-#include "app/FolderTrust.h"
-#include "app/OptionsStore.h"
-#include "app/QtMessageBox.h"
-#include "app/QtTraceSink.h"
-#include "app/SessionPointer.h"
-#include "app/SingleInstance.h"
-#include "app/TactiloDlg.h"
-#include "app/TerminateSignals.h"
-#include "app/ThreadCalls.h"
+#include "linux/DisplayLossGuard.h"
+#include "linux/FolderTrust.h"
+#include "qt/OptionsStore.h"
+#include "qt/QtMessageBox.h"
+#include "qt/QtTraceSink.h"
+#include "qt/SessionPointer.h"
+#include "qt/SingleInstance.h"
+#include "qt/TactiloDlg.h"
+#include "qt/TerminateSignals.h"
+#include "qt/ThreadCalls.h"
 #include "app/UserPaths.h"
-#include "app/XdgAutoStart.h"
+#include "linux/XdgAutoStart.h"
 #include "devices/AppDirectory.h"
 #include "devices/DeviceStore.h"
-#include "devices/PosixFileReplacer.h"
-#include "resources/Resources.h"
+#include "linux/PosixFileReplacer.h"
+#include "qt/Resources.h"
 #include "serial/PortNames.h"
-#include "serial/PosixSerialLine.h"
-#include "tray/QtTrayShell.h"
+#include "linux/PosixSerialLine.h"
+#include "qt/QtTrayShell.h"
 
 #ifndef TACTILO_VERSION
 #error "The build passes the project's version in TACTILO_VERSION"

@@ -1,18 +1,18 @@
-#include "app/TactiloDlg.h"
+#include "qt/TactiloDlg.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <utility>
 
-#include "app/AboutDlg.h"
-#include "app/Help.h"
-#include "app/QtHoldTimer.h"
+#include "qt/AboutDlg.h"
+#include "qt/Help.h"
+#include "qt/QtHoldTimer.h"
 #include "devices/AppDirectory.h"
-#include "devices/DeviceListCtrl.h"
-#include "devices/SelectConnection.h"
-#include "resources/Resources.h"
-#include "serial/UdevMonitor.h"
+#include "qt/DeviceListCtrl.h"
+#include "qt/SelectConnection.h"
+#include "qt/Resources.h"
+#include "linux/UdevMonitor.h"
 
 namespace {
 

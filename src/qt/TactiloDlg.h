@@ -6,11 +6,11 @@
 
 #include "app/CommandLine.h"
 #include "app/MainWindowView.h"
-#include "app/QtUiTimer.h"
+#include "qt/QtUiTimer.h"
 #include "app/TactiloHub.h"
-#include "app/ThreadCalls.h"
+#include "qt/ThreadCalls.h"
 #include "app/UiDispatcher.h"
-#include "serial/UdevPortSystem.h"
+#include "linux/UdevPortSystem.h"
 
 class CDeviceListCtrl;
 class CQtHoldTimer;

@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/TactiloDlg.h"
+#include "qt/TactiloDlg.h"
 
 OptionControls CTactiloDlg::GetOptionControls() const {
     OptionControls controls;

@@ -1,4 +1,4 @@
-#include "app/TerminateSignals.h"
+#include "qt/TerminateSignals.h"
 
 #include <fcntl.h>
 #include <signal.h>

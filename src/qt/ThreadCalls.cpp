@@ -1,4 +1,4 @@
-#include "app/ThreadCalls.h"
+#include "qt/ThreadCalls.h"
 
 #include <QCoreApplication>
 #include <QEvent>

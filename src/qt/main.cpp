@@ -1,4 +1,4 @@
-#include "app/TactiloApp.h"
+#include "qt/TactiloApp.h"
 
 int main(int argc, char** argv) {
     return CTactiloApp::Run(argc, argv);

@@ -1,4 +1,4 @@
-#include "app/DebugTraceSink.h"
+#include "win32/DebugTraceSink.h"
 
 #include <windows.h>
 

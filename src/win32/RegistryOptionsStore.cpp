@@ -1,4 +1,4 @@
-#include "app/RegistryOptionsStore.h"
+#include "win32/RegistryOptionsStore.h"
 
 #include <windows.h>
 // <windows.h> maps these names onto its own profile functions; ours are the interface's.
@@ -8,7 +8,7 @@
 
 #include <utility>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 CRegistryOptionsStore::CRegistryOptionsStore(std::string strKeyPath)
     : m_strKeyPath(std::move(strKeyPath)) {}

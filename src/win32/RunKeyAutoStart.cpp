@@ -1,10 +1,10 @@
-#include "app/RunKeyAutoStart.h"
+#include "win32/RunKeyAutoStart.h"
 
 #include <windows.h>
 
 #include <utility>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 CRunKeyAutoStart::CRunKeyAutoStart(std::string strKeyPath, std::string strValueName)
     : m_strKeyPath(std::move(strKeyPath)), m_strValueName(std::move(strValueName)) {}

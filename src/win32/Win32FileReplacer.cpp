@@ -1,4 +1,4 @@
-#include "devices/Win32FileReplacer.h"
+#include "win32/Win32FileReplacer.h"
 
 #include <windows.h>
 // <windows.h> maps ReplaceFile onto ReplaceFileW; ours is the interface's.
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/Win32Module.h"
+#include "win32/Win32Module.h"
 
 #include <windows.h>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 std::string ModuleFilePath() {
     std::wstring strPath(MAX_PATH, L'\0');

@@ -1,8 +1,8 @@
-#include "monitors/Win32MonitorSource.h"
+#include "win32/Win32MonitorSource.h"
 
 #include <windows.h>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "touch/Win32PointerOutput.h"
+#include "win32/Win32PointerOutput.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "serial/Win32SerialLine.h"
+#include "win32/Win32SerialLine.h"
 
 #include <string>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 std::wstring ComDeviceName(int nPort) {
     return L"\\\\.\\COM" + std::to_wstring(nPort);

@@ -1,10 +1,10 @@
-#include "app/Win32SingleInstance.h"
+#include "win32/Win32SingleInstance.h"
 
 #include <cstdint>
 #include <cwctype>
 
-#include "app/Win32Module.h"
-#include "app/Win32Text.h"
+#include "win32/Win32Module.h"
+#include "win32/Win32Text.h"
 
 CWin32SingleInstance::CWin32SingleInstance(std::wstring strName) : m_strName(std::move(strName)) {}
 

@@ -1,4 +1,4 @@
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 #include <windows.h>
 

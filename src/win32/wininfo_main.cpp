@@ -11,12 +11,12 @@
 #include <string>
 
 #include "app/Options.h"
-#include "app/RegistryOptionsStore.h"
-#include "app/Win32Module.h"
+#include "win32/RegistryOptionsStore.h"
+#include "win32/Win32Module.h"
 #include "monitors/Monitor.h"
-#include "monitors/Win32MonitorSource.h"
+#include "win32/Win32MonitorSource.h"
 #include "serial/Port.h"
-#include "serial/Win32SerialLine.h"
+#include "win32/Win32SerialLine.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "QtWait.h"
-#include "app/AboutDlg.h"
+#include "qt/AboutDlg.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "PanelModel.h"
 #include "QtWait.h"
 #include "Xvfb.h"
-#include "calibration/Cal.h"
+#include "qt/Cal.h"
 #include "calibration/CalibrationCodes.h"
 #include "calibration/CalibrationNumbers.h"
 

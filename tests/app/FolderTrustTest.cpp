@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "TempConfigDir.h"
-#include "app/FolderTrust.h"
+#include "linux/FolderTrust.h"
 
 namespace {
 

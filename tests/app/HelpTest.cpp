@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "TempConfigDir.h"
-#include "app/Help.h"
+#include "qt/Help.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "SimulatorProcess.h"
 #include "WindowServices.h"
 #include "XObserver.h"
-#include "app/TactiloDlg.h"
-#include "monitors/XRandrMonitorSource.h"
-#include "serial/PosixSerialLine.h"
-#include "touch/XTestPointerOutput.h"
+#include "qt/TactiloDlg.h"
+#include "linux/XRandrMonitorSource.h"
+#include "linux/PosixSerialLine.h"
+#include "linux/XTestPointerOutput.h"
 
 // The main window on the real back-ends of an X server (XTest output, RandR monitors), fed by
 // the simulator serving COM<nPort>, with a separate X client watching the pointer. The tray

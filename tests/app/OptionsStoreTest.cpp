@@ -8,7 +8,7 @@
 #include "RecordingMessageBox.h"
 #include "TempConfigDir.h"
 #include "app/Options.h"
-#include "app/OptionsStore.h"
+#include "qt/OptionsStore.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "RecordingTraceSink.h"
-#include "app/SessionPointer.h"
+#include "qt/SessionPointer.h"
 #include "monitors/MonitorSource.h"
 #include "touch/PointerOutput.h"
 

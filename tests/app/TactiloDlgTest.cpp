@@ -28,8 +28,8 @@
 #include "RecordingTraceSink.h"
 #include "TouchPackets.h"
 #include "WindowServices.h"
-#include "app/QtMessageBox.h"
-#include "app/TactiloDlg.h"
+#include "qt/QtMessageBox.h"
+#include "qt/TactiloDlg.h"
 #include "calibration/CalibrationCodes.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "QtWait.h"
-#include "app/TerminateSignals.h"
+#include "qt/TerminateSignals.h"
 
 namespace {
 

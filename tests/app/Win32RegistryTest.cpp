@@ -10,10 +10,10 @@
 #include "RecordingMessageBox.h"
 #include "app/AutoStart.h"
 #include "app/Options.h"
-#include "app/RegistryOptionsStore.h"
-#include "app/RunKeyAutoStart.h"
-#include "app/Win32Module.h"
-#include "app/Win32Text.h"
+#include "win32/RegistryOptionsStore.h"
+#include "win32/RunKeyAutoStart.h"
+#include "win32/Win32Module.h"
+#include "win32/Win32Text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/Win32SingleInstance.h"
+#include "win32/Win32SingleInstance.h"
 
 namespace {
 

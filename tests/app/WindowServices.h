@@ -6,7 +6,7 @@
 #include "FakeOptionsStore.h"
 #include "TempConfigDir.h"
 #include "devices/DeviceStore.h"
-#include "devices/PosixFileReplacer.h"
+#include "linux/PosixFileReplacer.h"
 
 // What the main window keeps between runs, for its tests: options and the autostart entry in
 // fakes, and a real "Settings.dat" in a temporary configuration folder.

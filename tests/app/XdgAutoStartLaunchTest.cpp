@@ -13,7 +13,7 @@
 
 #include "ChildProcess.h"
 #include "TempConfigDir.h"
-#include "app/XdgAutoStart.h"
+#include "linux/XdgAutoStart.h"
 
 namespace {
 

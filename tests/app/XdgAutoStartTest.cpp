@@ -10,7 +10,7 @@
 
 #include "ForkedChild.h"
 #include "TempConfigDir.h"
-#include "app/XdgAutoStart.h"
+#include "linux/XdgAutoStart.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "FakeCalibrationInput.h"
-#include "calibration/Cal.h"
+#include "qt/Cal.h"
 
 using namespace std::chrono_literals;
 

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "FakeCalibrationInput.h"
-#include "calibration/Cal.h"
+#include "qt/Cal.h"
 #include "calibration/CalibrationCodes.h"
 
 using namespace std::chrono_literals;

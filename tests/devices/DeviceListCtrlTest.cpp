@@ -11,7 +11,7 @@
 
 #include "FakeDeviceListHost.h"
 #include "devices/DeviceList.h"
-#include "devices/DeviceListCtrl.h"
+#include "qt/DeviceListCtrl.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "devices/AppDirectory.h"
 #include "devices/DeviceLines.h"
 #include "devices/DeviceStore.h"
-#include "devices/PosixFileReplacer.h"
+#include "linux/PosixFileReplacer.h"
 
 namespace fs = std::filesystem;
 

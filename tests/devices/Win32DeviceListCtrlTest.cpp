@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/Win32DeviceListCtrl.h"
-#include "devices/Win32SelectConnection.h"
+#include "win32/ui/Win32DeviceListCtrl.h"
+#include "win32/ui/Win32SelectConnection.h"
 // After the program's headers: <windows.h> macros would clash with their names.
 #include <windows.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "devices/DeviceStore.h"
-#include "devices/Win32FileReplacer.h"
+#include "win32/Win32FileReplacer.h"
 
 namespace {
 

@@ -28,9 +28,9 @@
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
 #include "serial/PortChoices.h"
-#include "serial/PosixSerialLine.h"
-#include "serial/UdevMonitor.h"
-#include "serial/UdevPortSystem.h"
+#include "linux/PosixSerialLine.h"
+#include "linux/UdevMonitor.h"
+#include "linux/UdevPortSystem.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
 

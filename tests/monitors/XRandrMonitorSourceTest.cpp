@@ -8,7 +8,7 @@
 #include "XObserver.h"
 #include "Xvfb.h"
 #include "monitors/Monitors.h"
-#include "monitors/XRandrMonitorSource.h"
+#include "linux/XRandrMonitorSource.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 
 #include "PtyPair.h"
 #include "TempConfigDir.h"
-#include "serial/LineTermios.h"
+#include "linux/LineTermios.h"
 #include "serial/Port.h"
 #include "serial/PortNames.h"
-#include "serial/PosixSerialLine.h"
+#include "linux/PosixSerialLine.h"
 #include "touch/BitString.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "devices/TouchDevice.h"
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
-#include "serial/Win32SerialLine.h"
+#include "win32/Win32SerialLine.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
 

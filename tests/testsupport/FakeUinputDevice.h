@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "touch/UinputDevice.h"
+#include "linux/UinputDevice.h"
 
 // What a fake kernel saw: every device made (its range) and the events written to each, in
 // order. A maker built from it hands out devices that write into it.

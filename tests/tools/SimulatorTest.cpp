@@ -14,7 +14,7 @@
 #include "TouchPackets.h"
 #include "serial/Port.h"
 #include "serial/PortNames.h"
-#include "serial/PosixSerialLine.h"
+#include "linux/PosixSerialLine.h"
 
 namespace {
 

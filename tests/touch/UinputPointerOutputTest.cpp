@@ -6,8 +6,8 @@
 
 #include "FakeUinputDevice.h"
 #include "touch/NoticePointerOutput.h"
-#include "touch/UinputEvents.h"
-#include "touch/UinputPointerOutput.h"
+#include "linux/UinputEvents.h"
+#include "linux/UinputPointerOutput.h"
 
 namespace {
 

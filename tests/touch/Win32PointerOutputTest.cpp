@@ -5,12 +5,12 @@
 #include <string>
 
 #include "WineHost.h"
-#include "touch/Win32PointerOutput.h"
+#include "win32/Win32PointerOutput.h"
 // After our header: <windows.h> defines the MOUSEEVENTF_ names as macros.
 #include <windows.h>
 
 #include "monitors/Monitor.h"
-#include "monitors/Win32MonitorSource.h"
+#include "win32/Win32MonitorSource.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "XObserver.h"
 #include "Xvfb.h"
-#include "touch/XTestPointerOutput.h"
+#include "linux/XTestPointerOutput.h"
 
 static void PrintTo(const ScreenSize& size, std::ostream* pOut) {
     *pOut << size.cx << "x" << size.cy;

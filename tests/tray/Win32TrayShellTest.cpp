@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tray/Win32TrayShell.h"
+#include "win32/ui/Win32TrayShell.h"
 
 namespace {
 

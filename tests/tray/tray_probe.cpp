@@ -23,7 +23,7 @@
 #include <cstring>
 #include <thread>
 
-#include "tray/QtTrayShell.h"
+#include "qt/QtTrayShell.h"
 #include "tray/SystemTray.h"
 
 namespace {

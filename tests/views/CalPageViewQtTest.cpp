@@ -8,8 +8,8 @@
 
 #include "CalPageViewCases.h"
 #include "FakeCalibrationInput.h"
-#include "calibration/Cal.h"
-#include "calibration/CalPaint.h"
+#include "qt/Cal.h"
+#include "qt/CalPaint.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "FakeMonitorSource.h"
 #include "FakePortSystem.h"
 #include "RecordingMessageBox.h"
-#include "devices/DeviceListCtrl.h"
-#include "devices/SelectConnection.h"
+#include "qt/DeviceListCtrl.h"
+#include "qt/SelectConnection.h"
 
 namespace {
 

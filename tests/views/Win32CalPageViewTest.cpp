@@ -9,8 +9,8 @@
 
 #include "CalPageViewCases.h"
 #include "FakeCalibrationInput.h"
-#include "calibration/Win32Cal.h"
-#include "calibration/Win32CalPaint.h"
+#include "win32/ui/Win32Cal.h"
+#include "win32/ui/Win32CalPaint.h"
 
 namespace {
 

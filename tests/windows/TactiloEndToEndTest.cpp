@@ -21,8 +21,8 @@
 
 #include "TouchPackets.h"
 #include "WineHost.h"
-#include "app/Win32Module.h"
-#include "app/Win32Text.h"
+#include "win32/Win32Module.h"
+#include "win32/Win32Text.h"
 #include "calibration/CalibrationNumbers.h"
 #include "calibration/CalibrationTargets.h"
 #include "devices/TouchDevice.h"

@@ -21,7 +21,7 @@
 #include "devices/DeviceSettings.h"
 #include "serial/BaudDetector.h"
 #include "serial/Port.h"
-#include "serial/PosixSerialLine.h"
+#include "linux/PosixSerialLine.h"
 #include "touch/ReaderThread.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/Win32AboutDlg.h"
+#include "win32/ui/Win32AboutDlg.h"
 
 #include "resources/win32/resource.h"
 

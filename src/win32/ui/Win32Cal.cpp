@@ -1,10 +1,10 @@
-#include "calibration/Win32Cal.h"
+#include "win32/ui/Win32Cal.h"
 
 #include <string>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 #include "calibration/CalTouchSource.h"
-#include "calibration/Win32CalPaint.h"
+#include "win32/ui/Win32CalPaint.h"
 #include "resources/win32/resource.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "calibration/Win32CalPaint.h"
+#include "win32/ui/Win32CalPaint.h"
 
 #include <cmath>
 #include <numbers>
 #include <string>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 // Only the translation to GDI. Pens are geometric with flat ends, so a wide line ends where
 // the list says (a cosmetic pen's round ends would stick out past the arm); outlines are

@@ -1,10 +1,10 @@
-#include "devices/Win32DeviceListCtrl.h"
+#include "win32/ui/Win32DeviceListCtrl.h"
 
 #include <commctrl.h>
 
 #include <string>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 #include "devices/LegacyText.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "app/Win32MessageBox.h"
+#include "win32/ui/Win32MessageBox.h"
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 void CWin32MessageBox::Show(const std::string& strText, MessageIcon icon) {
     UINT nType = MB_OK;

@@ -1,9 +1,9 @@
-#include "devices/Win32SelectConnection.h"
+#include "win32/ui/Win32SelectConnection.h"
 
 #include <algorithm>
 #include <string>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 #include "resources/win32/resource.h"
 #include "serial/SerialPortInfo.h"
 

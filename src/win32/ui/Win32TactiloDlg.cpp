@@ -1,4 +1,4 @@
-#include "app/Win32TactiloDlg.h"
+#include "win32/ui/Win32TactiloDlg.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "app/Options.h"
-#include "app/Win32AboutDlg.h"
-#include "app/Win32SingleInstance.h"
-#include "app/Win32Text.h"
-#include "calibration/Win32Cal.h"
+#include "win32/ui/Win32AboutDlg.h"
+#include "win32/Win32SingleInstance.h"
+#include "win32/Win32Text.h"
+#include "win32/ui/Win32Cal.h"
 #include "devices/AppDirectory.h"
-#include "devices/Win32SelectConnection.h"
+#include "win32/ui/Win32SelectConnection.h"
 #include "resources/win32/resource.h"
-#include "tray/Win32TrayShell.h"
+#include "win32/ui/Win32TrayShell.h"
 
 namespace {
 

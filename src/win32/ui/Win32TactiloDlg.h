@@ -10,8 +10,8 @@
 #include "app/MainWindowView.h"
 #include "app/TactiloHub.h"
 #include "app/UiDispatcher.h"
-#include "app/Win32UiTimers.h"
-#include "devices/Win32DeviceListCtrl.h"
+#include "win32/ui/Win32UiTimers.h"
+#include "win32/ui/Win32DeviceListCtrl.h"
 
 // After the program's own headers: <windows.h> macros would clash with their names.
 #include <windows.h>

@@ -1,8 +1,8 @@
-#include "tray/Win32TrayShell.h"
+#include "win32/ui/Win32TrayShell.h"
 
 #include <cwchar>
 
-#include "app/Win32Text.h"
+#include "win32/Win32Text.h"
 
 namespace {
 

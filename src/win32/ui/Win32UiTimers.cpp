@@ -1,4 +1,4 @@
-#include "app/Win32UiTimers.h"
+#include "win32/ui/Win32UiTimers.h"
 
 #undef SetTimer
 #undef KillTimer

@@ -1,0 +1,4 @@
+#pragma once
+// A core file that reached for Qt.
+#include <QString>
+#include <string>
