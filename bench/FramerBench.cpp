@@ -31,9 +31,9 @@
 #include <vector>
 
 #include "LoopSerialLine.h"
+#include "linux/PosixSerialLine.h"
 #include "serial/LineGuard.h"
 #include "serial/Port.h"
-#include "linux/PosixSerialLine.h"
 #include "touch/BitString.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "BenchPackets.h"
-#include "qt/QtTraceSink.h"
 #include "app/TraceSink.h"
+#include "qt/QtTraceSink.h"
 #include "touch/HoldTimer.h"
 #include "touch/PointerOutput.h"
 #include "touch/TouchProcessor.h"

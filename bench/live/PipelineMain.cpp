@@ -33,16 +33,16 @@
 
 #include "SignalPipe.h"
 #include "app/MessageBox.h"
+#include "devices/TouchDevice.h"
+#include "linux/PosixSerialLine.h"
+#include "linux/XTestPointerOutput.h"
 #include "qt/QtHoldTimer.h"
 #include "qt/QtTraceSink.h"
-#include "devices/TouchDevice.h"
 #include "serial/ConnectionView.h"
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
-#include "linux/PosixSerialLine.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
-#include "linux/XTestPointerOutput.h"
 
 namespace {
 

@@ -58,9 +58,10 @@ bool OurPrivateGroup(gid_t nGid) {
     struct group group {};
     struct group* pGroup = nullptr;
     if (getpwuid_r(geteuid(), &user, vecBuffer.data(), vecBuffer.size() / 2, &pUser) != 0 ||
-        !pUser || getgrgid_r(nGid, &group, vecBuffer.data() + vecBuffer.size() / 2,
-                             vecBuffer.size() / 2, &pGroup) != 0 || !pGroup ||
-        std::string(pGroup->gr_name) != pUser->pw_name) {
+        !pUser ||
+        getgrgid_r(nGid, &group, vecBuffer.data() + vecBuffer.size() / 2, vecBuffer.size() / 2,
+                   &pGroup) != 0 ||
+        !pGroup || std::string(pGroup->gr_name) != pUser->pw_name) {
         return false;
     }
     for (char** pMember = pGroup->gr_mem; *pMember; ++pMember) {

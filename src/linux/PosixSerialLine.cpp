@@ -13,9 +13,9 @@
 #include <utility>
 
 #include "linux/LineTermios.h"
+#include "linux/UdevPortSystem.h"
 #include "serial/PortChoices.h"
 #include "serial/PortNames.h"
-#include "linux/UdevPortSystem.h"
 
 CPosixSerialLine::CPosixSerialLine(std::function<std::string(int)> pathForPort,
                                    std::function<std::string(const std::string&)> groupForPath)

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "monitors/MonitorSource.h"
-#include "touch/PointerOutput.h"
 #include "linux/UinputDevice.h"
 #include "linux/UinputEvents.h"
+#include "monitors/MonitorSource.h"
+#include "touch/PointerOutput.h"
 
 // Pointer input through the kernel: one uinput device, so the pointer moves on every
 // session (X11 through its libinput or evdev driver, Wayland compositors through libinput,

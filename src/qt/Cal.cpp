@@ -7,9 +7,9 @@
 #include <QPen>
 #include <QScreen>
 
-#include "qt/CalPaint.h"
 #include "calibration/CalTouchSource.h"
 #include "calibration/CalibrationCodes.h"
+#include "qt/CalPaint.h"
 #include "qt/QtScreenMonitorSource.h"
 
 // The page's course, with the timers that drive it:

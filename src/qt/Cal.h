@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "qt/ThreadCalls.h"
 #include "calibration/CalPage.h"
 #include "calibration/CalibrationGuide.h"
 #include "calibration/CalibrationNumbers.h"
 #include "calibration/CalibrationThread.h"
 #include "devices/TouchDevice.h"
+#include "qt/ThreadCalls.h"
 
 class QLabel;
 class ICalTouchSource;

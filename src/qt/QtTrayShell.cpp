@@ -6,8 +6,8 @@
 #include <QSocketNotifier>
 #include <QThread>
 
-#include "qt/Resources.h"
 #include "linux/X11TrayHostWatch.h"
+#include "qt/Resources.h"
 
 namespace {
 

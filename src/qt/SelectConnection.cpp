@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "devices/LegacyText.h"
+#include "linux/PosixSerialLine.h"
 #include "serial/BaudDetector.h"
 #include "serial/Port.h"
-#include "linux/PosixSerialLine.h"
 #include "touch/ReaderThread.h"
 
 namespace {

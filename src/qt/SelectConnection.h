@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "qt/ThreadCalls.h"
 #include "devices/DeviceSettings.h"
 #include "devices/DeviceSettingsValues.h"
 #include "devices/TouchDevice.h"
+#include "qt/ThreadCalls.h"
 #include "serial/PortChoices.h"
 
 class CBaudDetector;

@@ -5,14 +5,14 @@
 #include <iostream>
 #include <string>
 
-#include "qt/ScreenLayoutWatch.h"
 #include "app/TraceSink.h"
-#include "qt/QtScreenMonitorSource.h"
-#include "linux/XRandrMonitorSource.h"
-#include "touch/NoticePointerOutput.h"
 #include "linux/UinputDevice.h"
 #include "linux/UinputPointerOutput.h"
+#include "linux/XRandrMonitorSource.h"
 #include "linux/XTestPointerOutput.h"
+#include "qt/QtScreenMonitorSource.h"
+#include "qt/ScreenLayoutWatch.h"
+#include "touch/NoticePointerOutput.h"
 
 bool CSessionPointer::IsX11Session() {
     const QString strPlatform = QGuiApplication::platformName();

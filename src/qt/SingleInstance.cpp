@@ -13,8 +13,8 @@
 #include <thread>
 #include <utility>
 
-#include "linux/FolderTrust.h"
 #include "app/InstanceName.h"
+#include "linux/FolderTrust.h"
 
 namespace {
 

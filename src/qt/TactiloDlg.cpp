@@ -5,14 +5,14 @@
 #include <QSocketNotifier>
 #include <utility>
 
+#include "devices/AppDirectory.h"
+#include "linux/UdevMonitor.h"
 #include "qt/AboutDlg.h"
+#include "qt/DeviceListCtrl.h"
 #include "qt/Help.h"
 #include "qt/QtHoldTimer.h"
-#include "devices/AppDirectory.h"
-#include "qt/DeviceListCtrl.h"
-#include "qt/SelectConnection.h"
 #include "qt/Resources.h"
-#include "linux/UdevMonitor.h"
+#include "qt/SelectConnection.h"
 
 namespace {
 

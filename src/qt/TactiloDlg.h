@@ -6,11 +6,11 @@
 
 #include "app/CommandLine.h"
 #include "app/MainWindowView.h"
-#include "qt/QtUiTimer.h"
 #include "app/TactiloHub.h"
-#include "qt/ThreadCalls.h"
 #include "app/UiDispatcher.h"
 #include "linux/UdevPortSystem.h"
+#include "qt/QtUiTimer.h"
+#include "qt/ThreadCalls.h"
 
 class CDeviceListCtrl;
 class CQtHoldTimer;

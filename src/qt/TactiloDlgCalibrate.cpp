@@ -1,8 +1,8 @@
 // The calibration page over the window: the hub has chosen the monitor and switched the touch
 // processor to raw readings; the page runs modally and hands back how it ended.
 
-#include "qt/TactiloDlg.h"
 #include "qt/Cal.h"
+#include "qt/TactiloDlg.h"
 
 void CTactiloDlg::RunCalibration(CalibrationRun& run) {
     CCal cal(m_pHub->Touch(), &m_trace, this);

@@ -12,8 +12,8 @@
 #include <initializer_list>
 
 #include "app/Options.h"
-#include "qt/TactiloDlg.h"
 #include "qt/DeviceListCtrl.h"
+#include "qt/TactiloDlg.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "app/Options.h"
+#include "monitors/Monitor.h"
+#include "serial/Port.h"
 #include "win32/RegistryOptionsStore.h"
 #include "win32/Win32Module.h"
-#include "monitors/Monitor.h"
 #include "win32/Win32MonitorSource.h"
-#include "serial/Port.h"
 #include "win32/Win32SerialLine.h"
 
 namespace {

@@ -23,9 +23,9 @@
 #include "PanelModel.h"
 #include "QtWait.h"
 #include "Xvfb.h"
-#include "qt/Cal.h"
 #include "calibration/CalibrationCodes.h"
 #include "calibration/CalibrationNumbers.h"
+#include "qt/Cal.h"
 
 namespace {
 
@@ -78,40 +78,42 @@ protected:
     // rests until the page shows it captured, in short holds that are renewed as each one
     // ends. A slow machine polls the touch less often; the round then takes longer instead of
     // ending with a lift before the page counted enough of the touch.
-    void TouchTargets(QTimer& pacer, std::vector<CalPoint> vecTouches,
-                      std::function<bool(int)> bMayTouch = [](int) { return true; }) {
-        QObject::connect(&pacer, &QTimer::timeout, [=, this, nStep = 0, nHold = 0,
-                                                    bDown = false]() mutable {
-            const auto* pPage = qobject_cast<const CCal*>(QApplication::activeModalWidget());
-            if (!pPage || nStep == static_cast<int>(vecTouches.size())) {
-                return;
-            }
-            const bool bActive =
-                pPage->TargetStates()[nStep % CAL_TARGET_COUNT] == CalTargetState::Active;
-            // Each hold ends with an echo of its own number, so a renewal follows its end.
-            const auto hold = [&nHold] {
-                return "hold 50\necho held " + std::to_string(++nHold) + "\n";
-            };
-            if (!bDown && bActive && bMayTouch(nStep)) {
-                const CalPoint raw = vecTouches[nStep];
-                bDown = m_pSim->Send("down " + std::to_string(raw.x) + ' ' +
-                                     std::to_string(raw.y) + "\n" + hold());
-            } else if (bDown && !bActive) {
-                EXPECT_TRUE(m_pSim->Send("up\n"));
-                bDown = false;
-                ++nStep;
-            } else if (bDown && m_pSim->Process().WaitForLine("held " + std::to_string(nHold),
-                                                              std::chrono::milliseconds(0))) {
-                EXPECT_TRUE(m_pSim->Send(hold()));
-            }
-        });
+    void TouchTargets(
+        QTimer& pacer, std::vector<CalPoint> vecTouches,
+        std::function<bool(int)> bMayTouch = [](int) { return true; }) {
+        QObject::connect(
+            &pacer, &QTimer::timeout, [=, this, nStep = 0, nHold = 0, bDown = false]() mutable {
+                const auto* pPage = qobject_cast<const CCal*>(QApplication::activeModalWidget());
+                if (!pPage || nStep == static_cast<int>(vecTouches.size())) {
+                    return;
+                }
+                const bool bActive =
+                    pPage->TargetStates()[nStep % CAL_TARGET_COUNT] == CalTargetState::Active;
+                // Each hold ends with an echo of its own number, so a renewal follows its end.
+                const auto hold = [&nHold] {
+                    return "hold 50\necho held " + std::to_string(++nHold) + "\n";
+                };
+                if (!bDown && bActive && bMayTouch(nStep)) {
+                    const CalPoint raw = vecTouches[nStep];
+                    bDown = m_pSim->Send("down " + std::to_string(raw.x) + ' ' +
+                                         std::to_string(raw.y) + "\n" + hold());
+                } else if (bDown && !bActive) {
+                    EXPECT_TRUE(m_pSim->Send("up\n"));
+                    bDown = false;
+                    ++nStep;
+                } else if (bDown && m_pSim->Process().WaitForLine("held " + std::to_string(nHold),
+                                                                  std::chrono::milliseconds(0))) {
+                    EXPECT_TRUE(m_pSim->Send(hold()));
+                }
+            });
         pacer.start(10);
     }
 
     std::vector<CalPoint> TargetPoints(int nTargets, int nCentreOffX = 0) const {
         std::vector<CalPoint> vecTouches;
         for (int i = 0; i < nTargets; ++i) {
-            vecTouches.push_back(TargetRaw(i % CAL_TARGET_COUNT, i == CAL_CENTRE ? nCentreOffX : 0));
+            vecTouches.push_back(
+                TargetRaw(i % CAL_TARGET_COUNT, i == CAL_CENTRE ? nCentreOffX : 0));
         }
         return vecTouches;
     }

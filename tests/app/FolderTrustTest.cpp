@@ -42,13 +42,12 @@ TEST_P(FolderTrustTable, GroupWriteIsOthersWriteUnlessTheGroupIsOursAlone) {
     EXPECT_EQ(strProblem.empty(), c.bTrusted) << strProblem;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, FolderTrustTable,
-    ::testing::Values(FolderCase{"Private", 0700, false, true},
-                      FolderCase{"GroupWritableOwnGroup", 0775, false, true},
-                      FolderCase{"GroupWritableOtherGroup", 0775, true, false},
-                      FolderCase{"OthersWritable", 0757, false, false},
-                      FolderCase{"ReadableByOtherGroup", 0750, true, true}),
-    [](const auto& info) { return std::string(info.param.szName); });
+INSTANTIATE_TEST_SUITE_P(Modes, FolderTrustTable,
+                         ::testing::Values(FolderCase{"Private", 0700, false, true},
+                                           FolderCase{"GroupWritableOwnGroup", 0775, false, true},
+                                           FolderCase{"GroupWritableOtherGroup", 0775, true, false},
+                                           FolderCase{"OthersWritable", 0757, false, false},
+                                           FolderCase{"ReadableByOtherGroup", 0750, true, true}),
+                         [](const auto& info) { return std::string(info.param.szName); });
 
 }  // namespace

@@ -10,10 +10,10 @@
 #include "SimulatorProcess.h"
 #include "WindowServices.h"
 #include "XObserver.h"
-#include "qt/TactiloDlg.h"
-#include "linux/XRandrMonitorSource.h"
 #include "linux/PosixSerialLine.h"
+#include "linux/XRandrMonitorSource.h"
 #include "linux/XTestPointerOutput.h"
+#include "qt/TactiloDlg.h"
 
 // The main window on the real back-ends of an X server (XTest output, RandR monitors), fed by
 // the simulator serving COM<nPort>, with a separate X client watching the pointer. The tray

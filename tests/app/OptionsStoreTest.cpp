@@ -112,14 +112,18 @@ TEST(OptionsStore, TheProgramsNameIsItsFileName) {
 TEST(OptionsStore, HandEditedValuesOutsideTheFieldsRangeReadAsTheDefault) {
     CTempConfigDir config;
     int nRow = 0;
-    for (const auto& [szStored, nExpectedMs] :
-         {std::pair{"99999999999", 2000u}, {"-1", 2000u}, {"-2147483648", 2000u},
-          {"4294967295", 2000u}, {"5001", 2000u}, {"5000", 5000u}, {"0", 0u}}) {
+    for (const auto& [szStored, nExpectedMs] : {std::pair{"99999999999", 2000u},
+                                                {"-1", 2000u},
+                                                {"-2147483648", 2000u},
+                                                {"4294967295", 2000u},
+                                                {"5001", 2000u},
+                                                {"5000", 5000u},
+                                                {"0", 0u}}) {
         // A file per row: the toolkit caches a file whose size and time look unchanged.
         COptionsStore store("Row" + std::to_string(nRow++));
         std::filesystem::create_directories(std::filesystem::path(store.FilePath()).parent_path());
-        std::ofstream(store.FilePath()) << "[SETTINGS]\nRightClickTime=" << szStored
-                                        << "\nPrecision=99999999999\n";
+        std::ofstream(store.FilePath())
+            << "[SETTINGS]\nRightClickTime=" << szStored << "\nPrecision=99999999999\n";
         const Options options = ReadOptions(store);
         EXPECT_EQ(options.m_nRightClickTime, nExpectedMs) << szStored;
         EXPECT_EQ(PrecisionSelection(options.m_strPrecision), PRECISION_FALLBACK_INDEX);

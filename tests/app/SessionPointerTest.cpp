@@ -7,8 +7,8 @@
 #include <string>
 
 #include "RecordingTraceSink.h"
-#include "qt/SessionPointer.h"
 #include "monitors/MonitorSource.h"
+#include "qt/SessionPointer.h"
 #include "touch/PointerOutput.h"
 
 namespace {

@@ -28,9 +28,9 @@
 #include "RecordingTraceSink.h"
 #include "TouchPackets.h"
 #include "WindowServices.h"
+#include "calibration/CalibrationCodes.h"
 #include "qt/QtMessageBox.h"
 #include "qt/TactiloDlg.h"
-#include "calibration/CalibrationCodes.h"
 
 namespace {
 

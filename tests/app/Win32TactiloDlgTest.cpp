@@ -20,9 +20,9 @@
 #include "RecordingMessageBox.h"
 #include "RecordingPointerOutput.h"
 #include "RecordingTraceSink.h"
-#include "win32/ui/Win32TactiloDlg.h"
 #include "devices/DeviceStore.h"
 #include "win32/Win32FileReplacer.h"
+#include "win32/ui/Win32TactiloDlg.h"
 
 namespace {
 

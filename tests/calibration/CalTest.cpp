@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "FakeCalibrationInput.h"
-#include "qt/Cal.h"
 #include "calibration/CalibrationCodes.h"
+#include "qt/Cal.h"
 
 using namespace std::chrono_literals;
 

@@ -21,11 +21,11 @@
 #include "QtWait.h"
 #include "RecordingMessageBox.h"
 #include "TempConfigDir.h"
+#include "linux/PosixSerialLine.h"
+#include "linux/UdevPortSystem.h"
 #include "qt/SelectConnection.h"
 #include "serial/Port.h"
 #include "serial/PortNames.h"
-#include "linux/PosixSerialLine.h"
-#include "linux/UdevPortSystem.h"
 
 namespace {
 

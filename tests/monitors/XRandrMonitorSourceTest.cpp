@@ -7,8 +7,8 @@
 
 #include "XObserver.h"
 #include "Xvfb.h"
-#include "monitors/Monitors.h"
 #include "linux/XRandrMonitorSource.h"
+#include "monitors/Monitors.h"
 
 namespace {
 

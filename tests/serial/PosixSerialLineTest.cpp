@@ -12,9 +12,9 @@
 #include "PtyPair.h"
 #include "TempConfigDir.h"
 #include "linux/LineTermios.h"
+#include "linux/PosixSerialLine.h"
 #include "serial/Port.h"
 #include "serial/PortNames.h"
-#include "linux/PosixSerialLine.h"
 #include "touch/BitString.h"
 
 namespace {

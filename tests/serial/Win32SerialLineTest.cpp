@@ -14,9 +14,9 @@
 #include "devices/TouchDevice.h"
 #include "serial/DeviceConnection.h"
 #include "serial/Port.h"
-#include "win32/Win32SerialLine.h"
 #include "touch/ReaderThread.h"
 #include "touch/TouchProcessor.h"
+#include "win32/Win32SerialLine.h"
 
 namespace {
 

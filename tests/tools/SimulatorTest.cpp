@@ -12,9 +12,9 @@
 #include "SimulatorProcess.h"
 #include "TempConfigDir.h"
 #include "TouchPackets.h"
+#include "linux/PosixSerialLine.h"
 #include "serial/Port.h"
 #include "serial/PortNames.h"
-#include "linux/PosixSerialLine.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <chrono>
 
 #include "FakeUinputDevice.h"
-#include "touch/NoticePointerOutput.h"
 #include "linux/UinputEvents.h"
 #include "linux/UinputPointerOutput.h"
+#include "touch/NoticePointerOutput.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "ChildProcess.h"
 #include "FakeTrayShell.h"
-#include "qt/Resources.h"
 #include "qt/QtTrayShell.h"
+#include "qt/Resources.h"
 #include "tray/SystemTray.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include "DeviceListViewCases.h"
 #include "FakeMonitorSource.h"
 #include "RecordingMessageBox.h"
+#include "resources/win32/resource.h"
 #include "win32/Win32Text.h"
 #include "win32/ui/Win32DeviceListCtrl.h"
 #include "win32/ui/Win32SelectConnection.h"
-#include "resources/win32/resource.h"
 // After the program's headers: <windows.h> macros would clash with their names.
 #include <windows.h>
 

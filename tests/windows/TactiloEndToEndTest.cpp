@@ -21,12 +21,12 @@
 
 #include "TouchPackets.h"
 #include "WineHost.h"
-#include "win32/Win32Module.h"
-#include "win32/Win32Text.h"
 #include "calibration/CalibrationNumbers.h"
 #include "calibration/CalibrationTargets.h"
 #include "devices/TouchDevice.h"
 #include "resources/win32/resource.h"
+#include "win32/Win32Module.h"
+#include "win32/Win32Text.h"
 // After the program's headers: <windows.h> macros would clash with their names.
 #include <windows.h>
 

@@ -19,9 +19,9 @@
 #include "PacketView.h"
 #include "SignalPipe.h"
 #include "devices/DeviceSettings.h"
+#include "linux/PosixSerialLine.h"
 #include "serial/BaudDetector.h"
 #include "serial/Port.h"
-#include "linux/PosixSerialLine.h"
 #include "touch/ReaderThread.h"
 
 namespace {

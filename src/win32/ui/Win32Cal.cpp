@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "win32/Win32Text.h"
 #include "calibration/CalTouchSource.h"
-#include "win32/ui/Win32CalPaint.h"
 #include "resources/win32/resource.h"
+#include "win32/Win32Text.h"
+#include "win32/ui/Win32CalPaint.h"
 
 namespace {
 

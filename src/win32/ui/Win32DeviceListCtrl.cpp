@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "win32/Win32Text.h"
 #include "devices/LegacyText.h"
+#include "win32/Win32Text.h"
 
 namespace {
 

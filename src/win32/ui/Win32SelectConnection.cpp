@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "win32/Win32Text.h"
 #include "resources/win32/resource.h"
 #include "serial/SerialPortInfo.h"
+#include "win32/Win32Text.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "app/MainWindowView.h"
 #include "app/TactiloHub.h"
 #include "app/UiDispatcher.h"
-#include "win32/ui/Win32UiTimers.h"
 #include "win32/ui/Win32DeviceListCtrl.h"
+#include "win32/ui/Win32UiTimers.h"
 
 // After the program's own headers: <windows.h> macros would clash with their names.
 #include <windows.h>
@@ -82,6 +82,9 @@ public:
     void Post(std::function<void()> fnCall) override;
 
 private:
+    // Queued calls wait in the window's queue: this message says there are some.
+    static constexpr UINT WM_RUN_POSTED = WM_APP + 2;
+
     static INT_PTR CALLBACK DlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam);
     void OnInitControls();
