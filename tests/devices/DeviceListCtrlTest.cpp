@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QVBoxLayout>
 #include <memory>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "FakeDeviceListHost.h"
+#include "QtCheckIndicator.h"
 #include "devices/DeviceList.h"
 #include "qt/DeviceListCtrl.h"
 
@@ -53,20 +52,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
     }
 
-    // Where the style draws the row's check box, in viewport coordinates.
-    QRect CheckIndicator(int nRow) const {
-        const QModelIndex index = m_pCtrl->model()->index(nRow, 0);
-        QStyleOptionViewItem option;
-        option.initFrom(m_pCtrl->viewport());
-        option.rect = m_pCtrl->visualRect(index);
-        option.features =
-            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        option.text = index.data().toString();
-        option.checkState = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
-        option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        return m_pCtrl->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option,
-                                                m_pCtrl);
-    }
+    QRect CheckIndicator(int nRow) const { return CheckIndicatorRect(*m_pCtrl, nRow); }
     void ClickCheckBox(int nRow) {
         QTest::mouseClick(m_pCtrl->viewport(), Qt::LeftButton, {}, CheckIndicator(nRow).center());
     }

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include "DeviceListViewCases.h"
 #include "FakeMonitorSource.h"
 #include "FakePortSystem.h"
+#include "QtCheckIndicator.h"
 #include "RecordingMessageBox.h"
 #include "qt/DeviceListCtrl.h"
 #include "qt/SelectConnection.h"
@@ -50,20 +49,7 @@ public:
     void PressSpace() override { QTest::keyClick(m_pCtrl, Qt::Key_Space); }
 
 private:
-    // Where the style draws the row's check box, in viewport coordinates.
-    QRect CheckIndicator(int nRow) const {
-        const QModelIndex index = m_pCtrl->model()->index(nRow, 0);
-        QStyleOptionViewItem option;
-        option.initFrom(m_pCtrl->viewport());
-        option.rect = m_pCtrl->visualRect(index);
-        option.features =
-            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        option.text = index.data().toString();
-        option.checkState = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
-        option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        return m_pCtrl->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option,
-                                                m_pCtrl);
-    }
+    QRect CheckIndicator(int nRow) const { return CheckIndicatorRect(*m_pCtrl, nRow); }
 
     QWidget m_window;
     CDeviceListCtrl* m_pCtrl = nullptr;
