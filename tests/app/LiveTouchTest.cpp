@@ -10,33 +10,13 @@
 #include "ChildProcess.h"
 #include "LiveWindow.h"
 #include "QtWait.h"
+#include "WorkedDevice.h"
 #include "Xvfb.h"
 #include "calibration/CalibrationCodes.h"
 
 namespace {
 
 using Kind = PointerEvent::Kind;
-
-// The worked axis in x (raw 600 -> pixel 1147, 700 -> 1366) and a plain one in y on which
-// raw 500 lies on the centre line and maps to pixel 540.
-TouchDevice WorkedDevice(ScreenRect rc = {0, 0, 1920, 1080}) {
-    TouchDevice device;
-    device.m_strName = "Front";
-    device.m_strMonitor = "screen";
-    device.m_strPort = "COM5";
-    device.m_strBaudRate = "9600";
-    device.m_bConnect = 1;
-    device.m_rcMonitor = rc;
-    device.m_dLeftX = 180;
-    device.m_dRightX = 860;
-    device.m_dCenterX = 517;
-    device.m_dScaleX = 1920.0 / 850.0;
-    device.m_dTopY = 200;
-    device.m_dBottomY = 800;
-    device.m_dCenterY = 500;
-    device.m_dScaleY = 1080.0 / 750.0;
-    return device;
-}
 
 class LiveTouch : public ::testing::Test {
 protected:
@@ -210,7 +190,7 @@ protected:
 TEST_F(LiveTouchTwoMonitors, MapsOntoAMonitorThatIsNotTheFirst) {
     ASSERT_TRUE(AddRandrMonitor(m_xvfb, "LEFT", {0, 0, 1920, 1080}, true));
     ASSERT_TRUE(AddRandrMonitor(m_xvfb, "RIGHT", {1920, 0, 3840, 1080}, false));
-    TouchDevice device = WorkedDevice({1920, 0, 3840, 1080});
+    TouchDevice device = WorkedDevice("COM5", "9600", {1920, 0, 3840, 1080});
     device.m_strMonitor = "RIGHT";
     ConnectDevice(device);
     Play("tap 600 500");

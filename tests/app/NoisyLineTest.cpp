@@ -26,6 +26,7 @@
 #include "LiveWindow.h"
 #include "QtWait.h"
 #include "TestTime.h"
+#include "WorkedDevice.h"
 #include "Xvfb.h"
 
 namespace {
@@ -42,26 +43,6 @@ int EnvInt(const char* szName, int nDefault) {
     const char* szValue = std::getenv(szName);
     const int nValue = szValue ? std::atoi(szValue) : 0;
     return nValue > 0 ? nValue : nDefault;
-}
-
-// The worked calibration of the live touch tests, on COM3 at the given rate.
-TouchDevice Device(const std::string& strBaud) {
-    TouchDevice device;
-    device.m_strName = "Front";
-    device.m_strMonitor = "screen";
-    device.m_strPort = "COM" + std::to_string(nPort);
-    device.m_strBaudRate = strBaud;
-    device.m_bConnect = 1;
-    device.m_rcMonitor = {0, 0, 1920, 1080};
-    device.m_dLeftX = 180;
-    device.m_dRightX = 860;
-    device.m_dCenterX = 517;
-    device.m_dScaleX = 1920.0 / 850.0;
-    device.m_dTopY = 200;
-    device.m_dBottomY = 800;
-    device.m_dCenterY = 500;
-    device.m_dScaleY = 1080.0 / 750.0;
-    return device;
 }
 
 struct Point {
@@ -110,9 +91,10 @@ protected:
         vecArgs.insert(vecArgs.end(), vecSimArgs.begin(), vecSimArgs.end());
         m_pLive = std::make_unique<CLiveWindow>(m_xvfb.Display(), nPort, vecArgs);
         ASSERT_TRUE(m_pLive->Ok()) << m_pLive->m_sim.ErrorLog();
-        m_pLive->Connect(Device(strBaud));
+        m_pLive->Connect(WorkedDevice("COM" + std::to_string(nPort), strBaud));
         ASSERT_TRUE(m_pLive->m_dlg.Port().IsOpen());
-        Play("calibration " + FormatDeviceLine(Device(strBaud)));
+        Play("calibration " +
+             FormatDeviceLine(WorkedDevice("COM" + std::to_string(nPort), strBaud)));
     }
 
     void Play(const std::string& strLines) { ASSERT_TRUE(m_pLive->m_sim.Send(strLines + "\n")); }
