@@ -11,16 +11,13 @@
 #include <string>
 
 #include "ChildProcess.h"
-#include "FakeHoldTimer.h"
-#include "RecordingPointerOutput.h"
-#include "RecordingTraceSink.h"
 #include "SimulatorProcess.h"
 #include "TempConfigDir.h"
 #include "TestTime.h"
+#include "TouchAim.h"
 #include "TouchPackets.h"
 #include "XObserver.h"
 #include "devices/TouchDevice.h"
-#include "touch/TouchProcessor.h"
 
 namespace {
 
@@ -64,24 +61,6 @@ std::string EventNode(const std::string& strName) {
     }
     return {};
 }
-
-// Where Tactilo aims a touch packet: the same processor, fed the same packets.
-class CAim {
-public:
-    CAim() { m_touch.SetActiveDevice(ParseDeviceLine(g_strDevice)); }
-    std::pair<int, int> At(int nRawX, int nRawY) {
-        m_output.Clear();
-        m_touch.ProcessPacket(TouchPacketText(false, nRawX, nRawY));
-        const MouseInput input = m_output.Inputs().back();
-        return {input.nPixelX, input.nPixelY};
-    }
-
-private:
-    CRecordingPointerOutput m_output;
-    CFakeHoldTimer m_timer;
-    CRecordingTraceSink m_trace;
-    CTouchProcessor m_touch{{m_output, m_timer, m_trace, {}, nullptr}};
-};
 
 // The X server's libinput driver turns the axis into 0..65535 and the server scales that
 // back to the screen in floating point, truncating. Tactilo sends the middle of the aimed
@@ -139,7 +118,7 @@ protected:
     // layout change the old device serves until Tactilo has made the new one and the X server
     // has added it; and the kernel passes on an axis value only when it changes, so each try
     // goes to a point of its own.
-    ::testing::AssertionResult Lands(CAim& aim, int nRawX, int nRawY) {
+    ::testing::AssertionResult Lands(CTouchAim& aim, int nRawX, int nRawY) {
         std::string strLast = "nothing";
         const auto deadline = std::chrono::steady_clock::now() + Scaled(std::chrono::seconds(10));
         for (int nTry = 0; std::chrono::steady_clock::now() < deadline; ++nTry) {
@@ -204,7 +183,7 @@ TEST_F(UinputGuest, TheXServerFollowsTheLineAcrossLayoutChanges) {
     m_pObserver = std::make_unique<CXObserver>(g_szDisplay);
     CXObserver& observer = *m_pObserver;
     ASSERT_TRUE(observer.Ok());
-    CAim aim;
+    CTouchAim aim(g_strDevice);
     // The X server adds the device a moment after udev announces it.
     ASSERT_TRUE(Lands(aim, 300, 300)) << m_pTactilo->Log();
     for (const auto& [nRawX, nRawY] : {std::pair{200, 200}, {517, 500}, {860, 800}, {20, 1000}}) {

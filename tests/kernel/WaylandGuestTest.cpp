@@ -16,16 +16,13 @@
 #include <string>
 
 #include "ChildProcess.h"
-#include "FakeHoldTimer.h"
 #include "PipedProcess.h"
-#include "RecordingPointerOutput.h"
-#include "RecordingTraceSink.h"
 #include "SimulatorProcess.h"
 #include "TempConfigDir.h"
 #include "TestTime.h"
+#include "TouchAim.h"
 #include "TouchPackets.h"
 #include "devices/TouchDevice.h"
-#include "touch/TouchProcessor.h"
 
 namespace {
 
@@ -47,26 +44,6 @@ std::string DeviceLine(const std::string& strMonitor, const ScreenRect& rc) {
                   0.8 * (rc.right - rc.left) / 680.0, 0.8 * (rc.bottom - rc.top) / 600.0);
     return sz;
 }
-
-// Where Tactilo aims a touch packet: the same processor, fed the same packets.
-class CAim {
-public:
-    explicit CAim(const std::string& strDevice) {
-        m_touch.SetActiveDevice(ParseDeviceLine(strDevice));
-    }
-    std::pair<int, int> At(int nRawX, int nRawY) {
-        m_output.Clear();
-        m_touch.ProcessPacket(TouchPacketText(false, nRawX, nRawY));
-        const MouseInput input = m_output.Inputs().back();
-        return {input.nPixelX, input.nPixelY};
-    }
-
-private:
-    CRecordingPointerOutput m_output;
-    CFakeHoldTimer m_timer;
-    CRecordingTraceSink m_trace;
-    CTouchProcessor m_touch{{m_output, m_timer, m_trace, {}, nullptr}};
-};
 
 // What tactilo-wlwatch reports: outputs in sway's layout, the pointer's moves and buttons.
 class CWatch {
@@ -200,10 +177,10 @@ protected:
     // within 15 s (a slow guest stretches it). After a start or a layout change the device
     // must first be made and added; the kernel passes on an axis value only when it changes,
     // so each try goes to a point of its own.
-    ::testing::AssertionResult Lands(CAim& aim, int nRawX, int nRawY) {
+    ::testing::AssertionResult Lands(CTouchAim& aim, int nRawX, int nRawY) {
         return Lands(m_watch, aim, nRawX, nRawY);
     }
-    ::testing::AssertionResult Lands(CWatch& watch, CAim& aim, int nRawX, int nRawY) {
+    ::testing::AssertionResult Lands(CWatch& watch, CTouchAim& aim, int nRawX, int nRawY) {
         std::string strLast = "nowhere";
         std::string strAim;
         const auto deadline = std::chrono::steady_clock::now() + Scaled(std::chrono::seconds(15));
@@ -251,7 +228,7 @@ TEST_F(WaylandGuest, OneOutput) {
     ASSERT_TRUE(m_watch.WaitForGone("Virtual-2"));
     const std::string strDevice = DeviceLine("Virtual-1", rcFirst);
     StartTactilo(strDevice);
-    CAim aim(strDevice);
+    CTouchAim aim(strDevice);
     for (const auto& [nRawX, nRawY] : {std::pair{517, 500}, {200, 220}, {850, 790}}) {
         EXPECT_TRUE(Lands(aim, nRawX, nRawY)) << nRawX << "," << nRawY;
     }
@@ -266,7 +243,7 @@ TEST_F(WaylandGuest, SecondOutputUnderARunningTactilo) {
     ASSERT_TRUE(m_watch.WaitForGone("Virtual-2"));
     const std::string strDevice = DeviceLine("Virtual-1", rcFirst);
     StartTactilo(strDevice);
-    CAim aim(strDevice);
+    CTouchAim aim(strDevice);
     ASSERT_TRUE(Lands(aim, 517, 500));
     ASSERT_EQ(Swaymsg("output Virtual-2 enable"), 0);
     ASSERT_EQ(Swaymsg("output Virtual-2 pos 1024 168 scale 1"), 0);
@@ -290,7 +267,7 @@ TEST_F(WaylandGuest, ScaleChangeUnderARunningTactilo) {
     ASSERT_TRUE(m_watch.WaitForOutput("Virtual-2", {1024, 168, 1824, 768}));
     const std::string strDevice = DeviceLine("Virtual-1", rcFirst);
     StartTactilo(strDevice);
-    CAim aim(strDevice);
+    CTouchAim aim(strDevice);
     ASSERT_TRUE(Lands(aim, 840, 780));
     ASSERT_EQ(Swaymsg("output Virtual-2 scale 2"), 0);
     ASSERT_TRUE(m_watch.WaitForOutput("Virtual-2", {1024, 168, 1424, 468}));
@@ -320,7 +297,7 @@ TEST_P(WaylandScales, TouchesLandOnTheCalibratedPixel) {
     ASSERT_TRUE(m_watch.WaitForOutput("Virtual-2", row.rcLayout));
     const std::string strDevice = DeviceLine("Virtual-2", row.rcLayout);
     StartTactilo(strDevice);
-    CAim aim(strDevice);
+    CTouchAim aim(strDevice);
     for (const auto& [nRawX, nRawY] : {std::pair{517, 500}, {185, 205}, {855, 795}, {700, 250}}) {
         EXPECT_TRUE(Lands(aim, nRawX, nRawY)) << nRawX << "," << nRawY;
     }
