@@ -14,8 +14,6 @@
 #include "devices/LegacyText.h"
 #include "linux/PosixSerialLine.h"
 #include "serial/BaudDetector.h"
-#include "serial/Port.h"
-#include "touch/ReaderThread.h"
 
 namespace {
 
@@ -48,7 +46,15 @@ private:
 }  // namespace
 
 CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent)
-    : QDialog(pParent), m_nDetectListenMs(CBaudDetector::LISTEN_MS), m_settings(dependencies) {
+    : QDialog(pParent),
+      m_nDetectListenMs(CBaudDetector::LISTEN_MS),
+      m_settings(dependencies),
+      m_detectRun(m_settings, *this, m_calls, [this]() -> std::unique_ptr<ISerialLine> {
+          if (m_fnMakeDetectLine) {
+              return m_fnMakeDetectLine();
+          }
+          return std::make_unique<CPosixSerialLine>();
+      }) {
     // A fixed-size window offers no maximize button that would do nothing.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -58,7 +64,7 @@ CSelectConnection::CSelectConnection(Dependencies dependencies, QWidget* pParent
 }
 
 CSelectConnection::~CSelectConnection() {
-    StopDetecting();
+    m_detectRun.Stop();
 }
 
 bool CSelectConnection::RunModal(DeviceSettingsValues& values, bool bModify,
@@ -255,69 +261,29 @@ void CSelectConnection::OnOK() {
 }
 
 void CSelectConnection::OnDetect() {
-    if (Detecting()) {
-        return;
-    }
-    const int nPort = m_settings.DetectPort(ReadControls());
-    if (nPort == 0) {
-        return;
-    }
-    m_pDetectPort = std::make_unique<CPort>(
-        m_fnMakeDetectLine ? m_fnMakeDetectLine() : std::make_unique<CPosixSerialLine>());
-    m_pDetector = std::make_unique<CBaudDetector>(*m_pDetectPort, CReaderThread::SteadyClockMs);
-    m_pDetector->SetProgress(
-        [this](unsigned nRate) { m_calls.Post([this, nRate] { ShowDetecting(nRate); }); });
-    EnableForDetect(true);
-    m_detectThread = std::thread([this, nPort] {
-        const unsigned nFound =
-            m_pDetector->Detect(nPort, CDeviceSettings::DetectRates(), m_nDetectListenMs);
-        m_calls.Post([this, nPort, nFound] { OnDetectDone(nPort, nFound); });
-    });
+    m_detectRun.SetListenMs(m_nDetectListenMs);
+    m_detectRun.Start(ReadControls());
 }
 
-void CSelectConnection::ShowDetecting(unsigned nBaudRate) {
-    if (!Detecting()) {
-        return;
-    }
-    const std::vector<unsigned> vecRates = CDeviceSettings::DetectRates();
-    const auto it = std::find(vecRates.begin(), vecRates.end(), nBaudRate);
-    m_pDetectProgress->setValue(static_cast<int>(it - vecRates.begin()));
-    m_pDetectProgress->setFormat(QString::fromStdString(CDeviceSettings::DetectStatus(nBaudRate)));
+void CSelectConnection::ShowDetectProgress(int nStep, int nSteps, const std::string& strStatus) {
+    m_pDetectProgress->setRange(0, nSteps);
+    m_pDetectProgress->setValue(nStep);
+    m_pDetectProgress->setFormat(QString::fromStdString(strStatus));
 }
 
-void CSelectConnection::OnDetectDone(int nPort, unsigned nBaudRate) {
-    if (!Detecting()) {
-        return;  // cancelled: the dialog is ending
-    }
-    m_detectThread.join();
-    EnableForDetect(false);
-    const int nRow =
-        m_settings.Detected(nPort, nBaudRate, m_pDetector->OpenError(), m_pDetector->OpenFailure());
-    if (nRow >= 0) {
-        m_pBaudRate->setCurrentIndex(nRow);
-    }
+void CSelectConnection::SelectBaudRow(int nRow) {
+    m_pBaudRate->setCurrentIndex(nRow);
 }
 
-void CSelectConnection::EnableForDetect(bool bDetecting) {
-    m_pDetect->setEnabled(!bDetecting);
-    m_pSave->setEnabled(!bDetecting);
-    m_pPort->setEnabled(!bDetecting);
-    m_pBaudRate->setEnabled(!bDetecting);
-    m_pDetectProgress->setValue(0);
-    m_pDetectProgress->setFormat(QString());
-    m_pDetectProgress->setVisible(bDetecting);
-}
-
-void CSelectConnection::StopDetecting() {
-    if (!Detecting()) {
-        return;
-    }
-    m_pDetector->Cancel();
-    m_detectThread.join();
-    EnableForDetect(false);
+void CSelectConnection::EnableForDetect(const Enabled& enabled) {
+    m_pDetect->setEnabled(enabled.bDetect);
+    m_pSave->setEnabled(enabled.bSave);
+    m_pPort->setEnabled(enabled.bPort);
+    m_pBaudRate->setEnabled(enabled.bBaudRate);
+    m_pDetectProgress->setVisible(enabled.bProgress);
 }
 
 void CSelectConnection::done(int nResult) {
-    StopDetecting();
+    m_detectRun.Stop();
     QDialog::done(nResult);
 }

@@ -4,17 +4,15 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "devices/DetectRun.h"
 #include "devices/DeviceSettings.h"
 #include "devices/DeviceSettingsValues.h"
 #include "devices/TouchDevice.h"
 #include "qt/ThreadCalls.h"
 #include "serial/PortChoices.h"
 
-class CBaudDetector;
-class CPort;
 class IMessageBox;
 class IMonitorSource;
 class IPortSystem;
@@ -47,7 +45,9 @@ class QPushButton;
 //
 // Detect listens at each rate in turn for up to two seconds on a thread of its own, with the
 // event loop running; the dialog stays usable and Cancel or closing ends the search.
-class CSelectConnection final : public QDialog, public DeviceSettingsValues {
+class CSelectConnection final : public QDialog,
+                                public DeviceSettingsValues,
+                                private IDetectRunView {
     Q_OBJECT
 public:
     // Which ports there are and what stands behind them: CUdevPortSystem in the program.
@@ -79,7 +79,7 @@ public:
 
     // Detect: finds the baud rate of the controller on the chosen port.
     void OnDetect();
-    bool Detecting() const { return m_detectThread.joinable(); }
+    bool Detecting() const { return m_detectRun.Running(); }
     // Where Detect's port reads from (tests hand in their own line) and how long it listens
     // at each rate.
     std::function<std::unique_ptr<ISerialLine>()> m_fnMakeDetectLine;
@@ -91,10 +91,10 @@ private:
     void BuildControls();
     CDeviceSettings::Choices ReadControls() const;
     void Focus(CDeviceSettings::Field field);
-    void ShowDetecting(unsigned nBaudRate);
-    void OnDetectDone(int nPort, unsigned nBaudRate);
-    void EnableForDetect(bool bDetecting);
-    void StopDetecting();
+    // IDetectRunView: what CDetectRun says to show.
+    void EnableForDetect(const Enabled& enabled) override;
+    void ShowDetectProgress(int nStep, int nSteps, const std::string& strStatus) override;
+    void SelectBaudRow(int nRow) override;
 
     CDeviceSettings m_settings;
     bool m_bInitDone = false;
@@ -109,9 +109,7 @@ private:
     QPushButton* m_pDetect = nullptr;
     QProgressBar* m_pDetectProgress = nullptr;
 
-    // The search runs on m_detectThread; its reports come back through m_calls.
+    // The search runs on a thread of m_detectRun; its reports come back through m_calls.
     CThreadCalls m_calls;
-    std::unique_ptr<CPort> m_pDetectPort;
-    std::unique_ptr<CBaudDetector> m_pDetector;
-    std::thread m_detectThread;
+    CDetectRun m_detectRun;
 };

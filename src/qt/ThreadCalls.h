@@ -4,6 +4,8 @@
 #include <atomic>
 #include <functional>
 
+#include "app/UiDispatcher.h"
+
 // Runs functions on the thread this object lives in, asked for from any other thread (the
 // reader and calibration threads asking the user-interface thread).
 //
@@ -14,12 +16,12 @@
 // that only the receiving thread reads and deletes, published through a counter of ours
 // (released after the event is made, acquired before it is looked at). Calls still pending
 // when the object goes are dropped with it.
-class CThreadCalls : public QObject {
+class CThreadCalls : public QObject, public IUiDispatcher {
 public:
     explicit CThreadCalls(QObject* pParent = nullptr) : QObject(pParent) {}
 
     // Queues fn to run on this object's thread; returns at once.
-    void Post(std::function<void()> fn);
+    void Post(std::function<void()> fn) override;
 
 protected:
     bool event(QEvent* pEvent) override;

@@ -5,7 +5,10 @@
 
 #include "resources/win32/resource.h"
 #include "serial/SerialPortInfo.h"
+#include "win32/Win32SerialLine.h"
 #include "win32/Win32Text.h"
+
+#include <commctrl.h>
 
 namespace {
 
@@ -77,15 +80,25 @@ std::vector<PortChoice> Win32PortChoices() {
     return vecChoices;
 }
 
-CWin32SelectConnection::CWin32SelectConnection(IMonitorSource& monitors, IMessageBox& messages)
-    : m_settings({monitors, g_noPortSystem, messages}) {
+CWin32SelectConnection::CWin32SelectConnection(IMonitorSource& monitors, IMessageBox& messages,
+                                               CDetectRun::LineFactory fnMakeDetectLine)
+    : m_settings({monitors, g_noPortSystem, messages}),
+      m_detectRun(m_settings, *this, m_calls,
+                  fnMakeDetectLine ? std::move(fnMakeDetectLine)
+                                   : CDetectRun::LineFactory([]() -> std::unique_ptr<ISerialLine> {
+                                         return std::make_unique<CWin32SerialLine>();
+                                     })) {
     m_settings.SetPortLister(Win32PortChoices);
 }
 
 bool CWin32SelectConnection::RunModal(HINSTANCE hInstance, HWND hOwner,
                                       DeviceSettingsValues& values, bool bModify,
-                                      IMonitorSource& monitors, IMessageBox& messages) {
-    CWin32SelectConnection dlg(monitors, messages);
+                                      IMonitorSource& monitors, IMessageBox& messages,
+                                      CDetectRun::LineFactory fnMakeDetectLine) {
+    // The template's progress bar is a common control: its class must be registered first.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    CWin32SelectConnection dlg(monitors, messages, std::move(fnMakeDetectLine));
     dlg.m_values = values;
     dlg.m_bModify = bModify;
     if (DialogBoxParamW(hInstance, MAKEINTRESOURCEW(IDD_SELECT_CONNECTION), hOwner, DlgProc,
@@ -102,21 +115,43 @@ INT_PTR CALLBACK CWin32SelectConnection::DlgProc(HWND hWnd, UINT nMsg, WPARAM wP
         auto* pThis = reinterpret_cast<CWin32SelectConnection*>(lParam);
         SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
         pThis->m_hWnd = hWnd;
+        pThis->m_calls.Attach(hWnd);
         pThis->OnInitDialog();
         return FALSE;  // the focus is set
     }
     auto* pThis = reinterpret_cast<CWin32SelectConnection*>(GetWindowLongPtrW(hWnd, DWLP_USER));
-    if (!pThis || nMsg != WM_COMMAND) {
+    if (!pThis) {
+        return FALSE;
+    }
+    if (nMsg == CWin32PostedCalls::WM_RUN_POSTED) {
+        pThis->m_calls.RunPosted();
+        return TRUE;
+    }
+    if (nMsg == WM_DESTROY) {
+        pThis->m_detectRun.Stop();
+        pThis->m_calls.Detach();
+        return FALSE;
+    }
+    if (nMsg != WM_COMMAND) {
         return FALSE;
     }
     switch (LOWORD(wParam)) {
         case IDOK:
+            // Enter can reach Save while a search has it disabled: it waits for the answer.
+            if (pThis->m_detectRun.Running()) {
+                return TRUE;
+            }
             if (pThis->OnSave()) {
-                EndDialog(hWnd, IDOK);
+                pThis->End(IDOK);
             }
             return TRUE;
         case IDCANCEL:
-            EndDialog(hWnd, IDCANCEL);
+            pThis->End(IDCANCEL);
+            return TRUE;
+        case IDC_DETECT:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                pThis->m_detectRun.Start(pThis->ReadControls());
+            }
             return TRUE;
         case IDC_DEVICE_NAME:
             if (HIWORD(wParam) == EN_CHANGE) {
@@ -214,4 +249,30 @@ bool CWin32SelectConnection::OnSave() {
         Focus(refused);
     }
     return bSaved;
+}
+
+void CWin32SelectConnection::End(INT_PTR nResult) {
+    m_detectRun.Stop();
+    EndDialog(m_hWnd, nResult);
+}
+
+void CWin32SelectConnection::EnableForDetect(const Enabled& enabled) {
+    EnableWindow(GetDlgItem(m_hWnd, IDC_DETECT), enabled.bDetect);
+    EnableWindow(GetDlgItem(m_hWnd, IDOK), enabled.bSave);
+    EnableWindow(GetDlgItem(m_hWnd, IDC_COM_PORT), enabled.bPort);
+    EnableWindow(GetDlgItem(m_hWnd, IDC_BAUD_RATE), enabled.bBaudRate);
+    ShowWindow(GetDlgItem(m_hWnd, IDC_DETECT_PROGRESS), enabled.bProgress ? SW_SHOW : SW_HIDE);
+}
+
+void CWin32SelectConnection::ShowDetectProgress(int nStep, int nSteps,
+                                                const std::string& strStatus) {
+    HWND hProgress = GetDlgItem(m_hWnd, IDC_DETECT_PROGRESS);
+    SendMessageW(hProgress, PBM_SETRANGE32, 0, nSteps);
+    SendMessageW(hProgress, PBM_SETPOS, static_cast<WPARAM>(nStep), 0);
+    // A progress bar draws no text: the status is its name, for a screen reader.
+    SetWindowTextW(hProgress, Utf8ToWide(strStatus).c_str());
+}
+
+void CWin32SelectConnection::SelectBaudRow(int nRow) {
+    SendMessageW(GetDlgItem(m_hWnd, IDC_BAUD_RATE), CB_SETCURSEL, static_cast<WPARAM>(nRow), 0);
 }
