@@ -343,12 +343,14 @@ TEST_F(TactiloEndToEnd, ANameInTheAnsiCodePageIsShownAndKeptByteForByte) {
     ASSERT_EQ(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 1);
     EXPECT_EQ(ListItemText(m_process.hProcess, hList, 0, 0), L"Ger\u00E4t");
     EXPECT_EQ(ListItemText(m_process.hProcess, hList, 0, 2), L"COM7");
-    // OK saves the file anew (a new file takes the old one's place).
+    // OK saves the file anew (a new file takes the old one's place). The time can change
+    // before the new text is all there to read, so the wait is for both.
     const auto written = fs::last_write_time(m_folder / L"Settings.dat");
     PostMessageW(m_hMain, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] {
         std::error_code error;
-        return fs::last_write_time(m_folder / L"Settings.dat", error) != written;
+        return fs::last_write_time(m_folder / L"Settings.dat", error) != written &&
+               !SettingsLine().empty();
     }));
     EXPECT_EQ(SettingsLine(), "Ger\xE4t;DISPLAY1;COM7;9600;0;");
 }
