@@ -15,6 +15,8 @@
 // After the program's headers: <windows.h> macros would clash with their names.
 #include <windows.h>
 
+#include "Win32DialogSteps.h"
+
 namespace {
 
 // Pumps the thread's messages until bCondition holds or nTimeoutMs pass.
@@ -43,16 +45,19 @@ bool PumpUntil(const std::function<bool()>& bCondition, DWORD nTimeoutMs = 20000
 class Win32SelectConnection : public ::testing::Test {
 protected:
     void RunOpen(std::unique_ptr<CFakeSerialLine> pLine, const std::function<void()>& fnSteps) {
-        s_pThis = this;
-        m_pfnSteps = &fnSteps;
         m_pLine = std::move(pLine);
-        const UINT_PTR nTimer = SetTimer(nullptr, 0, 1, OnTimer);
-        DeviceSettingsValues values;
-        CWin32SelectConnection::RunModal(GetModuleHandleW(nullptr), nullptr, values, false,
-                                         m_monitors, m_messages,
-                                         [this] { return std::move(m_pLine); });
-        KillTimer(nullptr, nTimer);
-        s_pThis = nullptr;
+        RunWhileDialogOpen(
+            L"Device Settings",
+            [this] {
+                DeviceSettingsValues values;
+                CWin32SelectConnection::RunModal(GetModuleHandleW(nullptr), nullptr, values, false,
+                                                 m_monitors, m_messages,
+                                                 [this] { return std::move(m_pLine); });
+            },
+            [&](HWND hDlg) {
+                m_hDlg = hDlg;
+                fnSteps();
+            });
     }
     HWND Item(int nId) const { return GetDlgItem(m_hDlg, nId); }
     // Its own flag: the dialog itself may not be shown yet when the steps run.
@@ -65,19 +70,6 @@ protected:
     CRecordingMessageBox m_messages;
 
 private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR nTimer, DWORD) {
-        HWND hDlg = FindWindowW(L"#32770", L"Device Settings");
-        if (!s_pThis || !hDlg || GetWindowThreadProcessId(hDlg, nullptr) != GetCurrentThreadId()) {
-            return;  // not up yet
-        }
-        KillTimer(nullptr, nTimer);
-        s_pThis->m_hDlg = hDlg;
-        (*s_pThis->m_pfnSteps)();
-        PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-    }
-
-    static inline Win32SelectConnection* s_pThis = nullptr;
-    const std::function<void()>* m_pfnSteps = nullptr;
     std::unique_ptr<CFakeSerialLine> m_pLine;
     CFakeMonitorSource m_monitors{{{"screen", {0, 0, 1024, 768}}}};
 };

@@ -14,6 +14,8 @@
 
 #include <commctrl.h>
 
+#include "Win32DialogSteps.h"
+
 namespace {
 
 using namespace view_cases;
@@ -117,14 +119,17 @@ public:
     void RunOpen(const DeviceSettingsValues& values,
                  const std::function<void()>& fnWhileOpen) override {
         InitControls();
-        s_pThis = this;
-        m_pfnWhileOpen = &fnWhileOpen;
-        const UINT_PTR nTimer = SetTimer(nullptr, 0, 1, OnTimer);
         DeviceSettingsValues edited = values;
-        CWin32SelectConnection::RunModal(GetModuleHandleW(nullptr), nullptr, edited, true,
-                                         m_monitors, m_messages);
-        KillTimer(nullptr, nTimer);
-        s_pThis = nullptr;
+        RunWhileDialogOpen(
+            L"Device Settings",
+            [&] {
+                CWin32SelectConnection::RunModal(GetModuleHandleW(nullptr), nullptr, edited, true,
+                                                 m_monitors, m_messages);
+            },
+            [&](HWND hDlg) {
+                m_hDlg = hDlg;
+                fnWhileOpen();
+            });
     }
     void Type(const std::string& strText) override {
         AtEnd();
@@ -147,24 +152,12 @@ public:
     }
 
 private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR nTimer, DWORD) {
-        HWND hDlg = FindWindowW(L"#32770", L"Device Settings");
-        if (!s_pThis || !hDlg || GetWindowThreadProcessId(hDlg, nullptr) != GetCurrentThreadId()) {
-            return;  // not up yet
-        }
-        KillTimer(nullptr, nTimer);
-        s_pThis->m_hDlg = hDlg;
-        (*s_pThis->m_pfnWhileOpen)();
-        PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-    }
     HWND Name() const { return GetDlgItem(m_hDlg, IDC_DEVICE_NAME); }
     void AtEnd() {
         const int nLength = GetWindowTextLengthW(Name());
         SendMessageW(Name(), EM_SETSEL, nLength, nLength);
     }
 
-    static inline CWin32NameFieldDriver* s_pThis = nullptr;
-    const std::function<void()>* m_pfnWhileOpen = nullptr;
     HWND m_hDlg = nullptr;
     CFakeMonitorSource m_monitors{{{"screen", {0, 0, 1024, 768}}}};
     CRecordingMessageBox m_messages;
